@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Installs what the build needs, configures, builds and runs every test.
+#
+#   scripts/test.sh              debug build with warnings as errors, all tests
+#   scripts/test.sh --sanitize   the same under AddressSanitizer and UBSan
+#   scripts/test.sh --fuzz       builds the fuzz targets with clang and runs
+#                                each for a bounded number of executions
+#   scripts/test.sh --bench      builds the benchmarks and runs every case once
+#
+# Build folders: build/ (default), build-asan/, build-fuzz/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+mode=${1:-default}
+jobs=${JOBS:-$(nproc)}
+
+# Debian packages the build needs; each is installed only when absent.
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
+  libbenchmark-dev libgumbo-dev libpcre2-dev libexpat1-dev
+  libcurl4-openssl-dev nlohmann-json3-dev)
+if [ "$mode" = --fuzz ]; then packages+=(clang libclang-rt-14-dev); fi
+
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+install_missing "${packages[@]}"
+
+configure_and_build() {
+  local dir=$1 target=$2; shift 2
+  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs" --target "$target"
+}
+
+case "$mode" in
+  default)
+    configure_and_build build all -DCMAKE_BUILD_TYPE=Debug -DWEBAGENT_WERROR=ON
+    ctest --test-dir build --output-on-failure -j "$jobs"
+    ;;
+  --sanitize)
+    configure_and_build build-asan all -DCMAKE_BUILD_TYPE=Debug -DWEBAGENT_WERROR=ON \
+      -DWEBAGENT_SANITIZE=ON -DWEBAGENT_BENCH=OFF
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      ctest --test-dir build-asan --output-on-failure -j "$jobs"
+    ;;
+  --fuzz)
+    CC=clang CXX=clang++ configure_and_build build-fuzz fuzzers -DCMAKE_BUILD_TYPE=Debug \
+      -DWEBAGENT_SANITIZE=ON -DWEBAGENT_FUZZ=ON -DWEBAGENT_BENCH=OFF
+    for f in build-fuzz/fuzz/fuzz_*; do
+      [ -x "$f" ] || continue
+      name=$(basename "$f")
+      corpus=$(mktemp -d)
+      seeds="$root/fuzz/corpus/${name#fuzz_}"
+      [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
+      echo "fuzzing $name"
+      "$f" -runs="${FUZZ_RUNS:-200000}" -max_len=70000 "$corpus"
+    done
+    ;;
+  --bench)
+    configure_and_build build all -DCMAKE_BUILD_TYPE=Debug -DWEBAGENT_WERROR=ON
+    for b in build/bench/bench_*; do
+      [ -x "$b" ] || continue
+      echo "benchmark smoke run: $(basename "$b")"
+      "$b" --benchmark_min_time=0.000001 >/dev/null
+    done
+    ;;
+  *)
+    echo "usage: scripts/test.sh [--sanitize | --fuzz | --bench]" >&2
+    exit 2
+    ;;
+esac
