@@ -1,0 +1,332 @@
+// Kernel objects (mutexes and events), waiting on them, critical sections and
+// time.
+#include "platform/win32/internal/Kernel.h"
+
+#include "platform/win32/WinBase.h"
+#include "platform/win32/WinUser.h"
+#include "platform/win32/internal/Handles.h"
+#include "platform/win32/internal/Scheduler.h"
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <new>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace win32::internal {
+namespace {
+
+// The state of every object is guarded by the scheduler's mutex.
+struct KernelObject {
+    enum class Kind { Mutex, Event };
+    Kind kind;
+    // Mutex.
+    DWORD owner = 0;
+    LONG recursion = 0;
+    bool abandoned = false;
+    // Event.
+    bool manualReset = false;
+    bool signalled = false;
+    std::string name;
+
+    explicit KernelObject(Kind k) : kind(k) {}
+
+    bool IsSignalledFor(DWORD thread) const {
+        if (kind == Kind::Mutex) {
+            return owner == 0 || owner == thread;
+        }
+        return signalled;
+    }
+    // Takes the object for a thread whose wait it satisfied; answers whether
+    // a mutex was abandoned by its previous owner.
+    bool Acquire(DWORD thread) {
+        if (kind == Kind::Event) {
+            if (!manualReset) {
+                signalled = false;
+            }
+            return false;
+        }
+        owner = thread;
+        ++recursion;
+        bool wasAbandoned = abandoned;
+        abandoned = false;
+        return wasAbandoned;
+    }
+};
+
+struct KernelObjects {
+    HandleTable<KernelObject> handles;
+    std::mutex namesMutex;
+    std::map<std::string, std::weak_ptr<KernelObject>> named;
+};
+
+KernelObjects& Objects() {
+    return Immortal<KernelObjects>();
+}
+
+std::shared_ptr<KernelObject> FindObject(HANDLE handle) {
+    auto object = Objects().handles.Find(ValueOf(handle));
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+    }
+    return object;
+}
+
+HANDLE CreateObject(KernelObject::Kind kind, LPCSTR name,
+                    const std::function<void(KernelObject&)>& initialise) {
+    std::shared_ptr<KernelObject> object;
+    bool existed = false;
+    auto& objects = Objects();
+    {
+        std::lock_guard lock(objects.namesMutex);
+        if (name != nullptr && *name != '\0') {
+            auto it = objects.named.find(name);
+            if (it != objects.named.end()) {
+                object = it->second.lock();
+            }
+            if (object && object->kind != kind) {
+                SetLastError(ERROR_INVALID_HANDLE);
+                return nullptr;
+            }
+            existed = object != nullptr;
+        }
+        if (!object) {
+            object = std::make_shared<KernelObject>(kind);
+            if (name != nullptr && *name != '\0') {
+                object->name = name;
+                objects.named[name] = object;
+            }
+            std::lock_guard state(Scheduler::Get().mutex);
+            initialise(*object);
+        }
+    }
+    uint32_t value = objects.handles.Insert(object);
+    if (value == 0) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return ULongToHandle(value);
+}
+
+template <typename Change>
+BOOL ChangeObject(HANDLE handle, KernelObject::Kind kind, Change change) {
+    auto object = FindObject(handle);
+    if (!object || object->kind != kind) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    auto& scheduler = Scheduler::Get();
+    BOOL ok;
+    {
+        std::lock_guard lock(scheduler.mutex);
+        ok = change(*object);
+    }
+    scheduler.changed.notify_all();
+    return ok;
+}
+
+} // namespace
+
+void AbandonMutexesOf(DWORD threadId) {
+    auto all = Objects().handles.All();
+    auto& scheduler = Scheduler::Get();
+    {
+        std::lock_guard lock(scheduler.mutex);
+        for (auto& object : all) {
+            if (object->kind == KernelObject::Kind::Mutex && object->owner == threadId) {
+                object->owner = 0;
+                object->recursion = 0;
+                object->abandoned = true;
+            }
+        }
+    }
+    scheduler.changed.notify_all();
+}
+
+DWORD WaitForObjects(std::span<const HANDLE> handles, bool waitAll, DWORD timeoutMs,
+                     WithMessages messages, DWORD wakeMask) {
+    std::vector<std::shared_ptr<KernelObject>> objects;
+    objects.reserve(handles.size());
+    for (HANDLE handle : handles) {
+        auto object = FindObject(handle);
+        if (!object) {
+            return WAIT_FAILED;
+        }
+        objects.push_back(std::move(object));
+    }
+    if (objects.empty() && messages == WithMessages::No) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return WAIT_FAILED;
+    }
+    DWORD self = GetCurrentThreadId();
+    ThreadQueue& queue = CurrentQueue();
+    auto& scheduler = Scheduler::Get();
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    if (timeoutMs != INFINITE) {
+        deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    }
+    bool wantsPosted = (wakeMask & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) != 0 || wakeMask == 0;
+
+    std::unique_lock lock(scheduler.mutex);
+    for (;;) {
+        if (messages == WithMessages::Yes) {
+            HandleIncomingSends(lock, queue);
+        }
+        if (waitAll && !objects.empty()) {
+            bool all = std::all_of(objects.begin(), objects.end(), [&](const auto& object) {
+                return object->IsSignalledFor(self);
+            });
+            if (all) {
+                bool abandoned = false;
+                for (auto& object : objects) {
+                    abandoned = object->Acquire(self) || abandoned;
+                }
+                scheduler.changed.notify_all();
+                return abandoned ? WAIT_ABANDONED_0 : WAIT_OBJECT_0;
+            }
+        } else {
+            for (size_t i = 0; i < objects.size(); ++i) {
+                if (objects[i]->IsSignalledFor(self)) {
+                    bool abandoned = objects[i]->Acquire(self);
+                    scheduler.changed.notify_all();
+                    return static_cast<DWORD>(i) + (abandoned ? WAIT_ABANDONED_0 : WAIT_OBJECT_0);
+                }
+            }
+        }
+        if (messages == WithMessages::Yes && wantsPosted &&
+            (!queue.posted.empty() || queue.quitPending)) {
+            return WAIT_OBJECT_0 + static_cast<DWORD>(objects.size());
+        }
+        if (!deadline) {
+            scheduler.changed.wait(lock);
+        } else if (std::chrono::steady_clock::now() >= *deadline) {
+            return WAIT_TIMEOUT;
+        } else {
+            scheduler.changed.wait_until(lock, *deadline);
+        }
+    }
+}
+
+} // namespace win32::internal
+
+using namespace win32::internal;
+
+HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name) {
+    DWORD self = GetCurrentThreadId();
+    return CreateObject(KernelObject::Kind::Mutex, name, [&](KernelObject& mutex) {
+        if (initialOwner) {
+            mutex.owner = self;
+            mutex.recursion = 1;
+        }
+    });
+}
+
+BOOL ReleaseMutex(HANDLE mutex) {
+    DWORD self = GetCurrentThreadId();
+    return ChangeObject(mutex, KernelObject::Kind::Mutex, [&](KernelObject& object) -> BOOL {
+        if (object.owner != self) {
+            SetLastError(ERROR_NOT_OWNER);
+            return FALSE;
+        }
+        if (--object.recursion == 0) {
+            object.owner = 0;
+        }
+        return TRUE;
+    });
+}
+
+HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR name) {
+    return CreateObject(KernelObject::Kind::Event, name, [&](KernelObject& event) {
+        event.manualReset = manualReset != FALSE;
+        event.signalled = initialState != FALSE;
+    });
+}
+
+BOOL SetEvent(HANDLE event) {
+    return ChangeObject(event, KernelObject::Kind::Event, [](KernelObject& object) -> BOOL {
+        object.signalled = true;
+        return TRUE;
+    });
+}
+
+BOOL ResetEvent(HANDLE event) {
+    return ChangeObject(event, KernelObject::Kind::Event, [](KernelObject& object) -> BOOL {
+        object.signalled = false;
+        return TRUE;
+    });
+}
+
+DWORD WaitForSingleObject(HANDLE object, DWORD timeoutMs) {
+    return WaitForObjects(std::span<const HANDLE>(&object, 1), false, timeoutMs, WithMessages::No,
+                          0);
+}
+
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD timeoutMs) {
+    if (count == 0 || count > MAXIMUM_WAIT_OBJECTS || handles == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return WAIT_FAILED;
+    }
+    return WaitForObjects(std::span<const HANDLE>(handles, count), waitAll != FALSE, timeoutMs,
+                          WithMessages::No, 0);
+}
+
+BOOL CloseHandle(HANDLE handle) {
+    auto object = Objects().handles.Remove(ValueOf(handle));
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+namespace {
+std::recursive_mutex& LockOf(LPCRITICAL_SECTION section) {
+    return *std::launder(reinterpret_cast<std::recursive_mutex*>(section->storage));
+}
+} // namespace
+
+void InitializeCriticalSection(LPCRITICAL_SECTION section) {
+    new (section->storage) std::recursive_mutex();
+    section->OwningThread = 0;
+    section->RecursionCount = 0;
+}
+
+void DeleteCriticalSection(LPCRITICAL_SECTION section) {
+    LockOf(section).~recursive_mutex();
+}
+
+void EnterCriticalSection(LPCRITICAL_SECTION section) {
+    LockOf(section).lock();
+    section->OwningThread = GetCurrentThreadId();
+    ++section->RecursionCount;
+}
+
+BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section) {
+    if (!LockOf(section).try_lock()) {
+        return FALSE;
+    }
+    section->OwningThread = GetCurrentThreadId();
+    ++section->RecursionCount;
+    return TRUE;
+}
+
+void LeaveCriticalSection(LPCRITICAL_SECTION section) {
+    if (--section->RecursionCount == 0) {
+        section->OwningThread = 0;
+    }
+    LockOf(section).unlock();
+}
+
+void Sleep(DWORD ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+DWORD GetTickCount() {
+    auto since = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}
