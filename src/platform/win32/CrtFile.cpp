@@ -4,6 +4,7 @@
 
 #include "platform/win32/Testing.h"
 #include "platform/win32/WinBase.h"
+#include "platform/win32/internal/Files.h"
 #include "platform/win32/internal/Handles.h"
 #include "platform/win32/internal/Window.h"
 
@@ -15,6 +16,24 @@
 #include <unistd.h>
 
 using namespace win32::internal;
+
+std::string win32::internal::EntryNameNoCase(const std::string& folder, std::string_view name) {
+    std::string exact = folder + "/" + std::string(name);
+    if (access(exact.c_str(), F_OK) == 0) {
+        return std::string(name);
+    }
+    std::string chosen(name);
+    if (DIR* entries = opendir(folder.empty() ? "." : folder.c_str())) {
+        while (dirent* entry = readdir(entries)) {
+            if (EqualNoCase(entry->d_name, name)) {
+                chosen = entry->d_name;
+                break;
+            }
+        }
+        closedir(entries);
+    }
+    return chosen;
+}
 
 namespace {
 
@@ -53,43 +72,34 @@ std::string PreparedRoot() {
 }
 
 // Appends one component, taking an existing entry that differs only in case.
-void AppendComponent(std::string& path, std::string_view component) {
+// ".." never climbs above the first floor characters (the drive's folder), so
+// a Windows name cannot reach outside the root.
+void AppendComponent(std::string& path, std::string_view component, size_t floor) {
     if (component.empty() || component == ".") {
         return;
     }
     if (component == "..") {
         auto slash = path.find_last_of('/');
-        if (slash != std::string::npos && slash > 0) {
+        if (slash != std::string::npos && slash >= floor) {
             path.resize(slash);
         }
         return;
     }
-    std::string chosen(component);
-    std::string exact = path + "/" + chosen;
-    if (access(exact.c_str(), F_OK) != 0) {
-        if (DIR* folder = opendir(path.c_str())) {
-            while (dirent* entry = readdir(folder)) {
-                if (EqualNoCase(entry->d_name, component)) {
-                    chosen = entry->d_name;
-                    break;
-                }
-            }
-            closedir(folder);
-        }
-    }
+    std::string chosen = EntryNameNoCase(path, component);
     path += "/";
     path += chosen;
 }
 
 // Places the components of rest (separated by either slash) under base.
 std::string UnderRoot(std::string base, std::string_view rest) {
+    const size_t floor = base.size();
     size_t start = 0;
     while (start <= rest.size()) {
         size_t end = rest.find_first_of("/\\", start);
         if (end == std::string_view::npos) {
             end = rest.size();
         }
-        AppendComponent(base, rest.substr(start, end - start));
+        AppendComponent(base, rest.substr(start, end - start), floor);
         start = end + 1;
     }
     return base;

@@ -2,6 +2,7 @@
 // module handles and file names.
 #include "platform/win32/CrtFile.h"
 #include "platform/win32/WinBase.h"
+#include "platform/win32/internal/Files.h"
 #include "platform/win32/internal/Handles.h"
 #include "platform/win32/internal/Window.h"
 
@@ -125,7 +126,7 @@ std::string Locate(std::string_view name) {
         file += ".dll";
     }
     for (const auto& folder : SearchFolders()) {
-        std::string candidate = folder.empty() ? file : folder + "/" + file;
+        std::string candidate = folder + "/" + EntryNameNoCase(folder, file);
         if (IsRegularFile(candidate)) {
             return candidate;
         }

@@ -43,7 +43,9 @@ using LPWSTR = WCHAR*;
 using LPCWSTR = const WCHAR*;
 using LPDWORD = DWORD*;
 using LPBOOL = BOOL*;
-using FARPROC = intptr_t (*)();
+// The generic function pointer type, so that casting it to the real type of
+// an export draws no warning.
+using FARPROC = void (*)();
 
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
