@@ -97,24 +97,33 @@ UINT RegisterWindowMessage(LPCSTR name) {
     return win32::internal::AddAtom(name);
 }
 
-const char* Win32ErrorName(DWORD error) {
-    switch (error) {
-#define WIN32_ERROR_CASE(name, value)                                                              \
-    case value:                                                                                    \
-        return #name;
-        WIN32_ENUMERATE_ERRORS(WIN32_ERROR_CASE)
-#undef WIN32_ERROR_CASE
+namespace {
+
+struct NamedValue {
+    DWORD value;
+    const char* name;
+};
+
+#define WIN32_NAMED_VALUE(name, value) {value, #name},
+constexpr NamedValue kErrorNames[] = {WIN32_ENUMERATE_ERRORS(WIN32_NAMED_VALUE)};
+constexpr NamedValue kMessageNames[] = {WIN32_ENUMERATE_MESSAGES(WIN32_NAMED_VALUE)};
+#undef WIN32_NAMED_VALUE
+
+template <size_t N> const char* NameIn(const NamedValue (&table)[N], DWORD value) {
+    for (const auto& entry : table) {
+        if (entry.value == value) {
+            return entry.name;
+        }
     }
     return nullptr;
 }
 
+} // namespace
+
+const char* Win32ErrorName(DWORD error) {
+    return NameIn(kErrorNames, error);
+}
+
 const char* Win32MessageName(UINT message) {
-    switch (message) {
-#define WIN32_MESSAGE_CASE(name, value)                                                            \
-    case value:                                                                                    \
-        return #name;
-        WIN32_ENUMERATE_MESSAGES(WIN32_MESSAGE_CASE)
-#undef WIN32_MESSAGE_CASE
-    }
-    return nullptr;
+    return NameIn(kMessageNames, message);
 }

@@ -38,6 +38,14 @@ std::shared_ptr<Window> WindowManager::FindOrFail(HWND window) const {
     return found;
 }
 
+std::shared_ptr<Window> WindowManager::FindLockedOrFail(HWND window) const {
+    auto found = FindLocked(ValueOf(window));
+    if (!found) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    }
+    return found;
+}
+
 std::shared_ptr<Window> WindowManager::FindLocked(uint32_t handle) const {
     if (handle == 0) {
         return nullptr;
@@ -509,9 +517,8 @@ HWND GetParent(HWND window) {
 HWND SetParent(HWND window, HWND newParent) {
     auto& manager = Manager();
     std::lock_guard lock(manager.Mutex());
-    auto target = manager.FindLocked(ValueOf(window));
+    auto target = manager.FindLockedOrFail(window);
     if (!target) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     std::shared_ptr<Window> parent;
@@ -542,9 +549,8 @@ HWND SetParent(HWND window, HWND newParent) {
 HWND GetAncestor(HWND window, UINT flags) {
     auto& manager = Manager();
     std::lock_guard lock(manager.Mutex());
-    auto current = manager.FindLocked(ValueOf(window));
+    auto current = manager.FindLockedOrFail(window);
     if (!current) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     if (flags == GA_PARENT) {
@@ -568,9 +574,8 @@ HWND GetAncestor(HWND window, UINT flags) {
 HWND GetWindow(HWND window, UINT relation) {
     auto& manager = Manager();
     std::lock_guard lock(manager.Mutex());
-    auto target = manager.FindLocked(ValueOf(window));
+    auto target = manager.FindLockedOrFail(window);
     if (!target) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     if (relation == GW_OWNER) {

@@ -35,9 +35,8 @@ bool ScreenOrigin(HWND window, POINT& origin) {
     }
     auto& manager = Manager();
     std::lock_guard lock(manager.Mutex());
-    auto target = manager.FindLocked(ValueOf(window));
+    auto target = manager.FindLockedOrFail(window);
     if (!target) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return false;
     }
     origin = manager.ScreenOriginLocked(*target);
@@ -214,9 +213,8 @@ HWND WindowFromPoint(POINT point) {
 HWND ChildWindowFromPointEx(HWND parent, POINT point, UINT flags) {
     auto& manager = Manager();
     std::lock_guard lock(manager.Mutex());
-    auto target = manager.FindLocked(ValueOf(parent));
+    auto target = manager.FindLockedOrFail(parent);
     if (!target) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     if (!Contains(RECT{0, 0, Width(target->rect), Height(target->rect)}, point)) {

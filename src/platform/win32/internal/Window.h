@@ -56,6 +56,8 @@ public:
     std::shared_ptr<Window> FindOrFail(HWND window) const;
 
     std::shared_ptr<Window> FindLocked(uint32_t handle) const;
+    // The live window, or null with ERROR_INVALID_WINDOW_HANDLE.
+    std::shared_ptr<Window> FindLockedOrFail(HWND window) const;
     std::shared_ptr<WindowClass> FindClassLocked(LPCSTR nameOrAtom) const;
     std::vector<uint32_t>& SiblingsLocked(const Window& window);
     const std::vector<uint32_t>& TopLevelLocked() const { return m_topLevel; }
