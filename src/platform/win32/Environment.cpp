@@ -3,6 +3,7 @@
 #include "platform/win32/internal/Handles.h"
 #include "platform/win32/internal/Window.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -24,8 +25,20 @@ struct Environment {
                 continue;
             }
             std::string name(*entry, static_cast<size_t>(equals - *entry));
+            std::string value(equals + 1);
+            auto key = win32::internal::LowerCase(name);
+            if (key == "path") {
+                // Search paths are ";"-separated here, as on the original
+                // platform.
+                std::replace(value.begin(), value.end(), ':', ';');
+            }
+            variables.emplace(std::move(key), std::make_pair(name, std::move(value)));
+        }
+        // Every Windows machine has a folder for temporary files; this one's
+        // is the file root's c:\temp (see CrtFile.h).
+        for (const char* name : {"TEMP", "TMP"}) {
             variables.emplace(win32::internal::LowerCase(name),
-                              std::make_pair(name, std::string(equals + 1)));
+                              std::make_pair(std::string(name), std::string("c:\\temp")));
         }
     }
 };

@@ -274,6 +274,11 @@ std::optional<win32::testing::ToolTipState> ToolTipStateOf(HWND toolTip) {
     if (it == controls.controls.end()) {
         return std::nullopt;
     }
+    if (!IsWindow(toolTip)) {
+        // Dropped with the thread that owned it, without WM_NCDESTROY.
+        controls.controls.erase(it);
+        return std::nullopt;
+    }
     return it->second;
 }
 

@@ -49,6 +49,8 @@ void LeaveCriticalSection(LPCRITICAL_SECTION section);
 
 // Environment of the stand-in: process-wide, seeded from the real environment
 // at first use, names compared without regard to case ("path" is "PATH").
+// The seeded PATH has its ":" separators turned into ";", and TEMP and TMP
+// are "c:\temp" unless the real environment sets them.
 // Changes do not reach the real environment. Get answers the length without
 // the terminator, or the size needed (terminator included) when the buffer is
 // too small, or 0 with ERROR_ENVVAR_NOT_FOUND. Set with a null value deletes.

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <string>
 #include <thread>
 
 namespace {
@@ -110,6 +111,12 @@ TEST(EnvironmentTest, NamesIgnoreCaseAndSizesFollowTheConvention) {
 TEST(EnvironmentTest, SeededFromTheRealEnvironmentAndSharedByThreads) {
     DWORD length = GetEnvironmentVariable("path", nullptr, 0);
     EXPECT_GT(length, 0u) << "PATH of the real environment answers to \"path\"";
+    std::string path(length, '\0');
+    path.resize(GetEnvironmentVariable("PATH", path.data(), length));
+    EXPECT_EQ(path.find(':'), std::string::npos) << "search paths are \";\"-separated";
+    char temp[256];
+    EXPECT_GT(GetEnvironmentVariable("temp", temp, sizeof temp), 0u)
+        << "a temporary folder is always named";
     std::thread([] { SetEnvironmentVariable("WinTestShared", "from a thread"); }).join();
     char buffer[32];
     EXPECT_EQ(GetEnvironmentVariable("WinTestShared", buffer, sizeof buffer), 13u);

@@ -26,6 +26,7 @@ struct Shared {
     std::string received;
     const void* receivedPointer = nullptr;
     std::atomic<int> calls{0};
+    std::atomic<int> nestedServed{0};
 };
 Shared* g_shared = nullptr;
 
@@ -52,6 +53,7 @@ LRESULT ToolProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT AgentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kNested) {
+        ++g_shared->nestedServed;
         g_shared->events.push_back(
             "agent handles nested on its own thread " +
             std::to_string(GetCurrentThreadId() == g_shared->handlerThread.load() ? 0 : 1));
@@ -156,6 +158,32 @@ TEST_F(MessagesTest, SendTimeout_ZeroTimeoutToBusyThreadFailsAtOnce) {
     DWORD_PTR result = 0;
     EXPECT_TRUE(SendMessageTimeout(tool, kAsk, 0, 0, SMTO_NORMAL, 5000, &result));
     EXPECT_EQ(static_cast<DWORD>(result), toolThread.Id());
+}
+
+TEST_F(MessagesTest, SendBlock_NestedRequestsWaitUntilTheSendEnds) {
+    m_shared.agent = MakeWindow("MsgTestAgent", "agent");
+    HWND tool = nullptr;
+    TestThread toolThread([&] { tool = MakeWindow("MsgTestTool", "blocked"); });
+    char record[] = "r";
+    COPYDATASTRUCT data{0, 1, record};
+    DWORD_PTR result = 0;
+    // The tool's nested request cannot be served while this thread blocks,
+    // so the send times out instead of completing.
+    EXPECT_EQ(SendMessageTimeout(tool, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_BLOCK,
+                                 200, &result),
+              0);
+    EXPECT_EQ(GetLastError(), ERROR_TIMEOUT);
+    // Serve the nested request now, so that the tool can finish.
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (m_shared.nestedServed == 0 && std::chrono::steady_clock::now() < deadline) {
+        MSG msg;
+        PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        Sleep(2);
+    }
+    ASSERT_EQ(m_shared.nestedServed.load(), 1);
+    toolThread.Stop();
+    EXPECT_EQ(m_shared.events.back(), "tool got nested answer 40");
+    DestroyWindow(m_shared.agent);
 }
 
 TEST_F(MessagesTest, Send_ToThreadThatEndsReleasesTheSender) {

@@ -191,6 +191,30 @@ TEST_F(WindowTest, GetParent_ChildGivesParentOwnedGivesOwner) {
     DestroyWindow(alone);
 }
 
+BOOL CollectTitle(HWND window, LPARAM param) {
+    char title[32];
+    GetWindowText(window, title, sizeof title);
+    reinterpret_cast<std::vector<std::string>*>(param)->push_back(title);
+    return TRUE;
+}
+
+TEST_F(WindowTest, ChildOrder_FirstCreatedFirstDescendantsDepthFirst) {
+    HWND top = Make("top");
+    HWND a = Make("a", WS_CHILD, top);
+    Make("a1", WS_CHILD, a);
+    HWND b = Make("b", WS_CHILD, top);
+    EXPECT_EQ(GetWindow(top, GW_CHILD), a);
+    EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), b);
+    EXPECT_EQ(GetWindow(b, GW_HWNDNEXT), nullptr);
+    EXPECT_EQ(GetWindow(b, GW_HWNDPREV), a);
+    std::vector<std::string> titles;
+    EnumChildWindows(top, CollectTitle, reinterpret_cast<LPARAM>(&titles));
+    EXPECT_EQ(titles, (std::vector<std::string>{"a", "a1", "b"}));
+    BringWindowToTop(b);
+    EXPECT_EQ(GetWindow(top, GW_CHILD), b);
+    DestroyWindow(top);
+}
+
 TEST_F(WindowTest, Longs_StyleUserDataAndExtraBytes) {
     HWND window = Make("longs", WS_OVERLAPPEDWINDOW | WS_DISABLED);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLong(window, GWL_STYLE)),
