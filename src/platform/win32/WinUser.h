@@ -5,7 +5,9 @@
 // thread it queues the message for that thread and waits, handling meanwhile
 // the messages that other threads send to the caller's own windows. A thread
 // handles messages sent to it while it is inside GetMessage, PeekMessage,
-// MsgWaitForMultipleObjects, WaitMessage or its own SendMessage.
+// MsgWaitForMultipleObjects, WaitMessage or its own SendMessage. When a
+// thread ends, its windows vanish without further messages and whatever was
+// sent to it and not yet handled answers 0.
 //
 // Geometry: there is one screen. Top-level windows are placed in screen
 // coordinates, child windows relative to their parent's client area. No style
@@ -383,7 +385,8 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Returns 0 with ERROR_TIMEOUT when the time-out expires (the message may
 // still be handled later; its result is dropped), 0 with
 // ERROR_INVALID_WINDOW_HANDLE for a dead window. SMTO_BLOCK keeps the caller
-// from handling messages sent to it while it waits.
+// from handling messages sent to it while it waits; SMTO_ABORTIFHUNG and
+// SMTO_NOTIMEOUTIFNOTHUNG change nothing. There is no HWND_BROADCAST.
 LRESULT SendMessageTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
                            UINT timeoutMs, DWORD_PTR* result);
 BOOL PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
