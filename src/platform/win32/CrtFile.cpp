@@ -23,7 +23,8 @@ std::string win32::internal::EntryNameNoCase(const std::string& folder, std::str
         return std::string(name);
     }
     std::string chosen(name);
-    if (DIR* entries = opendir(folder.empty() ? "." : folder.c_str())) {
+    // An empty folder is the file system's root.
+    if (DIR* entries = opendir(folder.empty() ? "/" : folder.c_str())) {
         while (dirent* entry = readdir(entries)) {
             if (EqualNoCase(entry->d_name, name)) {
                 chosen = entry->d_name;
@@ -104,6 +105,18 @@ std::string UnderRoot(std::string base, std::string_view rest) {
     }
     return base;
 }
+
+} // namespace
+
+std::string win32::internal::ResolveNoCase(std::string_view path) {
+    if (path.empty() || path.front() != '/') {
+        return std::string(path); // relative names keep their ".." as they are
+    }
+    std::string resolved = UnderRoot(std::string(), path);
+    return resolved.empty() ? std::string("/") : resolved;
+}
+
+namespace {
 
 struct Mode {
     const char* host; // the binary host mode

@@ -118,14 +118,15 @@ std::vector<std::string> SearchFolders() {
 // The file a LoadLibrary name stands for, or empty.
 std::string Locate(std::string_view name) {
     if (HasFolder(name)) {
-        std::string path = MapFileName(name);
+        std::string path = ResolveNoCase(MapFileName(name));
         return IsRegularFile(path) ? path : std::string();
     }
     std::string file(name);
     if (file.find('.') == std::string::npos) {
         file += ".dll";
     }
-    for (const auto& folder : SearchFolders()) {
+    for (const auto& listed : SearchFolders()) {
+        std::string folder = ResolveNoCase(listed);
         std::string candidate = folder + "/" + EntryNameNoCase(folder, file);
         if (IsRegularFile(candidate)) {
             return candidate;

@@ -62,7 +62,8 @@ inline constexpr auto* SetEnvironmentVariable = &SetEnvironmentVariableA;
 // Modules. LoadLibrary of a name with a folder loads that file; a bare name
 // (".dll" added when it has no extension) is searched in the program's
 // folder, the current folder and every folder of the environment variable
-// "path" (";"-separated), in that order. A module that exports
+// "path" (";"-separated), in that order. File and folder names match
+// without regard to case, so a lower-cased "path" still finds its folders. A module that exports
 // `extern "C" BOOL DllMain(HINSTANCE, DWORD, LPVOID)` is told of its loading
 // and final unloading. Loading a module twice answers the same handle.
 inline constexpr DWORD DLL_PROCESS_DETACH = 0;

@@ -15,7 +15,7 @@ class ModulesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_folder =
-            std::filesystem::temp_directory_path() / ("win32-modules-" + std::to_string(getpid()));
+            std::filesystem::temp_directory_path() / ("Win32-Modules-" + std::to_string(getpid()));
         std::filesystem::create_directories(m_folder);
         std::filesystem::copy_file(WIN32_TEST_MODULE, m_folder / "rexp.dll",
                                    std::filesystem::copy_options::overwrite_existing);
@@ -70,6 +70,21 @@ TEST_F(ModulesTest, BareNameFoundThroughPathVariable) {
     ASSERT_NE(again, nullptr);
     EXPECT_NE(again, module) << "handles are never reused";
     FreeLibrary(again);
+}
+
+TEST_F(ModulesTest, LowerCasedPathStillFindsTheFolder) {
+    // The agent lower-cases "path" when it adds its own folder.
+    std::string lower = m_folder.string();
+    for (char& c : lower) {
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    }
+    ASSERT_NE(lower, m_folder.string());
+    SetEnvironmentVariable("path", (m_savedPath + ";" + lower).c_str());
+    HMODULE module = LoadLibrary("rexp.dll");
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(LoadLibrary((lower + "/REXP.DLL").c_str()), module);
+    FreeLibrary(module);
+    FreeLibrary(module);
 }
 
 void FunctionInTheProgram() {}
