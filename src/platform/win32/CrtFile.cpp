@@ -195,7 +195,13 @@ std::optional<CrtFile> CrtFile::Open(std::string_view name, std::string_view mod
         errno = EINVAL;
         return std::nullopt;
     }
-    std::FILE* file = std::fopen(MapFileName(name).c_str(), parsed->host);
+    std::string path = MapFileName(name);
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        errno = EACCES; // a folder is not a file, as on the original platform
+        return std::nullopt;
+    }
+    std::FILE* file = std::fopen(path.c_str(), parsed->host);
     if (file == nullptr) {
         return std::nullopt;
     }

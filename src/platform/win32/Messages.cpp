@@ -106,7 +106,8 @@ void CopyTextBack(const SentMessage& sent, WPARAM size, LPARAM buffer) {
     if (sent.message != WM_GETTEXT || buffer == 0 || size == 0 || sent.payload.empty()) {
         return;
     }
-    size_t length = std::min<size_t>(std::strlen(sent.payload.data()), size - 1);
+    // The receiver may have filled the buffer without a terminator.
+    size_t length = std::min<size_t>(strnlen(sent.payload.data(), sent.payload.size()), size - 1);
     char* target = reinterpret_cast<char*>(buffer);
     std::memcpy(target, sent.payload.data(), length);
     target[length] = '\0';

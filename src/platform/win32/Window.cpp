@@ -186,6 +186,11 @@ void WindowManager::DropWindowsOfThread(DWORD threadId) {
         (*it)->destroying = true;
         RemoveLocked(**it);
     }
+    for (const auto& [handle, window] : m_windows) {
+        if (window->owner != 0 && !FindLocked(window->owner)) {
+            window->owner = 0;
+        }
+    }
 }
 
 LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

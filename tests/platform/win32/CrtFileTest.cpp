@@ -72,6 +72,7 @@ TEST_F(CrtFileTest, MissingFolderOrBadModeFails) {
         << "folders are not created on the fly";
     EXPECT_FALSE(CrtFile::Open("c:\\temp\\x.txt", "q").has_value());
     EXPECT_FALSE(CrtFile::Open("c:\\temp\\missing.txt", "rb").has_value());
+    EXPECT_FALSE(CrtFile::Open("c:\\temp", "rb").has_value()) << "a folder is not a file";
 }
 
 TEST_F(CrtFileTest, NameMapping) {

@@ -215,6 +215,23 @@ TEST_F(MessagesTest, Text_MarshalledAcrossThreads) {
     EXPECT_STREQ(full, "a line for the viewer");
 }
 
+LRESULT FillingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETTEXT) {
+        std::memset(reinterpret_cast<char*>(lParam), 'x', wParam); // no terminator
+        return static_cast<LRESULT>(wParam);
+    }
+    return DefWindowProc(window, message, wParam, lParam);
+}
+
+TEST_F(MessagesTest, Text_UnterminatedAnswerIsCutAtTheSendersBuffer) {
+    RegisterOnce("MsgTestFiller", FillingProc);
+    HWND filler = nullptr;
+    TestThread owner([&] { filler = MakeWindow("MsgTestFiller", "f"); });
+    char buffer[8] = {};
+    SendMessage(filler, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    EXPECT_STREQ(buffer, "xxxxxxx");
+}
+
 TEST_F(MessagesTest, Post_LoopFiltersAndQuit) {
     HWND window = MakeWindow("MsgTestAgent", "loop");
     EXPECT_TRUE(PostMessage(window, WM_USER + 10, 1, 2));
