@@ -2,6 +2,7 @@
 // time.
 #include "platform/win32/internal/Kernel.h"
 
+#include "platform/win32/CrtFile.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WinUser.h"
 #include "platform/win32/internal/Handles.h"
@@ -9,12 +10,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fcntl.h>
 #include <functional>
 #include <map>
 #include <new>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace win32::internal {
@@ -22,7 +26,7 @@ namespace {
 
 // The state of every object is guarded by the scheduler's mutex.
 struct KernelObject {
-    enum class Kind { Mutex, Event };
+    enum class Kind { Mutex, Event, File };
     Kind kind;
     // Mutex.
     DWORD owner = 0;
@@ -32,8 +36,19 @@ struct KernelObject {
     bool manualReset = false;
     bool signalled = false;
     std::string name;
+    // File.
+    int fd = -1; // owned, closed with the last reference
+    bool readable = false;
+    bool writable = false;
 
     explicit KernelObject(Kind k) : kind(k) {}
+    ~KernelObject() {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    KernelObject(const KernelObject&) = delete;
+    KernelObject& operator=(const KernelObject&) = delete;
 
     bool IsSignalledFor(DWORD thread) const {
         if (kind == Kind::Mutex) {
@@ -329,4 +344,137 @@ void Sleep(DWORD ms) {
 DWORD GetTickCount() {
     auto since = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}
+
+namespace {
+
+std::shared_ptr<KernelObject> FindFile(HANDLE file) {
+    auto object = FindObject(file);
+    if (!object || object->kind != KernelObject::Kind::File) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return object;
+}
+
+int OpenFlags(DWORD access, DWORD disposition) {
+    bool read = (access & GENERIC_READ) != 0;
+    bool write = (access & GENERIC_WRITE) != 0;
+    int flags = read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+    switch (disposition) {
+    case CREATE_NEW:
+        return flags | O_CREAT | O_EXCL;
+    case CREATE_ALWAYS:
+        return flags | O_CREAT | O_TRUNC;
+    case OPEN_ALWAYS:
+        return flags | O_CREAT;
+    case TRUNCATE_EXISTING:
+        return flags | O_TRUNC;
+    default:
+        return flags;
+    }
+}
+
+DWORD ErrorFromErrno(int error) {
+    switch (error) {
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EEXIST:
+        return ERROR_FILE_EXISTS;
+    default:
+        return ERROR_ACCESS_DENIED;
+    }
+}
+
+} // namespace
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
+                   DWORD, HANDLE) {
+    if (fileName == nullptr || disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::string path = MapFileName(fileName);
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    int fd = open(path.c_str(), OpenFlags(access, disposition) | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        SetLastError(ErrorFromErrno(errno));
+        return INVALID_HANDLE_VALUE;
+    }
+    auto object = std::make_shared<KernelObject>(KernelObject::Kind::File);
+    object->fd = fd;
+    object->readable = (access & GENERIC_READ) != 0;
+    object->writable = (access & GENERIC_WRITE) != 0;
+    object->signalled = true;
+    uint32_t value = Objects().handles.Insert(std::move(object));
+    if (value == 0) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return INVALID_HANDLE_VALUE;
+    }
+    return ULongToHandle(value);
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED*) {
+    if (read != nullptr) {
+        *read = 0;
+    }
+    auto object = FindFile(file);
+    if (!object) {
+        return FALSE;
+    }
+    if (!object->readable || (buffer == nullptr && toRead > 0)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    ssize_t count = ::read(object->fd, buffer, toRead);
+    if (count < 0) {
+        SetLastError(ErrorFromErrno(errno));
+        return FALSE;
+    }
+    if (read != nullptr) {
+        *read = static_cast<DWORD>(count);
+    }
+    return TRUE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, OVERLAPPED*) {
+    if (written != nullptr) {
+        *written = 0;
+    }
+    auto object = FindFile(file);
+    if (!object) {
+        return FALSE;
+    }
+    if (!object->writable || (buffer == nullptr && toWrite > 0)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    ssize_t count = ::write(object->fd, buffer, toWrite);
+    if (count < 0) {
+        SetLastError(ErrorFromErrno(errno));
+        return FALSE;
+    }
+    if (written != nullptr) {
+        *written = static_cast<DWORD>(count);
+    }
+    return TRUE;
+}
+
+DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh) {
+    auto object = FindFile(file);
+    struct stat info {};
+    if (!object || fstat(object->fd, &info) != 0) {
+        return INVALID_FILE_SIZE;
+    }
+    auto size = static_cast<uint64_t>(info.st_size);
+    if (sizeHigh != nullptr) {
+        *sizeHigh = static_cast<DWORD>(size >> 32);
+    }
+    return static_cast<DWORD>(size & 0xFFFFFFFFu);
 }

@@ -111,3 +111,25 @@ BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES attributes);
 inline constexpr auto* GetFileAttributes = &GetFileAttributesA;
 inline constexpr auto* DeleteFile = &DeleteFileA;
 inline constexpr auto* CreateDirectory = &CreateDirectoryA;
+
+// File handles, closed with CloseHandle. Names are mapped as CrtFile.h
+// describes; sharing flags are accepted and not enforced.
+inline constexpr DWORD GENERIC_READ = 0x80000000;
+inline constexpr DWORD GENERIC_WRITE = 0x40000000;
+inline constexpr DWORD FILE_SHARE_READ = 0x00000001;
+inline constexpr DWORD FILE_SHARE_WRITE = 0x00000002;
+inline constexpr DWORD CREATE_NEW = 1;
+inline constexpr DWORD CREATE_ALWAYS = 2;
+inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD OPEN_ALWAYS = 4;
+inline constexpr DWORD TRUNCATE_EXISTING = 5;
+inline constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFF;
+struct OVERLAPPED;
+// INVALID_HANDLE_VALUE on failure.
+HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES attributes,
+                   DWORD disposition, DWORD flags, HANDLE templateFile);
+inline constexpr auto* CreateFile = &CreateFileA;
+// At the end of the file ReadFile succeeds with 0 bytes read.
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED* overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, OVERLAPPED* overlapped);
+DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);

@@ -157,6 +157,8 @@ inline bool IS_INTRESOURCE(const void* p) {
     X(ERROR_SUCCESS, 0)                                                                            \
     X(ERROR_FILE_NOT_FOUND, 2)                                                                     \
     X(ERROR_PATH_NOT_FOUND, 3)                                                                     \
+    X(ERROR_FILE_EXISTS, 80)                                                                       \
+    X(ERROR_HANDLE_EOF, 38)                                                                        \
     X(ERROR_ACCESS_DENIED, 5)                                                                      \
     X(ERROR_INVALID_HANDLE, 6)                                                                     \
     X(ERROR_NOT_ENOUGH_MEMORY, 8)                                                                  \
@@ -181,7 +183,12 @@ inline bool IS_INTRESOURCE(const void* p) {
     X(ERROR_RESOURCE_NAME_NOT_FOUND, 1814)                                                         \
     X(ERROR_TIMEOUT, 1460)                                                                         \
     X(ERROR_INVALID_THREAD_ID, 1444)                                                               \
-    X(ERROR_NOT_ENOUGH_QUOTA, 1816)
+    X(ERROR_NOT_ENOUGH_QUOTA, 1816)                                                                \
+    X(ERROR_INTERNET_TIMEOUT, 12002)                                                               \
+    X(ERROR_INTERNET_INVALID_URL, 12005)                                                           \
+    X(ERROR_INTERNET_UNRECOGNIZED_SCHEME, 12006)                                                   \
+    X(ERROR_INTERNET_NAME_NOT_RESOLVED, 12007)                                                     \
+    X(ERROR_INTERNET_CANNOT_CONNECT, 12029)
 
 #define WIN32_DEFINE_ERROR(name, value) inline constexpr DWORD name = value;
 WIN32_ENUMERATE_ERRORS(WIN32_DEFINE_ERROR)

@@ -8,5 +8,6 @@
 #include "platform/win32/StringTable.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WinDef.h"
+#include "platform/win32/WinInet.h"
 #include "platform/win32/WinNls.h"
 #include "platform/win32/WinUser.h"

@@ -99,4 +99,37 @@ TEST_F(CrtFileTest, FileFunctionsUseTheSameNames) {
     EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
 }
 
+TEST_F(CrtFileTest, FileHandlesReadWhatWasWritten) {
+    HANDLE file =
+        CreateFile("c:\\temp\\a b.gif", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD count = 0;
+    EXPECT_TRUE(WriteFile(file, "GIF89a", 6, &count, nullptr));
+    EXPECT_EQ(count, 6u);
+    char buffer[16];
+    EXPECT_FALSE(ReadFile(file, buffer, sizeof buffer, &count, nullptr)) << "opened for writing";
+    CloseHandle(file);
+
+    file = CreateFile("C:\\Temp\\A B.GIF", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                      nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetFileSize(file, nullptr), 6u);
+    EXPECT_TRUE(ReadFile(file, buffer, 4, &count, nullptr));
+    EXPECT_EQ(std::string(buffer, count), "GIF8");
+    EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &count, nullptr));
+    EXPECT_EQ(count, 2u);
+    EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &count, nullptr));
+    EXPECT_EQ(count, 0u) << "the end reads as success with nothing";
+    EXPECT_TRUE(CloseHandle(file));
+    EXPECT_FALSE(ReadFile(file, buffer, sizeof buffer, &count, nullptr));
+
+    EXPECT_EQ(
+        CreateFile("c:\\temp\\missing.gif", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+        INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(CreateFile("c:\\temp\\a b.gif", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+}
+
 } // namespace
