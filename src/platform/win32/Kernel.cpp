@@ -420,50 +420,47 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, 
     return ULongToHandle(value);
 }
 
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED*) {
-    if (read != nullptr) {
-        *read = 0;
+namespace {
+
+enum class Direction { Read, Write };
+
+// The common part of ReadFile and WriteFile: checks, then one transfer.
+template <typename Transfer>
+BOOL TransferFile(HANDLE file, Direction direction, const void* buffer, DWORD count, LPDWORD done,
+                  Transfer transfer) {
+    if (done != nullptr) {
+        *done = 0;
     }
     auto object = FindFile(file);
     if (!object) {
         return FALSE;
     }
-    if (!object->readable || (buffer == nullptr && toRead > 0)) {
+    bool allowed = direction == Direction::Read ? object->readable : object->writable;
+    if (!allowed || (buffer == nullptr && count > 0)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    ssize_t count = ::read(object->fd, buffer, toRead);
-    if (count < 0) {
+    ssize_t moved = transfer(object->fd);
+    if (moved < 0) {
         SetLastError(ErrorFromErrno(errno));
         return FALSE;
     }
-    if (read != nullptr) {
-        *read = static_cast<DWORD>(count);
+    if (done != nullptr) {
+        *done = static_cast<DWORD>(moved);
     }
     return TRUE;
 }
 
+} // namespace
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED*) {
+    return TransferFile(file, Direction::Read, buffer, toRead, read,
+                        [&](int fd) { return ::read(fd, buffer, toRead); });
+}
+
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, OVERLAPPED*) {
-    if (written != nullptr) {
-        *written = 0;
-    }
-    auto object = FindFile(file);
-    if (!object) {
-        return FALSE;
-    }
-    if (!object->writable || (buffer == nullptr && toWrite > 0)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    ssize_t count = ::write(object->fd, buffer, toWrite);
-    if (count < 0) {
-        SetLastError(ErrorFromErrno(errno));
-        return FALSE;
-    }
-    if (written != nullptr) {
-        *written = static_cast<DWORD>(count);
-    }
-    return TRUE;
+    return TransferFile(file, Direction::Write, buffer, toWrite, written,
+                        [&](int fd) { return ::write(fd, buffer, toWrite); });
 }
 
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh) {
