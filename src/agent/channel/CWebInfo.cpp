@@ -281,7 +281,9 @@ bool CWebInfo::SetAttr(std::string_view name, const CWebVariantList& value) {
 }
 
 bool CWebInfo::AppendAttr(std::string_view name, const CWebVariantList& value) {
-    m_Attrs.emplace_back(name, value);
+    // Copied before the vector may grow: name and value may live in this record.
+    CAttrPair attr(name, value);
+    m_Attrs.push_back(std::move(attr));
     return true;
 }
 
@@ -317,6 +319,11 @@ const CWebVariantList* CWebInfo::FindAttr(std::string_view name) const {
 CWebVariantList* CWebInfo::FindAttr(std::string_view name) {
     auto it = FindByName(m_Attrs, name);
     return it != m_Attrs.end() ? &it->GetValue() : nullptr;
+}
+
+const CWebVariant* CWebInfo::FindFirstValue(std::string_view name) const {
+    const CWebVariantList* value = FindAttr(name);
+    return value != nullptr ? value->GetAt(0) : nullptr;
 }
 
 int CWebInfo::IndexOfAttr(std::string_view name) const {

@@ -98,6 +98,9 @@ public:
 
     const CWebVariantList* FindAttr(std::string_view name) const;
     CWebVariantList* FindAttr(std::string_view name);
+    // The first element of the first attribute of that name: how operations
+    // read a single argument ("handle", "var_name").
+    const CWebVariant* FindFirstValue(std::string_view name) const;
     int IndexOfAttr(std::string_view name) const;
     const std::string* GetAttrName(size_t index) const;
     const CWebVariantList* GetAttrValue(size_t index) const;

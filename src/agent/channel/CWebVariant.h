@@ -115,7 +115,8 @@ private:
 class CWebVariantList {
 public:
     CWebVariantList() = default;
-    // A list of one value (a list of none for an empty value).
+    // A list of the one value, typed by it (an empty value gives an untyped
+    // list that holds it).
     CWebVariantList(const CWebVariant& value); // NOLINT(google-explicit-constructor)
 
     WebVariantType GetType() const { return m_Type; }

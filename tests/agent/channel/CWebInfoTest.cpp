@@ -130,6 +130,9 @@ TEST(CWebInfo, AttributeOperationsFollowTheFirstOfAName) {
     EXPECT_EQ(info.GetAttrName(3), nullptr);
     EXPECT_EQ(info.GetAttrValue(3), nullptr);
 
+    EXPECT_EQ(info.FindFirstValue("text"), nullptr) << "a bare status has no first value";
+    EXPECT_EQ(info.FindFirstValue("handle")->GetString(), "replaced");
+
     EXPECT_TRUE(info.RemoveAttr("missing"));
     EXPECT_TRUE(info.RemoveAttr("handle"));
     ASSERT_EQ(info.GetAttrCount(), 2u);
@@ -141,6 +144,15 @@ TEST(CWebInfo, AttributeOperationsFollowTheFirstOfAName) {
     info.ClearAttrs();
     EXPECT_EQ(info.GetAttrCount(), 0u);
     EXPECT_EQ(info.GetMsgId(), 9) << "clearing attributes keeps the header";
+}
+
+TEST(CWebInfo, AppendingFromTheRecordItselfSurvivesGrowth) {
+    CWebInfo info;
+    ASSERT_TRUE(info.AppendAttr("name", CWebVariant(std::string(100, 'n'))));
+    for (int i = 0; i < 16; ++i) {
+        ASSERT_TRUE(info.AppendAttr(*info.GetAttrName(0), *info.GetAttrValue(0)));
+    }
+    EXPECT_EQ(info.Attrs().back(), info.Attrs().front());
 }
 
 TEST(CWebInfo, EncodingLayoutAndBlockLengths) {
