@@ -1,0 +1,180 @@
+#include "agent/dispatch/CInterface.h"
+
+#include "agent/channel/CAgentWindow.h"
+#include "agent/channel/ToolSender.h"
+#include "agent/channel/Trace.h"
+#include "agent/dispatch/MessageIds.h"
+#include "agent/dispatch/RequestArgs.h"
+#include "platform/win32/Windows.h"
+
+namespace {
+
+DispatcherSource g_dispatcherSource = nullptr;
+
+} // namespace
+
+void SetDispatcherSource(DispatcherSource source) {
+    g_dispatcherSource = source;
+}
+
+CInterface* GetProcessDispatcher() {
+    return g_dispatcherSource ? g_dispatcherSource() : nullptr;
+}
+
+CInterface::~CInterface() {
+    if (m_toolTipWindow && IsWindow(m_toolTipWindow))
+        DestroyWindow(m_toolTipWindow);
+}
+
+int32_t CInterface::GetOption(std::string_view name) const {
+    auto it = m_options.find(name);
+    return it == m_options.end() ? 0 : it->second;
+}
+
+void CInterface::SetOption(std::string_view name, int32_t value) {
+    if (name.empty())
+        return;
+    m_options.insert_or_assign(std::string(name), value);
+}
+
+bool CInterface::AnnounceConnection(HWND browserWindow, HWND agentWindow) {
+    DWORD process = 0;
+    DWORD thread = IsWindow(browserWindow) ? GetWindowThreadProcessId(browserWindow, &process) : 0;
+    CWebInfo record;
+    record.SetMsgId(kMsgIdConnection);
+    AppendInteger(record, "handle", static_cast<int32_t>(HandleToULong(browserWindow)));
+    AppendInteger(record, "version", GetVersion());
+    AppendInteger(record, "thread", static_cast<int32_t>(thread));
+    AppendInteger(record, "process", static_cast<int32_t>(process));
+    AppendInteger(record, "agent_handle", static_cast<int32_t>(HandleToULong(agentWindow)));
+    // The tool answers with option settings while this send is outstanding;
+    // they are in the table when the send returns.
+    SendRecordToTool(record);
+    if (m_useOldName == -1)
+        m_useOldName = GetOption("UseOldName");
+    if (m_useQuorvin70IE55Description == -1)
+        m_useQuorvin70IE55Description = GetOption("UseQuorvin70IE55Description");
+    return true;
+}
+
+void CInterface::SetToolOption(CWebInfo& record) {
+    std::string name = StringArg(record, "var_name").value_or(std::string());
+    int32_t value = IntegerArg(record, "var_value").value_or(0);
+    SetOption(name, value);
+    record.SetRetValue(NS_OK);
+}
+
+void CInterface::SetTraceOptions(CWebInfo& record) {
+    if (auto state = IntegerArg(record, "state"))
+        SetTraceMask(*state);
+    if (auto useFile = IntegerArg(record, "use file"))
+        SetTraceFileSwitch(*useFile);
+}
+
+void CInterface::GetLastEvent(CWebInfo& record) {
+    if (m_lastEventId.IsEmpty()) {
+        record.SetRetValue(kResultNotFound);
+        return;
+    }
+    record = m_lastEventRecord;
+    CWebVariantList id;
+    id.Append(m_lastEventId);
+    record.AddAttr("id", id);
+    CWebVariantList name;
+    name.Append(std::string_view(m_lastEventName));
+    record.AddAttr("event_name", name);
+}
+
+void CInterface::ShowToolTip(CWebInfo& record) {
+    record.SetRetValue(E_INVALIDARG);
+    auto handle = IntegerArg(record, "handle");
+    if (!handle)
+        return;
+    auto text = StringArg(record, "value");
+    if (!text)
+        return;
+    HWND target = HwndFromValue(static_cast<ULONG>(*handle));
+
+    if (!m_toolTipWindow) {
+        m_toolTipWindow =
+            CreateWindowEx(0, TOOLTIPS_CLASS, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, target, nullptr, m_instance, nullptr);
+        if (!m_toolTipWindow)
+            return;
+        SendMessage(m_toolTipWindow, TTM_SETDELAYTIME, TTDT_AUTOPOP, kToolTipAutoPopMs);
+        SendMessage(m_toolTipWindow, TTM_SETDELAYTIME, TTDT_INITIAL, 0);
+        SendMessage(m_toolTipWindow, TTM_SETDELAYTIME, TTDT_RESHOW, 0);
+    }
+
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = target;
+    tool.uId = reinterpret_cast<UINT_PTR>(target);
+    tool.lpszText = text->data();
+    if (m_toolTipTarget == *handle) {
+        SendMessage(m_toolTipWindow, TTM_UPDATETIPTEXT, 0, reinterpret_cast<LPARAM>(&tool));
+    } else {
+        SendMessage(m_toolTipWindow, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&tool));
+        if (m_toolTipTarget != 0) {
+            HWND previous = HwndFromValue(static_cast<ULONG>(m_toolTipTarget));
+            TOOLINFOA old{};
+            old.cbSize = TTTOOLINFOA_V2_SIZE;
+            old.uFlags = TTF_IDISHWND;
+            old.hwnd = previous;
+            old.uId = reinterpret_cast<UINT_PTR>(previous);
+            SendMessage(m_toolTipWindow, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&old));
+        }
+        m_toolTipTarget = *handle;
+    }
+
+    auto colours = PairArg(record, "point");
+    if (!colours)
+        return;
+    auto lParam = IntegerArg(record, "lparam");
+    if (!lParam)
+        return;
+    auto wParam = IntegerArg(record, "wparam");
+    if (!wParam)
+        return;
+    auto message = IntegerArg(record, "message");
+    if (!message)
+        return;
+    if (colours->first != 0)
+        SendMessage(m_toolTipWindow, TTM_SETTIPBKCOLOR, static_cast<WPARAM>(colours->first), 0);
+    if (colours->second != 0)
+        SendMessage(m_toolTipWindow, TTM_SETTIPTEXTCOLOR, static_cast<WPARAM>(colours->second), 0);
+    MSG relayed{};
+    relayed.hwnd = target;
+    relayed.message = static_cast<UINT>(*message);
+    relayed.wParam = static_cast<WPARAM>(static_cast<uint32_t>(*wParam));
+    relayed.lParam = static_cast<LPARAM>(*lParam);
+    SendMessage(m_toolTipWindow, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    SendMessage(m_toolTipWindow, TTM_ACTIVATE, TRUE, 0);
+    record.SetRetValue(NS_OK);
+}
+
+bool CInterface::Dispatch(CWebInfo& record) {
+    switch (static_cast<MsgId>(record.GetMsgId())) {
+    case MsgId::LastEvent:
+        GetLastEvent(record);
+        break;
+    case MsgId::GetPropertiesWithClassIndex:
+        record.AddAttr("class_index", CWebVariantList(CWebVariant(-1)));
+        record.SetMsgId(ToInt(MsgId::GetProperties));
+        return Dispatch(record);
+    case MsgId::TraceSettings:
+        SetTraceOptions(record);
+        break;
+    case MsgId::ShowToolTip:
+        ShowToolTip(record);
+        break;
+    case MsgId::SetToolOption:
+        SetToolOption(record);
+        break;
+    default:
+        DispatchObjectRequest(record);
+        break;
+    }
+    return true;
+}
