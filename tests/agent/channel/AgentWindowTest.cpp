@@ -1,0 +1,234 @@
+#include "agent/channel/CAgentWindow.h"
+#include "agent/channel/ToolSender.h"
+#include "agent/channel/Trace.h"
+#include "agent/dispatch/CInterface.h"
+#include "platform/win32/Testing.h"
+#include "tool/TestTool.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+// Answers every request and lets a test change the record on its way.
+class TestDispatcher : public CInterface {
+public:
+    bool Dispatch(CWebInfo& record) override {
+        ++calls;
+        if (edit)
+            edit(record);
+        return CInterface::Dispatch(record);
+    }
+    int calls = 0;
+    std::function<void(CWebInfo&)> edit;
+};
+
+CInterface* g_dispatcher = nullptr;
+CInterface* CurrentDispatcher() {
+    return g_dispatcher;
+}
+
+LRESULT PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProc(w, m, wp, lp);
+}
+
+HWND MakeBrowserWindow() {
+    static bool registered = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &PlainProc;
+        wc.lpszClassName = "AgentWindowTestBrowser";
+        return RegisterClass(&wc) != 0;
+    }();
+    EXPECT_TRUE(registered);
+    return CreateWindowEx(0, "AgentWindowTestBrowser", "browser", WS_OVERLAPPEDWINDOW, 0, 0, 100,
+                          100, nullptr, nullptr, nullptr, nullptr);
+}
+
+CWebInfo RequestOf(int32_t msgId) {
+    CWebInfo request;
+    request.SetMsgId(msgId);
+    return request;
+}
+
+// The test thread plays the browser's user-interface thread: it owns the
+// browser and agent windows, and the tool's waits serve them.
+class AgentWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitializeAgentWindows(nullptr);
+        g_dispatcher = &m_dispatcher;
+        SetDispatcherSource(&CurrentDispatcher);
+        SetTraceMask(kInitialTraceMask);
+        SetTraceFileSwitch(0);
+        ASSERT_TRUE(m_tool.Start());
+        m_browser = MakeBrowserWindow();
+        m_agent = std::make_unique<CAgentWindow>(m_browser);
+        ASSERT_TRUE(m_agent->Create(nullptr, nullptr));
+        ASSERT_NE(m_agent->GetWindow(), nullptr);
+    }
+    void TearDown() override {
+        m_agent.reset();
+        DestroyWindow(m_browser);
+        m_tool.Stop();
+        g_dispatcher = nullptr;
+    }
+
+    TestDispatcher m_dispatcher;
+    tool::TestTool m_tool;
+    HWND m_browser = nullptr;
+    std::unique_ptr<CAgentWindow> m_agent;
+};
+
+TEST_F(AgentWindowTest, CreateAnnouncesTheConnectionAndIsFoundByTitle) {
+    EXPECT_EQ(tool::TestTool::FindAgentWindow(m_browser), m_agent->GetWindow());
+    auto hello = m_tool.WaitForRecord(kMsgIdConnection);
+    ASSERT_TRUE(hello);
+    ASSERT_EQ(hello->GetAttrCount(), 5u);
+    const char* names[] = {"handle", "version", "thread", "process", "agent_handle"};
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(*hello->GetAttrName(i), names[i]);
+    EXPECT_EQ(hello->FindFirstValue("handle")->GetInteger(),
+              static_cast<int32_t>(HandleToULong(m_browser)));
+    EXPECT_EQ(hello->FindFirstValue("thread")->GetInteger(),
+              static_cast<int32_t>(GetCurrentThreadId()));
+    EXPECT_EQ(hello->FindFirstValue("agent_handle")->GetInteger(),
+              static_cast<int32_t>(HandleToULong(m_agent->GetWindow())));
+}
+
+TEST_F(AgentWindowTest, ReplyCarriesTheRequestsWebInfoIdEvenWhenTheHeaderWasReplaced) {
+    m_dispatcher.edit = [](CWebInfo& record) { record.SetWebInfoId(4242); };
+    auto reply = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->GetMsgId(), 60);
+    EXPECT_NE(reply->GetWebInfoId(), 4242);
+    EXPECT_EQ(m_dispatcher.calls, 1);
+}
+
+TEST_F(AgentWindowTest, RequestForAnotherLiveBrowserIsNeitherDispatchedNorAnswered) {
+    HWND other = MakeBrowserWindow();
+    CWebInfo request = RequestOf(60);
+    request.SetRunTimeID(CWebRunTimeID(static_cast<int32_t>(HandleToULong(other)), -1, -1, -1));
+    EXPECT_EQ(m_tool.Post(m_agent->GetWindow(), request), 0);
+    EXPECT_EQ(m_dispatcher.calls, 0);
+
+    // A dead window does not belong to anybody: this agent serves it.
+    DestroyWindow(other);
+    EXPECT_EQ(m_tool.Post(m_agent->GetWindow(), request), 1);
+    EXPECT_EQ(m_dispatcher.calls, 1);
+}
+
+TEST_F(AgentWindowTest, NoDispatcherMeansNoReply) {
+    g_dispatcher = nullptr;
+    EXPECT_EQ(m_tool.Post(m_agent->GetWindow(), RequestOf(60)), 0);
+}
+
+TEST_F(AgentWindowTest, OversizedReplyIsTrimmedThenReducedToItsHeader) {
+    m_dispatcher.edit = [](CWebInfo& record) {
+        // About 70000 bytes in 10 attributes, most of it in the first.
+        for (int i = 0; i < 10; ++i)
+            record.AppendAttr("text" + std::to_string(i),
+                              CWebVariantList(CWebVariant(std::string(i == 0 ? 69000 : 100, 'a'))));
+    };
+    auto trimmed = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    ASSERT_TRUE(trimmed);
+    ASSERT_EQ(trimmed->GetAttrCount(), 10u);
+    EXPECT_EQ(trimmed->GetAttrValue(0)->GetAt(0)->GetString().size(), 6500u);
+    EXPECT_EQ(trimmed->GetAttrValue(1)->GetAt(0)->GetString().size(), 100u);
+    EXPECT_EQ(trimmed->GetRetValue(), NS_OK);
+
+    // Ten strings of 7000 characters still exceed the limit once trimmed, and
+    // integers cannot be trimmed at all: the tool gets the bare header with E_FAIL.
+    m_dispatcher.edit = [](CWebInfo& record) {
+        for (int i = 0; i < 10; ++i)
+            record.AppendAttr("text" + std::to_string(i),
+                              CWebVariantList(CWebVariant(std::string(7000, 'a'))));
+    };
+    auto header = m_tool.Request(m_agent->GetWindow(), RequestOf(62));
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->GetAttrCount(), 0u);
+    EXPECT_EQ(header->GetRetValue(), E_FAIL);
+
+    m_dispatcher.edit = [](CWebInfo& record) {
+        CWebVariantList many;
+        for (int i = 0; i < 5000; ++i)
+            many.Append(i);
+        record.AppendAttr("numbers", many);
+    };
+    auto reduced = m_tool.Request(m_agent->GetWindow(), RequestOf(61));
+    ASSERT_TRUE(reduced);
+    EXPECT_EQ(reduced->GetAttrCount(), 0u);
+    EXPECT_EQ(reduced->GetRetValue(), E_FAIL);
+    EXPECT_EQ(reduced->GetMsgId(), 61);
+    EXPECT_EQ(m_tool.ReceivedSizes().back(), CWebInfo::kHeaderSize);
+}
+
+TEST_F(AgentWindowTest, RegisteredMessageAnnouncesWithItsAttributesInOrder) {
+    m_tool.TakeUnsolicited();
+    m_tool.SendRegisteredMessage(m_agent->GetWindow(), reinterpret_cast<WPARAM>(m_browser), 7);
+    auto record = m_tool.WaitForRecord(kMsgIdConnection);
+    ASSERT_TRUE(record);
+    ASSERT_EQ(record->GetAttrCount(), 4u);
+    const char* names[] = {"handle", "version", "thread", "process"};
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(*record->GetAttrName(i), names[i]);
+    EXPECT_EQ(record->FindFirstValue("version")->GetInteger(), 7);
+    EXPECT_EQ(record->FindFirstValue("process")->GetInteger(),
+              static_cast<int32_t>(GetCurrentProcessId()));
+}
+
+TEST_F(AgentWindowTest, OptionsSentDuringTheAnnouncementAreInPlaceAfterIt) {
+    CWebInfo option = RequestOf(48);
+    option.AppendAttr("var_name", CWebVariantList(CWebVariant(std::string_view("UseOldName"))));
+    option.AppendAttr("var_value", CWebVariantList(CWebVariant(5)));
+    m_tool.SendWhileHandling(kMsgIdConnection, {option});
+    TestDispatcher fresh;
+    g_dispatcher = &fresh;
+    CAgentWindow second(MakeBrowserWindow());
+    ASSERT_TRUE(second.Create(nullptr, nullptr));
+    EXPECT_EQ(fresh.GetOption("UseOldName"), 5);
+    EXPECT_EQ(fresh.CachedUseOldName(), 5);
+    DestroyWindow(second.GetBrowserWindow());
+}
+
+TEST_F(AgentWindowTest, MessagesTraceGivesBeginAndEndLines) {
+    SetTraceMask(kTraceMessages);
+    m_tool.ClearTraceLines();
+    auto reply = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    ASSERT_TRUE(reply);
+    auto lines = m_tool.TraceLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines.front().category, kTraceMessages);
+    EXPECT_EQ(lines.front().text, "ProcessServiceRequest: begin: MsgId=60, WebInfoId=" +
+                                      std::to_string(reply->GetWebInfoId()));
+    EXPECT_EQ(lines[1].text.rfind("ProcessServiceRequest: end:   MsgId=60", 0), 0u);
+}
+
+TEST_F(AgentWindowTest, TraceCutsLongLinesAndFileModeBypassesTheViewer) {
+    SetTraceMask(kTraceMessages);
+    m_tool.ClearTraceLines();
+    Trace(kTraceMessages, std::string(600, 'x'));
+    auto lines = m_tool.TraceLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text.size(), kMaxTraceLine);
+
+    std::remove(MapFileName(kTraceFileName).c_str());
+    SetTraceFileSwitch(1);
+    Trace(kTraceMessages, "one");
+    Trace(kTraceMessages, "two");
+    EXPECT_EQ(m_tool.TraceLines().size(), 1u);
+    auto file = CrtFile::Open(kTraceFileName, "rb");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->ReadLine().value_or(""), "one\r\n");
+    EXPECT_EQ(file->ReadLine().value_or(""), "two\r\n");
+}
+
+TEST(TraceWithoutViewer, FirstLineSwitchesTracingOff) {
+    SetTraceMask(kTraceMessages);
+    SetTraceFileSwitch(1);
+    Trace(kTraceMessages, "lost");
+    EXPECT_EQ(GetTraceMask(), 0);
+    EXPECT_FALSE(TraceEnabled(kTraceMessages));
+    SetTraceFileSwitch(0);
+}
+
+} // namespace
