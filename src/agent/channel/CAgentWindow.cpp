@@ -114,6 +114,11 @@ void ShutdownAgentWindows() {
     }
 }
 
+std::string AgentWindowTitle(HWND browserWindow) {
+    return FormatTraceLine("%s_%lu", kAgentWindowTitle,
+                           static_cast<unsigned long>(HandleToULong(browserWindow)));
+}
+
 UINT AgentRegisteredMessage() {
     return g_registeredMessage;
 }
@@ -161,9 +166,7 @@ bool CAgentWindow::Create(HINSTANCE instance, CNS6Browser* owner) {
 }
 
 bool CAgentWindow::CreateAgentWindow() {
-    std::string title =
-        FormatTraceLine("%s_%lu", kAgentWindowTitle,
-                        static_cast<unsigned long>(static_cast<uint32_t>(m_browserWindow)));
+    std::string title = AgentWindowTitle(GetBrowserWindow());
     m_window = CreateWindowEx(0, kAgentWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 0, 0,
                               nullptr, nullptr, m_instance, nullptr);
     if (!m_window) {

@@ -14,6 +14,7 @@
 #include "platform/win32/Windows.h"
 
 #include <cstdint>
+#include <string>
 
 class CNS6Browser;
 
@@ -38,6 +39,8 @@ inline constexpr UINT kIdsClassFailed = 302;
 void InitializeAgentWindows(HINSTANCE instance);
 // Module unload: closes the creation mutex (the class stays registered).
 void ShutdownAgentWindows();
+// The title of the agent window of a browser window ("SherutRashiHayashanTitle_1234").
+std::string AgentWindowTitle(HWND browserWindow);
 // The number RegisterWindowMessage gave "HodaatYezurHalonHadash;".
 UINT AgentRegisteredMessage();
 
