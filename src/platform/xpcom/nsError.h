@@ -21,6 +21,8 @@ using nsresult = uint32_t;
     X(NS_ERROR_NO_AGGREGATION, 0x80040110u)                                                        \
     X(NS_ERROR_NOT_AVAILABLE, 0x80040111u)                                                         \
     X(NS_ERROR_FACTORY_NOT_REGISTERED, 0x80040154u)                                                \
+    X(NS_ERROR_FACTORY_NOT_LOADED, 0x800401F8u)                                                    \
+    X(NS_ERROR_FACTORY_EXISTS, 0xC1F30100u)                                                        \
     X(NS_ERROR_NOT_INITIALIZED, 0xC1F30001u)                                                       \
     X(NS_ERROR_ALREADY_INITIALIZED, 0xC1F30002u)                                                   \
     X(NS_ERROR_FILE_NOT_FOUND, 0x80520012u)                                                        \
@@ -34,6 +36,7 @@ NS_ENUMERATE_RESULTS(NS_DEFINE_RESULT)
 #undef NS_DEFINE_RESULT
 
 // The Windows names of the same codes, as the agent's records carry them.
+inline constexpr nsresult NS_NOINTERFACE = NS_ERROR_NO_INTERFACE;
 inline constexpr nsresult S_OK = NS_OK;
 inline constexpr nsresult E_NOTIMPL = NS_ERROR_NOT_IMPLEMENTED;
 inline constexpr nsresult E_NOINTERFACE = NS_ERROR_NO_INTERFACE;

@@ -20,6 +20,7 @@
 #include "platform/xpcom/nsError.h"
 #include "platform/xpcom/nsID.h"
 
+#include <atomic>
 #include <cstdint>
 #include <tuple>
 #include <type_traits>
@@ -61,18 +62,25 @@ void* FindInChain(Object* object, const nsIID& iid) {
 } // namespace xpcom::internal
 
 // Reference counting and QueryInterface for a class offering `Interfaces`.
-// The count is not atomic: framework objects live on the user-interface
-// thread, as on the original platform.
+// Framework objects live on the user-interface thread, but the count is
+// atomic anyway, as the platform's own counters are, so that a stray Release
+// from a loader thread cannot corrupt it.
+//
+// A class that offers weak references (nsSupportsWeakReference) has its weak
+// references cleared as soon as the count reaches zero, before its destructor
+// runs, so that no holder can revive a half-destroyed object.
 template <typename Derived, typename... Interfaces>
 class nsSupportsImpl : public Interfaces... {
 public:
-    uint32_t AddRef() override { return ++m_refCount; }
+    uint32_t AddRef() override { return m_refCount.fetch_add(1, std::memory_order_relaxed) + 1; }
 
     uint32_t Release() override {
-        uint32_t count = --m_refCount;
+        uint32_t count = m_refCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
         if (count == 0) {
-            m_refCount = 1; // Stabilise: a destructor that AddRefs/Releases us must not re-enter.
-            delete static_cast<Derived*>(this);
+            m_refCount.store(1); // Stabilise: a destructor that AddRefs/Releases us must not re-enter.
+            if constexpr (requires(Derived* d) { d->ClearWeakReferences(); })
+                self()->ClearWeakReferences();
+            delete self();
         }
         return count;
     }
@@ -98,7 +106,7 @@ public:
     // The one nsISupports pointer that identifies this object.
     nsISupports* CanonicalSupports() { return static_cast<FirstInterface*>(self()); }
 
-    uint32_t RefCount() const { return m_refCount; }
+    uint32_t RefCount() const { return m_refCount.load(std::memory_order_relaxed); }
 
 protected:
     nsSupportsImpl() = default;
@@ -112,5 +120,5 @@ private:
     using FirstInterface = std::tuple_element_t<0, std::tuple<Interfaces...>>;
     Derived* self() { return static_cast<Derived*>(this); }
 
-    uint32_t m_refCount = 0;
+    std::atomic<uint32_t> m_refCount = 0;
 };

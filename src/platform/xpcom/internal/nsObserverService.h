@@ -1,0 +1,7 @@
+#pragma once
+
+#include "platform/xpcom/nsIObserver.h"
+
+namespace xpcom::internal {
+nsresult NewObserverService(nsIObserverService** result);
+}
