@@ -10,9 +10,11 @@ namespace browser::layout {
 namespace {
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\n' || s.front() == '\r'))
+    while (!s.empty() &&
+           (s.front() == ' ' || s.front() == '\t' || s.front() == '\n' || s.front() == '\r'))
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\n' || s.back() == '\r'))
+    while (!s.empty() &&
+           (s.back() == ' ' || s.back() == '\t' || s.back() == '\n' || s.back() == '\r'))
         s.remove_suffix(1);
     return s;
 }
@@ -31,12 +33,15 @@ struct NamedColour {
 };
 
 constexpr std::array kColours{
-    NamedColour{"black", 0x000000}, NamedColour{"silver", 0xc0c0c0}, NamedColour{"gray", 0x808080},
-    NamedColour{"grey", 0x808080},  NamedColour{"white", 0xffffff},  NamedColour{"maroon", 0x800000},
-    NamedColour{"red", 0xff0000},   NamedColour{"purple", 0x800080}, NamedColour{"fuchsia", 0xff00ff},
-    NamedColour{"green", 0x008000}, NamedColour{"lime", 0x00ff00},   NamedColour{"olive", 0x808000},
-    NamedColour{"yellow", 0xffff00}, NamedColour{"navy", 0x000080},  NamedColour{"blue", 0x0000ff},
-    NamedColour{"teal", 0x008080},  NamedColour{"aqua", 0x00ffff},   NamedColour{"orange", 0xffa500},
+    NamedColour{"black", 0x000000},   NamedColour{"silver", 0xc0c0c0},
+    NamedColour{"gray", 0x808080},    NamedColour{"grey", 0x808080},
+    NamedColour{"white", 0xffffff},   NamedColour{"maroon", 0x800000},
+    NamedColour{"red", 0xff0000},     NamedColour{"purple", 0x800080},
+    NamedColour{"fuchsia", 0xff00ff}, NamedColour{"green", 0x008000},
+    NamedColour{"lime", 0x00ff00},    NamedColour{"olive", 0x808000},
+    NamedColour{"yellow", 0xffff00},  NamedColour{"navy", 0x000080},
+    NamedColour{"blue", 0x0000ff},    NamedColour{"teal", 0x008080},
+    NamedColour{"aqua", 0x00ffff},    NamedColour{"orange", 0xffa500},
 };
 
 std::optional<int> HexDigit(char c) {
@@ -173,10 +178,12 @@ std::optional<int32_t> DeclaredBorderWidth(const StyleDeclarations& style, int s
             size_t space = rest.find(' ');
             if (auto px = firstLength(rest.substr(0, space)))
                 values.push_back(*px);
-            rest = space == std::string_view::npos ? std::string_view{} : Trim(rest.substr(space + 1));
+            rest =
+                space == std::string_view::npos ? std::string_view{} : Trim(rest.substr(space + 1));
         }
         if (!values.empty()) {
-            static constexpr int kPick[4][4] = {{0, 0, 0, 0}, {0, 1, 0, 1}, {0, 1, 2, 1}, {0, 1, 2, 3}};
+            static constexpr int kPick[4][4] = {
+                {0, 0, 0, 0}, {0, 1, 0, 1}, {0, 1, 2, 1}, {0, 1, 2, 3}};
             return values[size_t(kPick[std::min<size_t>(values.size(), 4) - 1][side & 3])];
         }
     }

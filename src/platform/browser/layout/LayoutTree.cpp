@@ -33,10 +33,14 @@ NodeIndex SourceTree::AddText(NodeIndex parent, std::u16string_view text, const 
 }
 
 void SourceTree::SetAttribute(NodeIndex node, std::string_view name, std::string_view value) {
+    if (node >= m_nodes.size())
+        return;
     m_nodes[node].attributes.emplace_back(std::string(name), std::string(value));
 }
 
 std::optional<std::string_view> SourceTree::Attribute(NodeIndex node, std::string_view name) const {
+    if (node >= m_nodes.size())
+        return std::nullopt;
     for (const auto& [n, v] : m_nodes[node].attributes)
         if (n == name)
             return std::string_view(v);
@@ -51,7 +55,9 @@ bool IsAnyOf(std::string_view tag, std::initializer_list<std::string_view> tags)
     return std::find(tags.begin(), tags.end(), tag) != tags.end();
 }
 
-bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; }
+bool IsSpace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
 
 std::string LowerAscii(std::string_view s) {
     std::string out(s);
@@ -76,13 +82,21 @@ public:
         m_display.resize(n);
         out.m_boxes.assign(n, Box{});
         out.m_scroll.assign(n, Point{});
+        out.m_parent.assign(n, SourceTree::kNoParent);
+        out.m_isElement.assign(n, false);
+        m_refused.assign(n, false);
         for (NodeIndex i = 0; i < n; ++i) {
             NodeIndex p = tree.At(i).parent;
-            if (p == SourceTree::kNoParent || p >= i) {
-                if (p == SourceTree::kNoParent)
-                    m_roots.push_back(i);
-                continue; // a parent after its child is refused: the node stays boxless
+            out.m_isElement[i] = tree.At(i).kind == SourceTree::Kind::Element;
+            if (p == SourceTree::kNoParent) {
+                m_roots.push_back(i);
+                continue;
             }
+            if (p >= i || m_refused[p]) {
+                m_refused[i] = true; // a parent after its child: the node stays boxless
+                continue;
+            }
+            out.m_parent[i] = p;
             if (m_last[p] == SourceTree::kNoParent)
                 m_first[p] = i;
             else
@@ -97,17 +111,20 @@ public:
         Size vp = m_out.m_viewport;
         int32_t bottom = 0;
         for (NodeIndex root : m_roots) {
-            if (m_display[root] == Display::None || m_tree.At(root).kind != SourceTree::Kind::Element)
+            if (m_display[root] == Display::None ||
+                m_tree.At(root).kind != SourceTree::Kind::Element)
                 continue;
-            if (m_display[root] == Display::Xul)
-                bottom = std::max(bottom, LayoutXul(root, Rect::FromSize(0, 0, vp.width, vp.height)));
-            else
-                bottom = std::max(bottom, LayoutBlock(root, 0, bottom, vp.width, true));
+            if (m_display[root] == Display::Xul) {
+                bottom =
+                    std::max(bottom, LayoutXul(root, Rect::FromSize(0, 0, vp.width, vp.height)));
+            } else {
+                // A BODY without HTML around it keeps its margins in the viewport.
+                Sides m = N(root).tag == "BODY" ? Margin(root) : Sides{};
+                bottom = std::max(bottom,
+                                  LayoutBlock(root, 0, bottom + m.top, vp.width, true) + m.bottom);
+            }
         }
-        int32_t right = vp.width;
-        for (const Box& b : m_out.m_boxes)
-            if (b.hasBox)
-                right = std::max(right, b.border.right);
+        int32_t right = std::max(vp.width, m_extent.front());
         m_out.m_contentSize = Size{right, std::max(bottom, vp.height)};
         ComputeOffsets();
     }
@@ -135,8 +152,15 @@ private:
         return ParseLength(*v, base);
     }
 
+    // The node's parent, or kNoParent for roots and refused nodes.
+    NodeIndex ParentOf(NodeIndex i) const { return m_out.m_parent[i]; }
+
     void Classify(NodeIndex i) {
         const auto& node = N(i);
+        if (m_refused[i]) {
+            m_display[i] = Display::None;
+            return;
+        }
         if (node.kind == SourceTree::Kind::Text) {
             m_display[i] = Display::Inline;
             return;
@@ -161,7 +185,7 @@ private:
         // A non-empty hidden attribute hides the element as the agent reads it.
         if (auto h = Attr(i, "hidden"); h && !h->empty() && *h != "false")
             d = Display::None;
-        if (node.parent != SourceTree::kNoParent && m_display[node.parent] == Display::None)
+        if (ParentOf(i) != SourceTree::kNoParent && m_display[ParentOf(i)] == Display::None)
             d = Display::None;
         m_display[i] = d;
     }
@@ -184,17 +208,18 @@ private:
                 return Display::None;
             return Display::Atomic;
         }
-        if (IsAnyOf(tag, {"IMG", "BUTTON", "SELECT", "TEXTAREA", "IFRAME", "OBJECT", "EMBED",
-                          "APPLET"}))
+        if (IsAnyOf(tag,
+                    {"IMG", "BUTTON", "SELECT", "TEXTAREA", "IFRAME", "OBJECT", "EMBED", "APPLET"}))
             return Display::Atomic;
         if (tag == "TABLE")
             return Display::Table;
         if (tag == "FRAMESET")
             return Display::FrameSet;
-        if (IsAnyOf(tag, {"HTML", "BODY", "DIV", "P", "H1", "H2", "H3", "H4", "H5", "H6", "UL", "OL",
-                          "LI", "DL", "DT", "DD", "PRE", "BLOCKQUOTE", "CENTER", "FORM", "HR",
-                          "ADDRESS", "FIELDSET", "LEGEND", "CAPTION", "TR", "TD", "TH", "TBODY",
-                          "THEAD", "TFOOT", "FRAME", "DIR", "MENU"}))
+        if (IsAnyOf(tag, {"HTML",    "BODY",     "DIV",    "P",          "H1",     "H2",   "H3",
+                          "H4",      "H5",       "H6",     "UL",         "OL",     "LI",   "DL",
+                          "DT",      "DD",       "PRE",    "BLOCKQUOTE", "CENTER", "FORM", "HR",
+                          "ADDRESS", "FIELDSET", "LEGEND", "CAPTION",    "TR",     "TD",   "TH",
+                          "TBODY",   "THEAD",    "TFOOT",  "FRAME",      "DIR",    "MENU"}))
             return Display::Block;
         return Display::Inline;
     }
@@ -326,6 +351,7 @@ private:
         line.x += space;
         Rect r = Rect::FromSize(line.x, line.top, width, height);
         line.x += width;
+        Extend(r.right);
         line.height = std::max(line.height, height);
         line.hasContent = true;
         line.pendingSpace = false;
@@ -387,14 +413,15 @@ private:
         if (d == Display::None)
             return;
         if (!IsElement(c)) {
-            if (!N(c).text.empty() &&
-                std::any_of(N(c).text.begin(), N(c).text.end(), [&](char16_t ch) { return !IsSpace(ch) || line.pre; }))
-                pendingMargin = 0;
+            if (std::any_of(N(c).text.begin(), N(c).text.end(),
+                            [&](char16_t ch) { return !IsSpace(ch) || line.pre; }))
+                ConsumeMargin(line, pendingMargin);
             LayoutText(c, line);
             return;
         }
         std::string_view tag = N(c).tag;
         if (tag == "BR") {
+            ConsumeMargin(line, pendingMargin);
             Rect r = Rect::FromSize(line.x, line.top, 0, kLineHeight);
             SetBox(c, r);
             if (!line.hasContent)
@@ -416,7 +443,7 @@ private:
             return;
         }
         if (d == Display::Atomic) {
-            pendingMargin = 0;
+            ConsumeMargin(line, pendingMargin);
             LayoutAtomic(c, line);
             return;
         }
@@ -424,7 +451,8 @@ private:
         if (line.hasContent)
             NewLine(line);
         Sides m = Margin(c);
-        int32_t top = line.top + std::max(pendingMargin, m.top) - pendingMargin;
+        // Adjoining vertical margins of sibling blocks collapse to the larger.
+        int32_t top = line.top + std::max(pendingMargin, m.top);
         int32_t bottom = d == Display::Table
                              ? LayoutTable(c, line.left, top, line.right - line.left)
                              : LayoutBlock(c, line.left, top, line.right - line.left, false);
@@ -435,27 +463,41 @@ private:
         line.hasContent = false;
         line.pendingSpace = false;
         pendingMargin = m.bottom;
-        line.top = bottom;
+    }
+
+    // The bottom margin of the block before inline content separates the two.
+    static void ConsumeMargin(Line& line, int32_t& pendingMargin) {
+        if (pendingMargin != 0 && !line.hasContent) {
+            line.top += pendingMargin;
+            line.x = line.left;
+        }
+        pendingMargin = 0;
+    }
+
+    // Widens the innermost extent (of the document or a scrolling box).
+    void Extend(int32_t right) {
+        if (!m_extent.empty())
+            m_extent.back() = std::max(m_extent.back(), right);
     }
 
     void SetBox(NodeIndex i, Rect r) {
+        Extend(r.right);
         Box& b = B(i);
         b.hasBox = true;
         b.border = r;
         auto vis = m_style[i].Get("visibility");
         b.hitTestable = !(vis && LowerAscii(*vis) == "hidden");
-        if (N(i).parent != SourceTree::kNoParent && !B(N(i).parent).hitTestable &&
-            B(N(i).parent).hasBox && !vis)
+        NodeIndex p = ParentOf(i);
+        if (p != SourceTree::kNoParent && !B(p).hitTestable && B(p).hasBox && !vis)
             b.hitTestable = false; // visibility inherits
     }
 
-    // Lays out a block-level element with its margin box starting at (x, y)
-    // in `available` width; answers the bottom of its border box (without
-    // the bottom margin, which the caller collapses with the next block).
+    // Lays out a block-level element whose margin box starts at x and whose
+    // border box starts at y (the caller has placed the top margin), in
+    // `available` width; answers the bottom of its border box (without the
+    // bottom margin, which the caller collapses with the next block).
     int32_t LayoutBlock(NodeIndex i, int32_t x, int32_t y, int32_t available, bool root) {
-        Sides m = root ? Sides{} : Margin(i);
-        if (root)
-            y += 0;
+        Sides m = root && N(i).tag != "BODY" ? Sides{} : Margin(i);
         Sides bd = Border(i), pd = Padding(i);
         std::string_view tag = N(i).tag;
         int32_t width = available - m.left - m.right;
@@ -467,41 +509,46 @@ private:
         int32_t left = x + m.left;
         int32_t contentLeft = left + bd.left + pd.left;
         int32_t contentWidth = std::max(0, width - bd.left - bd.right - pd.left - pd.right);
-        int32_t top = root ? y : y;
+        int32_t top = y;
         SetBox(i, Rect::FromSize(left, top, width, 0)); // before children, so visibility inherits
         int32_t contentTop = top + bd.top + pd.top;
         int32_t contentBottom;
+        int32_t innerRight = INT32_MIN;
         if (tag == "HR") {
             contentBottom = contentTop + kHrHeight;
-        } else if (tag == "BODY" || tag == "HTML") {
-            contentBottom = LayoutFlow(i, contentLeft, contentTop + (tag == "BODY" ? m.top : 0),
-                                       contentWidth, false);
-            if (tag == "BODY") {
-                // BODY's margins live inside the viewport: its box starts at the margin.
-                B(i).border = Rect::FromSize(left, top + m.top, width, 0);
-                contentBottom += 0;
-            }
         } else {
+            // A scrolling box keeps its content's extent to itself.
+            bool scrolls = Scrolls(i);
+            if (scrolls)
+                m_extent.push_back(INT32_MIN);
             contentBottom = LayoutFlow(i, contentLeft, contentTop, contentWidth, tag == "PRE");
+            if (scrolls) {
+                innerRight = m_extent.back();
+                m_extent.pop_back();
+            }
         }
         int32_t borderTop = B(i).border.top;
         int32_t height = contentBottom + pd.bottom + bd.bottom - borderTop;
         if (auto h = StyleLength(i, "height")) {
             int32_t fixed = *h + bd.top + bd.bottom + pd.top + pd.bottom;
             if (Scrolls(i)) {
+                // The padding box is the visible client area; the scroll
+                // extent is the content, at least that area.
                 Box& b = B(i);
                 b.scrolls = true;
-                b.scrollSize = Size{contentWidth + pd.left + pd.right,
-                                    contentBottom + pd.bottom - (borderTop + bd.top)};
-                b.scrollSize.height = std::max(b.scrollSize.height, *h + pd.top + pd.bottom);
+                b.clientSize = Size{std::max(0, width - bd.left - bd.right),
+                                    std::max(0, *h + pd.top + pd.bottom)};
+                int32_t paddingLeft = left + bd.left;
+                int32_t paddingTop = borderTop + bd.top;
+                int32_t contentRight = std::max(contentLeft + contentWidth, innerRight);
+                b.scrollSize =
+                    Size{std::max(b.clientSize.width, contentRight + pd.right - paddingLeft),
+                         std::max(b.clientSize.height, contentBottom + pd.bottom - paddingTop)};
             }
             height = fixed;
         }
         B(i).border.bottom = borderTop + std::max(0, height);
-        int32_t bottom = B(i).border.bottom;
-        if (tag == "BODY")
-            bottom += m.bottom;
-        return bottom;
+        return B(i).border.bottom;
     }
 
     // ---- Replaced elements and controls -------------------------------------
@@ -528,7 +575,7 @@ private:
     }
 
     bool IsDescendant(NodeIndex j, NodeIndex ancestor) const {
-        for (NodeIndex p = N(j).parent; p != SourceTree::kNoParent; p = N(p).parent)
+        for (NodeIndex p = ParentOf(j); p != SourceTree::kNoParent; p = ParentOf(p))
             if (p == ancestor)
                 return true;
         return false;
@@ -560,7 +607,8 @@ private:
             int32_t rows = IntAttr(i, "size", 0);
             bool multiple = Attr(i, "multiple").has_value();
             if (rows <= 1 && !multiple)
-                return Size{longest * kCharWidth + kDropDownArrow + kControlPadding, kControlHeight};
+                return Size{longest * kCharWidth + kDropDownArrow + kControlPadding,
+                            kControlHeight};
             if (rows <= 0)
                 rows = kDefaultListRows;
             (void)options;
@@ -575,7 +623,9 @@ private:
         if (type == "image")
             return sized(kImageSize, kImageSize);
         if (type == "submit" || type == "reset" || type == "button") {
-            std::string_view fallback = type == "submit" ? "Submit Query" : type == "reset" ? "Reset" : "";
+            std::string_view fallback = type == "submit"  ? "Submit Query"
+                                        : type == "reset" ? "Reset"
+                                                          : "";
             auto label = Attr(i, "value").value_or(fallback);
             return Size{int32_t(label.size()) * kCharWidth + kButtonPadding, kControlHeight};
         }
@@ -626,31 +676,107 @@ private:
 
     // ---- Tables --------------------------------------------------------------
 
-    int32_t PreferredWidth(NodeIndex i) const {
-        // Widest unbroken line of the content: text on one line, controls by size.
-        if (m_display[i] == Display::None)
-            return 0;
-        if (!IsElement(i))
-            return CodePoints(N(i).text) * kCharWidth;
-        if (m_display[i] == Display::Atomic)
-            return AtomicSize(i).width;
-        if (auto w = StyleLength(i, "width"))
-            return *w;
-        if (N(i).tag == "TABLE" || N(i).tag == "IMG")
-            if (auto w = Attr(i, "width"); w && ParseLength(*w))
-                return *ParseLength(*w);
-        int32_t widest = 0, run = 0;
-        for (NodeIndex c = m_first[i]; c != SourceTree::kNoParent; c = m_next[c]) {
-            int32_t w = PreferredWidth(c);
-            if (m_display[c] == Display::Block || m_display[c] == Display::Table || N(c).tag == "BR") {
-                widest = std::max({widest, run, w});
-                run = 0;
+    // Preferred widths: the widest line the content makes when nothing
+    // wraps, measured with the same white-space rules as the inline flow.
+    struct Measure {
+        int32_t run = 0, widest = 0;
+        bool hasContent = false, pendingSpace = false;
+        void Piece(int32_t width) {
+            if (pendingSpace && hasContent)
+                run += kCharWidth;
+            run += width;
+            hasContent = true;
+            pendingSpace = false;
+        }
+        void Break() {
+            widest = std::max(widest, run);
+            run = 0;
+            hasContent = false;
+            pendingSpace = false;
+        }
+    };
+
+    void MeasureFlow(NodeIndex parent, Measure& m, bool pre) {
+        for (NodeIndex c = m_first[parent]; c != SourceTree::kNoParent; c = m_next[c]) {
+            Display d = m_display[c];
+            if (d == Display::None)
+                continue;
+            if (!IsElement(c)) {
+                std::u16string_view text = N(c).text;
+                size_t pos = 0;
+                while (pos < text.size()) {
+                    if (pre && text[pos] == u'\n') {
+                        m.Break();
+                        ++pos;
+                    } else if (!pre && IsSpace(text[pos])) {
+                        m.pendingSpace = true;
+                        ++pos;
+                    } else {
+                        size_t end = pos;
+                        while (end < text.size() && text[end] != u'\n' &&
+                               (pre || !IsSpace(text[end])))
+                            ++end;
+                        m.Piece(CodePoints(text.substr(pos, end - pos)) * kCharWidth);
+                        pos = end;
+                    }
+                }
+            } else if (N(c).tag == "BR") {
+                m.Break();
+            } else if (d == Display::Inline) {
+                MeasureFlow(c, m, pre);
+            } else if (d == Display::Atomic) {
+                int32_t width = AtomicSize(c).width;
+                if (auto w = StyleLength(c, "width"))
+                    width = *w;
+                m.Piece(std::max(0, width));
             } else {
-                run += w;
+                m.Break();
+                Sides margin = Margin(c);
+                m.widest = std::max(m.widest, PreferredWidth(c) + margin.left + margin.right);
             }
         }
+    }
+
+    // The preferred width of a block-level element's border box.
+    int32_t PreferredWidth(NodeIndex i) {
+        std::string_view tag = N(i).tag;
         Sides pd = Padding(i), bd = Border(i);
-        return std::max(widest, run) + pd.left + pd.right + bd.left + bd.right;
+        if (tag == "TABLE") {
+            if (auto w = StyleLength(i, "width"))
+                return *w;
+            if (auto w = Attr(i, "width"); w && ParseLength(*w))
+                return *ParseLength(*w);
+            return TablePreferredWidth(i);
+        }
+        if (auto w = StyleLength(i, "width"))
+            return *w + pd.left + pd.right + bd.left + bd.right;
+        Measure m;
+        MeasureFlow(i, m, tag == "PRE");
+        m.Break();
+        return m.widest + pd.left + pd.right + bd.left + bd.right;
+    }
+
+    // A nested table's width without limits: its widest row of cells.
+    int32_t TablePreferredWidth(NodeIndex t) {
+        int32_t savedPadding = m_cellPadding, savedBorder = m_cellBorder;
+        int32_t spacing = IntAttr(t, "cellspacing", 2);
+        m_cellPadding = IntAttr(t, "cellpadding", 1);
+        m_cellBorder = IntAttr(t, "border", 0);
+        std::vector<NodeIndex> rows;
+        CollectRows(t, rows);
+        int32_t widest = 0;
+        for (NodeIndex r : rows) {
+            int32_t width = spacing;
+            for (NodeIndex c = m_first[r]; c != SourceTree::kNoParent; c = m_next[c])
+                if (IsElement(c) && m_display[c] != Display::None &&
+                    (N(c).tag == "TD" || N(c).tag == "TH"))
+                    width += PreferredWidth(c) + spacing;
+            widest = std::max(widest, width);
+        }
+        Sides bd = Border(t);
+        m_cellPadding = savedPadding;
+        m_cellBorder = savedBorder;
+        return widest + bd.left + bd.right;
     }
 
     void CollectRows(NodeIndex table, std::vector<NodeIndex>& rows) const {
@@ -755,18 +881,18 @@ private:
         for (size_t r = 0; r < rows.size(); ++r) {
             if (r > 0)
                 rowTop[r] = rowTop[r - 1] + rowHeight[r - 1] + spacing;
-            SetBox(rows[r], Rect::FromSize(colX[0], rowTop[r], colX[columns] - spacing - colX[0], 0));
+            SetBox(rows[r],
+                   Rect::FromSize(colX[0], rowTop[r], colX[columns] - spacing - colX[0], 0));
             for (; next < cells.size() && cells[next].row == r; ++next) {
                 const Cell& cell = cells[next];
                 int32_t cx = colX[cell.col];
                 int32_t cw = colX[cell.col + cell.colSpan] - spacing - cx;
                 Sides cb = Border(cell.node), cp = Padding(cell.node);
                 SetBox(cell.node, Rect::FromSize(cx, rowTop[r], cw, 0));
-                int32_t bottom = LayoutFlow(cell.node, cx + cb.left + cp.left,
-                                            rowTop[r] + cb.top + cp.top,
-                                            std::max(0, cw - cb.left - cb.right - cp.left - cp.right),
-                                            false) +
-                                 cp.bottom + cb.bottom;
+                int32_t bottom =
+                    LayoutFlow(cell.node, cx + cb.left + cp.left, rowTop[r] + cb.top + cp.top,
+                               std::max(0, cw - cb.left - cb.right - cp.left - cp.right), false) +
+                    cp.bottom + cb.bottom;
                 if (auto h = StyleLength(cell.node, "height"))
                     bottom = std::max(bottom, rowTop[r] + *h);
                 cellBottom[next] = bottom;
@@ -796,8 +922,9 @@ private:
                         b.Add(B(r).border);
                 SetBox(c, b.any ? b.r : Rect::FromSize(colX[0], y, 0, 0));
             }
-        int32_t contentBottom = rows.empty() ? y + bd.top + spacing
-                                             : rowTop[rows.size() - 1] + rowHeight[rows.size() - 1] + spacing;
+        int32_t contentBottom =
+            rows.empty() ? y + bd.top + spacing
+                         : rowTop[rows.size() - 1] + rowHeight[rows.size() - 1] + spacing;
         B(t).border.bottom = contentBottom + bd.bottom;
         if (auto h = Attr(t, "height"); h && ParseLength(*h))
             B(t).border.bottom = std::max(B(t).border.bottom, y + *ParseLength(*h));
@@ -867,7 +994,8 @@ private:
             s = Size{kXulTextBoxWidth, kControlHeight};
         else if (IsAnyOf(tag, {"checkbox", "radio"}))
             s = Size{int32_t(label.size()) * kCharWidth + kCheckSize + 8, kLineHeight};
-        else if (IsAnyOf(tag, {"label", "description", "menuitem", "treeitem", "treecell", "caption"}))
+        else if (IsAnyOf(tag,
+                         {"label", "description", "menuitem", "treeitem", "treecell", "caption"}))
             s = Size{int32_t(label.size()) * kCharWidth, kLineHeight};
         else if (tag == "input" || tag == "INPUT")
             s = Size{kXulTextBoxWidth, kControlHeight};
@@ -958,15 +1086,16 @@ private:
         // Nearest offset-parent candidate of every node, in document order.
         std::vector<NodeIndex> candidate(m_tree.Count(), SourceTree::kNoParent);
         for (NodeIndex i = 0; i < m_tree.Count(); ++i) {
-            NodeIndex p = N(i).parent;
-            if (p != SourceTree::kNoParent && p < i)
+            NodeIndex p = ParentOf(i);
+            if (p != SourceTree::kNoParent)
                 candidate[i] = IsOffsetParentKind(p) ? p : candidate[p];
             Box& b = B(i);
             if (!b.hasBox || !IsElement(i))
                 continue;
             if (N(i).tag == "BODY" || N(i).tag == "HTML")
                 candidate[i] = SourceTree::kNoParent; // the body has no offset parent
-            NodeIndex op = N(i).tag == "BODY" || N(i).tag == "HTML" ? SourceTree::kNoParent : candidate[i];
+            NodeIndex op =
+                N(i).tag == "BODY" || N(i).tag == "HTML" ? SourceTree::kNoParent : candidate[i];
             b.offsetParent = op;
             Point origin{0, 0};
             if (op != SourceTree::kNoParent) {
@@ -988,12 +1117,18 @@ private:
     std::vector<NodeIndex> m_first, m_next, m_last, m_roots;
     std::vector<StyleDeclarations> m_style;
     std::vector<Display> m_display;
+    std::vector<bool> m_refused; // nodes whose parent does not come before them
+    // Right edges reached by boxes and text: the document's first, then one
+    // per scrolling box being laid out, innermost last.
+    std::vector<int32_t> m_extent{INT32_MIN};
     std::vector<Bounds> m_inline; // open inline elements, innermost last
     int32_t m_cellPadding = 1;    // of the table being laid out
     int32_t m_cellBorder = 0;
 
 public:
-    void RunFrameSetRoot(NodeIndex fs) { LayoutFrameSet(fs, Rect::FromSize(0, 0, m_out.m_viewport.width, m_out.m_viewport.height)); }
+    void RunFrameSetRoot(NodeIndex fs) {
+        LayoutFrameSet(fs, Rect::FromSize(0, 0, m_out.m_viewport.width, m_out.m_viewport.height));
+    }
     bool HasFrameSetBody(NodeIndex& fs) const {
         for (NodeIndex root : m_roots)
             for (NodeIndex c = m_first[root]; c != SourceTree::kNoParent; c = m_next[c])
@@ -1014,7 +1149,6 @@ public:
 
 LayoutTree LayoutTree::Build(const SourceTree& tree, Size viewport) {
     LayoutTree out;
-    out.m_tree = &tree;
     out.m_viewport = Size{std::max(0, viewport.width), std::max(0, viewport.height)};
     Builder builder(tree, out);
     NodeIndex frameSet = 0;
@@ -1025,6 +1159,11 @@ LayoutTree LayoutTree::Build(const SourceTree& tree, Size viewport) {
     return out;
 }
 
+const Box& LayoutTree::BoxOf(NodeIndex node) const {
+    static const Box kNoBox;
+    return node < m_boxes.size() ? m_boxes[node] : kNoBox;
+}
+
 Point LayoutTree::ScrollOf(NodeIndex node) const {
     return node < m_scroll.size() ? m_scroll[node] : Point{};
 }
@@ -1033,18 +1172,17 @@ bool LayoutTree::SetScroll(NodeIndex node, Point position) {
     if (node >= m_boxes.size() || !m_boxes[node].scrolls)
         return false;
     const Box& b = m_boxes[node];
-    // The client area is the border box less the borders, which the scroll
-    // size was measured inside of.
-    int32_t clientW = b.border.Width(), clientH = b.border.Height();
-    int32_t maxX = std::max(0, b.scrollSize.width - clientW);
-    int32_t maxY = std::max(0, b.scrollSize.height - clientH);
+    int32_t maxX = std::max(0, b.scrollSize.width - b.clientSize.width);
+    int32_t maxY = std::max(0, b.scrollSize.height - b.clientSize.height);
     m_scroll[node] = Point{std::clamp(position.x, 0, maxX), std::clamp(position.y, 0, maxY)};
     return true;
 }
 
 Rect LayoutTree::VisibleBox(NodeIndex node) const {
+    if (node >= m_boxes.size())
+        return Rect{};
     Rect r = m_boxes[node].border;
-    for (NodeIndex p = m_tree->At(node).parent; p != SourceTree::kNoParent; p = m_tree->At(p).parent)
+    for (NodeIndex p = m_parent[node]; p != SourceTree::kNoParent; p = m_parent[p])
         if (m_boxes[p].scrolls)
             r = r.Moved(-m_scroll[p].x, -m_scroll[p].y);
     return r;
@@ -1059,22 +1197,24 @@ std::optional<NodeIndex> LayoutTree::HitTest(Point point) const {
     std::vector<bool> clipped(n, false);
     std::optional<NodeIndex> hit;
     for (NodeIndex i = 0; i < n; ++i) {
-        NodeIndex p = m_tree->At(i).parent;
-        if (p != SourceTree::kNoParent && p < i) {
+        NodeIndex p = m_parent[i];
+        if (p != SourceTree::kNoParent) {
             shift[i] = shift[p];
             clip[i] = clip[p];
             clipped[i] = clipped[p];
             if (m_boxes[p].scrolls) {
                 Rect pr = m_boxes[p].border.Moved(shift[p].x, shift[p].y);
-                clip[i] = clipped[i] ? Rect{std::max(clip[i].left, pr.left), std::max(clip[i].top, pr.top),
-                                            std::min(clip[i].right, pr.right), std::min(clip[i].bottom, pr.bottom)}
-                                     : pr;
+                clip[i] = clipped[i]
+                              ? Rect{std::max(clip[i].left, pr.left), std::max(clip[i].top, pr.top),
+                                     std::min(clip[i].right, pr.right),
+                                     std::min(clip[i].bottom, pr.bottom)}
+                              : pr;
                 clipped[i] = true;
                 shift[i] = Point{shift[i].x - m_scroll[p].x, shift[i].y - m_scroll[p].y};
             }
         }
         const Box& b = m_boxes[i];
-        if (!b.hasBox || !b.hitTestable || m_tree->At(i).kind != SourceTree::Kind::Element)
+        if (!b.hasBox || !b.hitTestable || !m_isElement[i])
             continue;
         if (clipped[i] && !clip[i].Contains(point))
             continue;
@@ -1084,13 +1224,13 @@ std::optional<NodeIndex> LayoutTree::HitTest(Point point) const {
     return hit;
 }
 
-std::string LayoutTree::Dump() const {
+std::string LayoutTree::Dump(const SourceTree& tree) const {
     std::string out;
     std::vector<int> depth(m_boxes.size(), 0);
-    for (NodeIndex i = 0; i < m_boxes.size(); ++i) {
-        const auto& node = m_tree->At(i);
-        if (node.parent != SourceTree::kNoParent && node.parent < i)
-            depth[i] = depth[node.parent] + 1;
+    for (NodeIndex i = 0; i < m_boxes.size() && i < tree.Count(); ++i) {
+        const auto& node = tree.At(i);
+        if (m_parent[i] != SourceTree::kNoParent)
+            depth[i] = depth[m_parent[i]] + 1;
         if (node.kind != SourceTree::Kind::Element)
             continue;
         const Box& b = m_boxes[i];
@@ -1125,7 +1265,9 @@ std::vector<int32_t> SplitFrameSizes(std::string_view spec, int32_t total) {
             auto n = ParseLength(item.substr(0, item.size() - 1));
             parts.push_back(Part{Part::Star, item.size() == 1 ? 1 : std::max(0, n.value_or(1))});
         } else if (!item.empty() && item.back() == '%') {
-            parts.push_back(Part{Part::Percent, std::max(0, ParseLength(item.substr(0, item.size() - 1)).value_or(0))});
+            parts.push_back(
+                Part{Part::Percent,
+                     std::max(0, ParseLength(item.substr(0, item.size() - 1)).value_or(0))});
         } else {
             parts.push_back(Part{Part::Pixels, std::max(0, ParseLength(item).value_or(0))});
         }

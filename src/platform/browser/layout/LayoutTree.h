@@ -41,7 +41,9 @@ public:
         const void* key = nullptr; // the caller's identity of the node, never dereferenced
     };
 
-    // Nodes must be added in document order (a parent before its children).
+    // Nodes must be added in document order (a parent before its children);
+    // a node whose parent is not an earlier node is refused by layout: it
+    // and its subtree get no box.
     NodeIndex AddElement(NodeIndex parent, std::string_view tag, Markup markup = Markup::Html,
                          const void* key = nullptr);
     NodeIndex AddText(NodeIndex parent, std::u16string_view text, const void* key = nullptr);
@@ -61,7 +63,8 @@ struct Box {
     bool hitTestable = false; // false for visibility:hidden and closed drop-down options
     bool scrolls = false;     // overflow auto or scroll with a height: a scrolling division
     Rect border;              // border box in document coordinates (before any scrolling)
-    Size scrollSize;          // content extent of a scrolling box
+    Size clientSize;          // padding box of a scrolling box: the part that shows
+    Size scrollSize;          // content extent of a scrolling box (at least clientSize)
     NodeIndex offsetParent = SourceTree::kNoParent;
     Point offset; // offsetLeft/offsetTop, relative to the offset parent
 };
@@ -71,7 +74,8 @@ public:
     // Lays out `tree` in a viewport (the window's client area) of `viewport`.
     static LayoutTree Build(const SourceTree& tree, Size viewport);
 
-    const Box& BoxOf(NodeIndex node) const { return m_boxes[node]; }
+    // The box of a node; an index outside the tree answers an empty box.
+    const Box& BoxOf(NodeIndex node) const;
     size_t Count() const { return m_boxes.size(); }
     // Extent of the whole document (at least the viewport).
     Size ContentSize() const { return m_contentSize; }
@@ -90,12 +94,16 @@ public:
     // clipped by scrolling ancestors; nullopt when none.
     std::optional<NodeIndex> HitTest(Point documentPoint) const;
 
-    // Indented text of every element and its box: a debugging aid.
-    std::string Dump() const;
+    // Indented text of every element of `tree` (the tree this layout was
+    // built from) and its box: a debugging aid.
+    std::string Dump(const SourceTree& tree) const;
 
 private:
     friend class Builder;
-    const SourceTree* m_tree = nullptr; // observes; only Dump reads it, while the tree lives
+    // The layout keeps the tree's shape itself, so that it stays usable
+    // after the source tree is gone.
+    std::vector<NodeIndex> m_parent; // kNoParent for roots and for refused nodes
+    std::vector<bool> m_isElement;
     std::vector<Box> m_boxes;
     std::vector<Point> m_scroll; // per node, only for scrolling boxes
     Size m_viewport;
