@@ -5,6 +5,7 @@
 // point to it.
 
 #include "agent/channel/CWebInfo.h"
+#include "agent/model/CWebObj.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -24,6 +25,8 @@ public:
     // Objects of a class with this flag stay out of the "id" list returned
     // for several matches.
     static constexpr uint32_t kHiddenFromIdList = 1;
+    // The flags word of the browser, page and frame utilities.
+    static constexpr uint32_t kStructureFlags = 2;
 
     CWebObjUtil() : CWebObjUtil(0, {"html_object"}) {}
     CWebObjUtil(uint32_t flags, std::initializer_list<std::string_view> chain);
@@ -40,6 +43,26 @@ public:
     void SetDescriptionTemplate(const CWebInfo& obligatory, const CWebInfo& optional,
                                 std::string_view selector, std::string_view tagAttr);
     const DescriptionTemplate& GetDescriptionTemplate() const { return m_Template; }
+
+    // The nearest of the object itself and its ancestors whose "class"
+    // matches "html_frame"; null when there is none.
+    CWebObjRef GetEnclosingFrame(const CWebObjRef& object) const;
+    // The 0-based position of the object among the objects of its class in
+    // its frame, in the order of the description search; -1 when the search
+    // fails or does not list it.
+    int GetClassIndex(std::string_view className, const CWebRunTimeID& id) const;
+
+    // Checkpoint text cleaning: TABs become spaces, line breaks go (unless the
+    // tool option "Dont remove special chars" is set), braces go on request.
+    // False for an empty text, which stays untouched.
+    static bool CleanText(std::string& text, bool removeBraces);
+    // Removes spaces, carriage returns and line feeds at both ends.
+    static bool TrimText(std::string& text);
+    // Removes every space, carriage return and line feed.
+    static bool SqueezeText(std::string& text);
+
+protected:
+    void ClearTemplate() { m_Template = DescriptionTemplate{{}, {}, {}, {}}; }
 
 private:
     uint32_t m_Flags;

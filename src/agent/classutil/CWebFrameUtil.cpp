@@ -1,0 +1,15 @@
+#include "agent/classutil/CWebFrameUtil.h"
+
+bool CWebFrameUtil::IsOnlyPage(const CWebObjRef& object) const {
+    if (!object.IsValid()) {
+        return false;
+    }
+    CWebObjRef parent = object->GetParent();
+    if (!parent.IsValid()) {
+        return false;
+    }
+    if (parent->GetParent().IsValid()) {
+        return false;
+    }
+    return parent->GetChildCount() == 1;
+}

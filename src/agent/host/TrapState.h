@@ -1,0 +1,121 @@
+// The process-wide trap state: one holder for the request dispatcher and the
+// trap state object, which owns the registry of browser objects (one per
+// top-level browser window, keyed by its window handle) and the class table
+// used for descriptions.
+//
+//     CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();      // null after Shutdown
+//     if (trap) {
+//         CWebObjRef browser = trap->GetOrCreateBrowser(hwnd, chromeWindow);
+//         CWebObjRef known = trap->GetOrCreateBrowser(hwnd, nullptr); // lookup only
+//     }
+//     CNS6Interface* dispatcher = GetNS6Dispatcher();    // null before Initialize
+//
+// Everything runs on the browser's user-interface thread. The registry lock
+// is re-entrant: deleting a browser object re-enters it through
+// RemoveBrowser, and a nested request handled while the agent window
+// announces itself may reach the registry again.
+#pragma once
+
+#include "agent/classutil/ClassUtilities.h"
+#include "agent/model/CWebObj.h"
+#include "platform/win32/WinBase.h"
+#include "platform/win32/WinDef.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CInterface;
+class CNS6Interface;
+class CNS6Container;
+class nsIDOMWindow;
+
+class CGeneralTrapInfo {
+public:
+    // Fills the class table with every described class and gives each its
+    // default description template.
+    CGeneralTrapInfo();
+    CGeneralTrapInfo(const CGeneralTrapInfo&) = delete;
+    CGeneralTrapInfo& operator=(const CGeneralTrapInfo&) = delete;
+
+    // Kept for the layout of the virtual table; the browser-specific state
+    // does nothing here.
+    virtual void Reserved() {}
+    virtual ~CGeneralTrapInfo();
+
+    HINSTANCE GetModuleInstance() const { return m_ModuleInstance; }
+    void SetModuleInstance(HINSTANCE instance) { m_ModuleInstance = instance; }
+
+    const ClassTable& GetClassTable() const { return m_ClassTable; }
+    // The utility registered under exactly this class name, or null.
+    CWebObjUtil* FindClassUtil(std::string_view className) const;
+
+private:
+    HINSTANCE m_ModuleInstance = nullptr;
+    ClassTable m_ClassTable;
+};
+
+class CNS6GeneralTrapInfo : public CGeneralTrapInfo {
+public:
+    CNS6GeneralTrapInfo();
+    // Deletes every registered browser object (and with them their agent
+    // windows, pages and frames).
+    ~CNS6GeneralTrapInfo() override;
+
+    // The browser object of the top-level window of `window`. With a chrome
+    // window, an unknown browser window gets a new browser object (and its
+    // agent window); without one this is a pure lookup. Null when there is
+    // no browser-specific dispatcher, the window is null or gone, or
+    // creation failed.
+    CWebObjRef GetOrCreateBrowser(HWND window, nsIDOMWindow* chromeWindow);
+    // Drops the registry entry of a browser object that is being destroyed;
+    // does not delete it.
+    void RemoveBrowser(HWND window);
+    // Deletes the browser objects whose window no longer exists.
+    void PurgeClosedBrowsers();
+    // Handles to the registered browser objects in registry order (ascending
+    // window handle), without purging.
+    void ListBrowsers(std::vector<CWebObjRef>& out) const;
+    size_t GetBrowserCount() const;
+
+    // Frame and page registration for finished documents. The frame and page
+    // objects arrive with their own classes; until then both answer null.
+    CWebObjRef GetOrCreateFrame(nsIDOMWindow* window, HWND contentWindow);
+    CWebObjRef GetOrCreatePage(nsIDOMWindow* window, HWND handle);
+
+private:
+    class RegistryLock;
+
+    // Browser objects by top-level window handle; owned. An entry is taken
+    // out of the map before its object is deleted, so that the destructor's
+    // RemoveBrowser finds nothing left to drop.
+    std::map<int32_t, std::unique_ptr<CNS6Container>> m_Browsers;
+    mutable CRITICAL_SECTION m_RegistryLock;
+};
+
+// The holder, created on first access and never destroyed.
+struct TrapGlobals {
+    std::unique_ptr<CGeneralTrapInfo> trapState; // set at library load, cleared by Shutdown
+    std::unique_ptr<CInterface> dispatcher;      // set by Initialize, cleared by Shutdown
+};
+TrapGlobals& GetTrapGlobals();
+
+// The holder's trap state when it is the browser-specific one, else null.
+CNS6GeneralTrapInfo* GetNS6TrapInfo();
+// The holder's dispatcher when it is the browser-specific one, else null.
+CNS6Interface* GetNS6Dispatcher();
+// The module instance kept by the trap state; null without one.
+HINSTANCE GetTrapModuleInstance();
+
+// Library load: a new browser-specific trap state for this module instance.
+// Also makes the holder the dispatcher's source and installs the text matcher.
+void CreateTrapState(HINSTANCE instance);
+// Trap Initialize: stores the dispatcher (replacing and deleting any other).
+void SetTrapDispatcher(std::unique_ptr<CInterface> dispatcher);
+// Trap Shutdown: each deletes its object only when it is the browser-specific
+// class, and clears the pointer.
+void DestroyTrapState();
+void DestroyDispatcher();
