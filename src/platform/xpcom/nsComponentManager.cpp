@@ -526,11 +526,17 @@ nsresult nsComponentManagerImpl::AutoRegister(nsIFile* directory) {
             result = rv;
     }
     // Libraries that were registered from this folder but are gone take
-    // their classes with them.
+    // their classes with them. The folder may have been named differently at
+    // an earlier start ("dir/", "./dir"), so it is compared as a file, not as
+    // text; a library that is still there exists and is skipped.
     nsRegistryKey libraries = ComponentKey(kLibrariesKey);
     for (const std::string& path : tree.ChildNames(libraries)) {
-        if (std::filesystem::path(path).parent_path() != std::filesystem::path(folder) ||
-            std::find(found.begin(), found.end(), std::filesystem::path(path)) != found.end())
+        std::error_code error;
+        if (std::filesystem::exists(path, error))
+            continue;
+        bool here =
+            std::filesystem::equivalent(std::filesystem::path(path).parent_path(), folder, error);
+        if (error || !here)
             continue;
         tree.Remove(*tree.Child(libraries, path));
         for (auto entry = m_classes.begin(); entry != m_classes.end();) {

@@ -1,4 +1,5 @@
 #include "platform/xpcom/nsCOMPtr.h"
+#include "platform/xpcom/prprf.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,24 @@ TEST(nsID, RegistryFormRoundTrips) {
     EXPECT_EQ(nsID::Parse(id->ToString().substr(1, 36)), id);
     EXPECT_FALSE(nsID::Parse("{5D41A440-8E37-11D2-8059-00600811A9C}"));
     EXPECT_FALSE(nsID::Parse("{5D41A440-8E37-11D2-8059-00600811A9CG}"));
+}
+
+TEST(prprf, TruncatedOutputStaysTerminatedAndReportsWhatWasStored) {
+    char buffer[8];
+    EXPECT_EQ(PR_snprintf(buffer, sizeof buffer, "%s/%s", "abc", "de"), 6u);
+    EXPECT_STREQ(buffer, "abc/de");
+    EXPECT_EQ(PR_snprintf(buffer, sizeof buffer, "%s/%s", "software", "netscape"), 7u);
+    EXPECT_STREQ(buffer, "softwar");
+    EXPECT_EQ(PR_snprintf(buffer, 0, "%d", 1), UINT32_MAX);
+    EXPECT_EQ(PR_snprintf(nullptr, 4, "%d", 1), UINT32_MAX);
+}
+
+TEST(nsError, ResultNamesAndFailureBit) {
+    EXPECT_STREQ(NS_ResultName(NS_ERROR_NO_AGGREGATION), "NS_ERROR_NO_AGGREGATION");
+    EXPECT_EQ(NS_ResultName(0x12345678u), nullptr);
+    EXPECT_TRUE(NS_FAILED(E_OUTOFMEMORY));
+    EXPECT_TRUE(NS_SUCCEEDED(NS_OK));
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, 0x80040110u);
 }
 
 } // namespace
