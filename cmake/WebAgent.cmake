@@ -26,11 +26,18 @@ function(webagent_add_subdirectories)
   endforeach()
 endfunction()
 
-# webagent_add_library(NAME SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
-# A static library whose includes are rooted at src/.
+# webagent_add_library(NAME [SHARED] SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
+# A library whose includes are rooted at src/. Static, unless SHARED: the
+# platform layers are shared, as the system libraries they stand in for are,
+# so that the browser and the component libraries it loads see one desktop
+# and one component framework.
 function(webagent_add_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
+  cmake_parse_arguments(ARG "SHARED" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
+  if(ARG_SHARED)
+    add_library(${name} SHARED ${ARG_SOURCES})
+  else()
+    add_library(${name} STATIC ${ARG_SOURCES})
+  endif()
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
 endfunction()
