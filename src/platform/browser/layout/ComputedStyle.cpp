@@ -192,4 +192,129 @@ std::optional<int32_t> DeclaredBorderWidth(const StyleDeclarations& style, int s
     return std::nullopt;
 }
 
+namespace {
+
+// The declared value of `property` on the node itself: its inline style,
+// then the presentational attributes that map to it.
+std::optional<std::string> Declared(const SourceTree& tree, NodeIndex node,
+                                    std::string_view property) {
+    if (auto style = tree.Attribute(node, "style"))
+        if (auto value = ParseStyleAttribute(*style).Get(property))
+            return std::string(*value);
+    const auto& n = tree.At(node);
+    if (n.markup != SourceTree::Markup::Html)
+        return std::nullopt;
+    if (property == "color") {
+        if (n.tag == "FONT")
+            if (auto v = tree.Attribute(node, "color"))
+                return std::string(*v);
+        if (n.tag == "BODY")
+            if (auto v = tree.Attribute(node, "text"))
+                return std::string(*v);
+    }
+    if (property == "background-color")
+        if (auto v = tree.Attribute(node, "bgcolor"))
+            return std::string(*v);
+    return std::nullopt;
+}
+
+// The nearest declaration of an inherited property on the node or an ancestor.
+std::optional<std::string> Inherited(const SourceTree& tree, NodeIndex node,
+                                     std::string_view property) {
+    // Parents come before their children, so the walk ends even on a bad tree.
+    for (NodeIndex i = node; i < tree.Count();
+         i = tree.At(i).parent < i ? tree.At(i).parent : SourceTree::kNoParent)
+        if (auto v = Declared(tree, i, property))
+            return v;
+    return std::nullopt;
+}
+
+std::string Pixels(int32_t value) {
+    return std::to_string(value) + "px";
+}
+
+std::string DisplayText(const SourceTree& tree, NodeIndex node, const Box& box) {
+    std::string_view tag = tree.At(node).tag;
+    switch (box.kind) {
+    case BoxKind::None:
+        return "none";
+    case BoxKind::Inline:
+    case BoxKind::Replaced:
+        return "inline";
+    case BoxKind::Table:
+        return "table";
+    case BoxKind::Xul:
+        return "-moz-box";
+    case BoxKind::FrameSet:
+        return "block";
+    case BoxKind::Block:
+        break;
+    }
+    if (tag == "TR")
+        return "table-row";
+    if (tag == "TD" || tag == "TH")
+        return "table-cell";
+    if (tag == "TBODY" || tag == "THEAD" || tag == "TFOOT")
+        return "table-row-group";
+    if (tag == "LI")
+        return "list-item";
+    return "block";
+}
+
+} // namespace
+
+std::optional<std::string> ComputedStyleValue(const SourceTree& tree, const LayoutTree& layout,
+                                              NodeIndex node, std::string_view property) {
+    if (node >= tree.Count() || tree.At(node).kind != SourceTree::Kind::Element)
+        return std::nullopt;
+    const Box& box = layout.BoxOf(node);
+    std::string name = Lower(property);
+
+    static constexpr std::array<std::string_view, 4> kSides{"top", "right", "bottom", "left"};
+    for (size_t side = 0; side < kSides.size(); ++side) {
+        if (name != "border-" + std::string(kSides[side]) + "-width")
+            continue;
+        if (box.hasBox) {
+            const Edges& w = box.borderWidths;
+            const int32_t widths[4] = {w.top, w.right, w.bottom, w.left};
+            return Pixels(widths[side]);
+        }
+        // Without a box the declaration still computes.
+        StyleDeclarations style;
+        if (auto text = tree.Attribute(node, "style"))
+            style = ParseStyleAttribute(*text);
+        return Pixels(std::max(0, DeclaredBorderWidth(style, int(side)).value_or(0)));
+    }
+    if (name == "display")
+        return DisplayText(tree, node, box);
+    if (name == "visibility")
+        return Lower(Inherited(tree, node, name).value_or("visible"));
+    if (name == "color") {
+        if (auto v = Inherited(tree, node, name))
+            if (auto rgb = ComputedColour(*v))
+                return rgb;
+        bool link = tree.At(node).tag == "A" && tree.Attribute(node, "href");
+        return link ? "rgb(0, 0, 238)" : "rgb(0, 0, 0)";
+    }
+    if (name == "background-color") {
+        if (auto v = Declared(tree, node, name))
+            if (auto rgb = ComputedColour(*v))
+                return rgb;
+        return "transparent";
+    }
+    if (auto v = Declared(tree, node, name)) {
+        if (name.ends_with("color"))
+            if (auto rgb = ComputedColour(*v))
+                return rgb;
+        if (auto px = ParseLength(*v))
+            return Pixels(*px);
+        return *v;
+    }
+    if (name == "overflow")
+        return "visible";
+    if (name == "position")
+        return "static";
+    return std::nullopt;
+}
+
 } // namespace browser::layout

@@ -4,7 +4,10 @@
 //     style.Get("color");                 // "Red"
 //     ParseLength("40px");                // 40
 //     ComputedColour("red");              // "rgb(255, 0, 0)"
+//     ComputedStyleValue(tree, layout, body, "border-top-width");   // "0px"
 #pragma once
+
+#include "platform/browser/layout/LayoutTree.h"
 
 #include <cstdint>
 #include <optional>
@@ -42,5 +45,14 @@ std::optional<std::string> ComputedColour(std::string_view text);
 // Border widths of a declaration set, from "border", "border-width",
 // "border-<side>" and "border-<side>-width"; side 0 top, 1 right, 2 bottom, 3 left.
 std::optional<int32_t> DeclaredBorderWidth(const StyleDeclarations& style, int side);
+
+// The computed value of a CSS property of an element of a laid-out tree, as
+// CSS text: border widths from the layout ("2px"), "display" ("none" for
+// elements without a box), the inherited "color" and "visibility", colours
+// as "rgb(r, g, b)", and for other properties the declared inline value or
+// the initial value of the few the browser knows. nullopt for text nodes and
+// for properties neither declared nor known.
+std::optional<std::string> ComputedStyleValue(const SourceTree& tree, const LayoutTree& layout,
+                                              NodeIndex node, std::string_view property);
 
 } // namespace browser::layout

@@ -225,9 +225,7 @@ private:
     }
 
     // Sides of margin, border or padding: top, right, bottom, left.
-    struct Sides {
-        int32_t top = 0, right = 0, bottom = 0, left = 0;
-    };
+    using Sides = Edges;
 
     Sides Edge(NodeIndex i, std::string_view name, int32_t fallback) const {
         Sides s{fallback, fallback, fallback, fallback};
@@ -485,6 +483,7 @@ private:
         Box& b = B(i);
         b.hasBox = true;
         b.border = r;
+        b.borderWidths = Border(i);
         auto vis = m_style[i].Get("visibility");
         b.hitTestable = !(vis && LowerAscii(*vis) == "hidden");
         NodeIndex p = ParentOf(i);
@@ -1082,6 +1081,26 @@ private:
 
     Box& B(NodeIndex i) const { return m_out.m_boxes[i]; }
 
+    static BoxKind KindOf(Display d) {
+        switch (d) {
+        case Display::None:
+            return BoxKind::None;
+        case Display::Block:
+            return BoxKind::Block;
+        case Display::Inline:
+            return BoxKind::Inline;
+        case Display::Atomic:
+            return BoxKind::Replaced;
+        case Display::Table:
+            return BoxKind::Table;
+        case Display::FrameSet:
+            return BoxKind::FrameSet;
+        case Display::Xul:
+            return BoxKind::Xul;
+        }
+        return BoxKind::None;
+    }
+
     void ComputeOffsets() {
         // Nearest offset-parent candidate of every node, in document order.
         std::vector<NodeIndex> candidate(m_tree.Count(), SourceTree::kNoParent);
@@ -1092,6 +1111,7 @@ private:
             Box& b = B(i);
             if (!b.hasBox || !IsElement(i))
                 continue;
+            b.kind = KindOf(m_display[i]);
             if (N(i).tag == "BODY" || N(i).tag == "HTML")
                 candidate[i] = SourceTree::kNoParent; // the body has no offset parent
             NodeIndex op =

@@ -58,13 +58,18 @@ private:
     std::vector<Node> m_nodes;
 };
 
+// How an element takes part in layout.
+enum class BoxKind : uint8_t { None, Block, Inline, Replaced, Table, FrameSet, Xul };
+
 struct Box {
-    bool hasBox = false;      // false for display:none, hidden and non-rendered elements
-    bool hitTestable = false; // false for visibility:hidden and closed drop-down options
-    bool scrolls = false;     // overflow auto or scroll with a height: a scrolling division
-    Rect border;              // border box in document coordinates (before any scrolling)
-    Size clientSize;          // padding box of a scrolling box: the part that shows
-    Size scrollSize;          // content extent of a scrolling box (at least clientSize)
+    BoxKind kind = BoxKind::None; // None for text nodes and for elements without a box
+    bool hasBox = false;          // false for display:none, hidden and non-rendered elements
+    bool hitTestable = false;     // false for visibility:hidden and closed drop-down options
+    bool scrolls = false;         // overflow auto or scroll with a height: a scrolling division
+    Rect border;                  // border box in document coordinates (before any scrolling)
+    Size clientSize;              // padding box of a scrolling box: the part that shows
+    Size scrollSize;              // content extent of a scrolling box (at least clientSize)
+    Edges borderWidths;           // the widths the border box includes
     NodeIndex offsetParent = SourceTree::kNoParent;
     Point offset; // offsetLeft/offsetTop, relative to the offset parent
 };

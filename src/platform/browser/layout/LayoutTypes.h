@@ -20,6 +20,15 @@ struct Size {
     friend bool operator==(const Size&, const Size&) = default;
 };
 
+// Widths of the four sides of a border, margin or padding.
+struct Edges {
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    int32_t left = 0;
+    friend bool operator==(const Edges&, const Edges&) = default;
+};
+
 // A rectangle in the window convention: right and bottom are exclusive.
 struct Rect {
     int32_t left = 0;

@@ -74,5 +74,84 @@ TEST(StyleBorder, WidthsFromShorthandsAndLonghands) {
     EXPECT_EQ(widths("border: none"), (V{std::nullopt, std::nullopt, std::nullopt, std::nullopt}));
 }
 
+class ComputedValues : public ::testing::Test {
+protected:
+    NodeIndex El(NodeIndex parent, std::string_view tag, std::string_view style = {}) {
+        NodeIndex e = tree.AddElement(parent, tag);
+        if (!style.empty())
+            tree.SetAttribute(e, "style", style);
+        return e;
+    }
+    std::optional<std::string> Value(NodeIndex node, std::string_view property) {
+        layout = LayoutTree::Build(tree, Size{800, 600});
+        return ComputedStyleValue(tree, layout, node, property);
+    }
+
+    SourceTree tree;
+    LayoutTree layout;
+    NodeIndex html = tree.AddElement(SourceTree::kNoParent, "HTML");
+    NodeIndex body = tree.AddElement(html, "BODY");
+};
+
+TEST_F(ComputedValues, BorderWidthsComeFromTheLayout) {
+    NodeIndex table = El(body, "TABLE");
+    tree.SetAttribute(table, "border", "2");
+    NodeIndex row = El(table, "TR");
+    NodeIndex cell = El(row, "TD");
+    NodeIndex styled = El(body, "DIV", "border-width: 1px 4px");
+    NodeIndex hidden = El(body, "DIV", "display: none; border-left: 6px solid");
+    NodeIndex text = tree.AddText(body, u"text");
+    EXPECT_EQ(Value(body, "border-top-width"), "0px");
+    EXPECT_EQ(Value(table, "border-left-width"), "2px");
+    EXPECT_EQ(Value(cell, "border-top-width"), "1px") << "cells of a bordered table have a border";
+    EXPECT_EQ(Value(styled, "BORDER-LEFT-WIDTH"), "4px");
+    EXPECT_EQ(Value(styled, "border-bottom-width"), "1px");
+    EXPECT_EQ(Value(hidden, "border-left-width"), "6px") << "computed even without a box";
+    EXPECT_EQ(Value(text, "border-top-width"), std::nullopt);
+    EXPECT_EQ(Value(NodeIndex(999), "display"), std::nullopt);
+
+    tree.SetAttribute(body, "style", "border: 3px solid");
+    EXPECT_EQ(Value(body, "border-top-width"), "3px");
+}
+
+TEST_F(ComputedValues, DisplayVisibilityAndColours) {
+    NodeIndex div = El(body, "DIV", "color: #f00; visibility: hidden");
+    NodeIndex span = El(div, "SPAN");
+    NodeIndex link = El(body, "A");
+    tree.SetAttribute(link, "href", "x");
+    NodeIndex font = El(body, "FONT");
+    tree.SetAttribute(font, "color", "green");
+    NodeIndex none = El(body, "P", "display:none");
+    NodeIndex under = El(none, "B");
+    NodeIndex table = El(body, "TABLE");
+    tree.SetAttribute(table, "bgcolor", "#0000ff");
+    NodeIndex row = El(table, "TR");
+    NodeIndex cell = El(row, "TD");
+    NodeIndex img = El(body, "IMG", "width: 12; float: left");
+
+    EXPECT_EQ(Value(div, "display"), "block");
+    EXPECT_EQ(Value(span, "display"), "inline");
+    EXPECT_EQ(Value(cell, "display"), "table-cell");
+    EXPECT_EQ(Value(row, "display"), "table-row");
+    EXPECT_EQ(Value(table, "display"), "table");
+    EXPECT_EQ(Value(img, "display"), "inline");
+    EXPECT_EQ(Value(none, "display"), "none");
+    EXPECT_EQ(Value(under, "display"), "none");
+
+    EXPECT_EQ(Value(span, "visibility"), "hidden") << "visibility inherits";
+    EXPECT_EQ(Value(link, "visibility"), "visible");
+    EXPECT_EQ(Value(span, "color"), "rgb(255, 0, 0)") << "colour inherits";
+    EXPECT_EQ(Value(link, "color"), "rgb(0, 0, 238)");
+    EXPECT_EQ(Value(font, "color"), "rgb(0, 128, 0)");
+    EXPECT_EQ(Value(body, "color"), "rgb(0, 0, 0)");
+    EXPECT_EQ(Value(table, "background-color"), "rgb(0, 0, 255)");
+    EXPECT_EQ(Value(cell, "background-color"), "transparent") << "backgrounds do not inherit";
+
+    EXPECT_EQ(Value(img, "width"), "12px");
+    EXPECT_EQ(Value(img, "float"), "left");
+    EXPECT_EQ(Value(img, "position"), "static");
+    EXPECT_EQ(Value(img, "z-index"), std::nullopt);
+}
+
 } // namespace
 } // namespace browser::layout
