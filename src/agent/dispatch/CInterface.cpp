@@ -3,15 +3,44 @@
 #include "agent/channel/CAgentWindow.h"
 #include "agent/channel/ToolSender.h"
 #include "agent/channel/Trace.h"
+#include "agent/dispatch/Identification.h"
 #include "agent/dispatch/MessageIds.h"
 #include "agent/dispatch/RequestArgs.h"
 #include "platform/win32/Windows.h"
 
+#include <optional>
+
 namespace {
 
 DispatcherSource g_dispatcherSource = nullptr;
+IdentificationService g_identification;
+
+HWND WindowOfId(int32_t value) {
+    return HwndFromValue(static_cast<ULONG>(value));
+}
+
+int32_t ValueOfWindow(HWND window) {
+    return static_cast<int32_t>(HandleToULong(window));
+}
+
+// The integer "handle" property of an object, if it has one.
+std::optional<int32_t> HandleProperty(CWebObj& object) {
+    CWebVariantList value;
+    if (!object.GetProperty("handle", value) || value.GetType() != WebVariantType::Integer ||
+        value.IsEmpty())
+        return std::nullopt;
+    return value.GetAt(0)->GetInteger();
+}
 
 } // namespace
+
+void SetIdentificationService(const IdentificationService& service) {
+    g_identification = service;
+}
+
+const IdentificationService& GetIdentificationService() {
+    return g_identification;
+}
 
 void SetDispatcherSource(DispatcherSource source) {
     g_dispatcherSource = source;
@@ -19,6 +48,136 @@ void SetDispatcherSource(DispatcherSource source) {
 
 CInterface* GetProcessDispatcher() {
     return g_dispatcherSource ? g_dispatcherSource() : nullptr;
+}
+
+nsresult CInterface::FindIdByHandle(HWND window, CWebRunTimeID& out) {
+    return FindIdByWindowOf(window, Ancestors::No, out);
+}
+
+nsresult CInterface::FindIdByWindowOf(HWND window, Ancestors ancestors, CWebRunTimeID& out) {
+    CWebObjRef browser = FindBrowserByWindow(window);
+    if (!browser)
+        return E_FAIL;
+    std::vector<CWebObjRef> children;
+    browser->CollectChildren(children, kChildFilterOrdinary);
+    if (children.empty())
+        return E_FAIL;
+    for (HWND w = window; w != nullptr; w = GetParent(w)) {
+        for (const CWebObjRef& child : children) {
+            CWebObj* object = child.Get(); // a page change may have deleted it
+            if (!object)
+                continue;
+            if (HandleProperty(*object) == ValueOfWindow(w)) {
+                out = object->RunTimeID();
+                return NS_OK;
+            }
+        }
+        if (ancestors == Ancestors::No)
+            break;
+    }
+    return E_FAIL;
+}
+
+CWebObjRef CInterface::ResolveObject(CWebInfo& record) {
+    record.SetRetValue(NS_OK);
+    const CWebRunTimeID id = record.GetRunTimeID();
+    const CWebRunTimeID frameLevel = id.FrameLevel();
+    if (CWebObjRef browser = ResolveBrowser(id)) {
+        if (id == id.BrowserLevel())
+            return browser;
+        if (CWebObjRef child = browser->GetChildById(frameLevel)) {
+            if (id == frameLevel)
+                return child;
+            if (CWebObj* object = child.Get()) {
+                if (CWebObjRef found = object->FindDescendant(id))
+                    return found;
+            }
+        }
+    }
+    record.SetRetValue(kResultNotFound);
+    return {};
+}
+
+CWebObjRef CInterface::ResolveByHandle(HWND window) {
+    CWebRunTimeID id;
+    if (NS_FAILED(FindIdByHandle(window, id)))
+        return {};
+    CWebInfo scratch;
+    scratch.SetRunTimeID(id);
+    return ResolveObject(scratch);
+}
+
+CWebObjRef CInterface::FindBrowserByWindow(HWND window) {
+    if (window == nullptr || !IsWindow(window))
+        return {};
+    HWND top = GetTopWindow(window);
+    std::vector<CWebObjRef> browsers;
+    if (!GetBrowsers(browsers))
+        return {};
+    for (const CWebObjRef& browser : browsers) {
+        CWebObj* object = browser.Get();
+        if (object && HandleProperty(*object) == ValueOfWindow(top))
+            return browser;
+    }
+    return {};
+}
+
+CWebObjRef CInterface::ResolveBrowser(const CWebRunTimeID& id) {
+    return FindBrowserByWindow(WindowOfId(id.First()));
+}
+
+HWND CInterface::GetTopWindow(HWND) {
+    return nullptr;
+}
+
+bool CInterface::GetBrowsers(std::vector<CWebObjRef>&) {
+    return false;
+}
+
+void CInterface::GetPropertiesOfMany(CWebInfo& record) {
+    const int idIndex = record.IndexOfAttr("id");
+    if (idIndex < 0) {
+        record.SetRetValue(kResultNotFound);
+        return;
+    }
+    // Every other attribute names a property; its value is ignored.
+    const CWebVariantList ids = *record.GetAttrValue(static_cast<size_t>(idIndex));
+    std::vector<size_t> properties;
+    for (size_t i = 0; i < record.GetAttrCount(); ++i) {
+        if (i != static_cast<size_t>(idIndex))
+            properties.push_back(i);
+    }
+    std::vector<CWebVariantList> results(properties.size());
+    for (const CWebVariant& element : ids.Elements()) {
+        if (element.GetType() != WebVariantType::RunTimeID)
+            continue;
+        CWebInfo scratch;
+        scratch.SetRunTimeID(element.GetRunTimeID());
+        CWebObjRef object = ResolveObject(scratch);
+        for (size_t k = 0; k < properties.size(); ++k) {
+            CWebVariantList value;
+            // Re-checked for every property: reading one may run page code
+            // that removes the object.
+            if (CWebObj* target = object.Get())
+                target->GetProperty(*record.GetAttrName(properties[k]), value);
+            // A list whose type is fixed drops an element of another type,
+            // the empty placeholder of a missing object included.
+            results[k].Append(value.IsEmpty() ? CWebVariant() : *value.GetAt(0));
+        }
+    }
+    for (size_t k = 0; k < properties.size(); ++k)
+        record.SetAttrValueAt(properties[k], results[k]);
+    record.SetRetValue(NS_OK);
+}
+
+void CInterface::ObjectsAtPoint(CWebInfo& record) {
+    if (auto objectsAtPoint = GetIdentificationService().objectsAtPoint) {
+        objectsAtPoint(*this, record);
+        return;
+    }
+    // FIXME: the point search belongs to the identification subsystem, which
+    // has not installed it yet.
+    record.SetRetValue(E_NOTIMPL);
 }
 
 CInterface::~CInterface() {
