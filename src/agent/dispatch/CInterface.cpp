@@ -44,6 +44,16 @@ const IdentificationService& GetIdentificationService() {
 
 void SetDispatcherSource(DispatcherSource source) {
     g_dispatcherSource = source;
+    // The test objects read tool options ("TrimProperties" and the like)
+    // from the process's dispatcher, whichever it is at the time.
+    if (source) {
+        SetWebObjOptionReader([](std::string_view name) {
+            CInterface* dispatcher = GetProcessDispatcher();
+            return dispatcher ? dispatcher->GetOption(name) : 0;
+        });
+    } else {
+        SetWebObjOptionReader(nullptr);
+    }
 }
 
 CInterface* GetProcessDispatcher() {

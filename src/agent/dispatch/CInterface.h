@@ -135,6 +135,8 @@ private:
 
 // The process's dispatcher as the global trap state holds it. The trap state
 // installs its accessor when it is created; without one there is none.
+// Installing it also makes the test objects read their tool options from
+// that dispatcher.
 using DispatcherSource = CInterface* (*)();
 void SetDispatcherSource(DispatcherSource source);
 CInterface* GetProcessDispatcher();

@@ -141,6 +141,33 @@ TEST_F(ObjectRows, ObjectRowsForAMissingObject) {
     }
 }
 
+TestDispatcher* g_current = nullptr;
+CInterface* CurrentDispatcher() {
+    return g_current;
+}
+
+TEST_F(ObjectRows, ObjectsReadTheirOptionsFromTheProcessDispatcher) {
+    link.SetText("text", "12345678");
+    auto text = [&] {
+        CWebInfo record = Request(MsgId::GetProperties, ElementId(77));
+        AppendString(record, "text", "");
+        dispatcher.Dispatch(record);
+        return record.FindFirstValue("text")->GetString();
+    };
+    CWebInfo trim = Request(MsgId::SetToolOption);
+    AppendString(trim, "var_name", "TrimProperties");
+    AppendInteger(trim, "var_value", 5);
+    dispatcher.Dispatch(trim);
+    EXPECT_EQ(text(), "12345678"); // not yet the process's dispatcher
+
+    g_current = &dispatcher;
+    SetDispatcherSource(&CurrentDispatcher);
+    EXPECT_EQ(text(), "12345");
+    SetDispatcherSource(nullptr);
+    g_current = nullptr;
+    EXPECT_EQ(text(), "12345678");
+}
+
 TEST_F(ObjectRows, StateReplacesTheAttributesOrFails) {
     CWebInfo record = Request(MsgId::GetState, PageId());
     AppendString(record, "noise", "x");
