@@ -51,6 +51,16 @@ void DocumentLayout::SetClientSize(Size size) {
 
 void DocumentLayout::Refresh() {
     dom::Document& document = GetDocument();
+    if (!m_dirty && document.ElementCount() == m_elementCount &&
+        document.ChangeCount() == m_changeCount) {
+        // The document does not count edits of character data: compare the
+        // texts themselves, which costs far less than a layout.
+        for (NodeIndex i : m_textNodes)
+            if (static_cast<const dom::CharacterData&>(*m_nodes[i]).Data() != m_source.At(i).text) {
+                m_dirty = true;
+                break;
+            }
+    }
     if (m_dirty || document.ElementCount() != m_elementCount ||
         document.ChangeCount() != m_changeCount)
         Rebuild();
@@ -65,6 +75,7 @@ void DocumentLayout::Rebuild() {
             scrolled.emplace_back(m_nodes[i].get(), m_layout.ScrollOf(i));
 
     m_source = SourceTree{};
+    m_textNodes.clear();
     std::vector<dom::NodeRef> nodes;
     std::unordered_map<const dom::Node*, NodeIndex> index;
     // Pre-order walk with an explicit stack: deep documents must not
@@ -95,10 +106,15 @@ void DocumentLayout::Rebuild() {
                 const auto& [name, value] = element.AttributeAt(a);
                 m_source.SetAttribute(added, AsciiName(name), Narrow(value));
             }
+            // Anonymous content (the input inside a XUL textbox) is laid
+            // out after the element's children, inside the element.
+            if (dom::Element* anonymous = element.Anonymous())
+                stack.push_back(Pending{anonymous, added});
             pushChildren(element, added);
         } else if (node->Kind() == dom::NodeKind::Text) {
             added =
                 m_source.AddText(item.parent, static_cast<dom::CharacterData&>(*node).Data(), node);
+            m_textNodes.push_back(added);
         } else {
             continue; // comments take no part in layout
         }

@@ -9,8 +9,9 @@
 //     std::optional<Rect> box = layout.ClientBox(*under);
 //
 // The layout is redone lazily: every query first compares the document's
-// element and change counts with those of the last layout, and a changed
-// client size or Invalidate() forces it too.
+// element and change counts and its texts with those of the last layout; a
+// changed client size or Invalidate() forces it too. Anonymous content (the
+// input of a XUL textbox) is laid out inside its element and can be hit.
 #pragma once
 
 #include "platform/browser/dom/Document.h"
@@ -39,8 +40,7 @@ public:
     Size ClientSize() const { return m_clientSize; }
     void SetClientSize(Size size);
     void SetScreenOrigin(ScreenOrigin origin) { m_screenOrigin = std::move(origin); }
-    // Forces a new layout at the next query (for changes the document does
-    // not count, such as edited text).
+    // Forces a new layout at the next query.
     void Invalidate() { m_dirty = true; }
 
     // Size of the laid-out document (at least the client area).
@@ -100,6 +100,7 @@ private:
     // alive, so that an address in m_index never names another node.
     std::vector<dom::NodeRef> m_nodes;
     std::unordered_map<const dom::Node*, NodeIndex> m_index;
+    std::vector<NodeIndex> m_textNodes; // compared with the document on each query
 };
 
 } // namespace browser::layout

@@ -233,6 +233,13 @@ TEST(DocumentLayout, LayoutFollowsChangesOfTheDocument) {
     EXPECT_EQ(page.layout->Scroll(scroller)->top, 20);
     EXPECT_EQ(page.layout->ClientBox(table), tableBefore);
 
+    // Edited text is laid out again, though the document does not count it.
+    dom::Element& link = page.Id(u"link");
+    int32_t linkWidth = page.layout->ClientBox(link)->Width();
+    auto& text = static_cast<dom::CharacterData&>(*link.FirstChild());
+    text.SetData(text.Data() + u"more");
+    EXPECT_EQ(page.layout->ClientBox(link)->Width(), linkWidth + 4 * kCharWidth);
+
     // A narrower client area lays the text out again.
     Rect title = *page.layout->ClientBox(page.Id(u"title"));
     page.layout->SetClientSize(Size{100, 600});
@@ -284,7 +291,9 @@ TEST(DocumentLayout, XulDocumentsGiveBoxObjectsOnTheScreen) {
     dom::Element* window = add(*document, u"window", {});
     dom::Element* bar = add(*window, u"toolbar", {{u"id", u"bar"}});
     dom::Element* back = add(*bar, u"toolbarbutton", {{u"id", u"back"}, {u"label", u"Back"}});
-    add(*bar, u"textbox", {{u"id", u"url"}, {u"flex", u"1"}});
+    dom::Element* url = add(*bar, u"textbox", {{u"id", u"url"}, {u"flex", u"1"}});
+    dom::NodeRef input = dom::NewElement(document->Link(), dom::ElementNamespace::HTML, u"input");
+    url->SetAnonymous(input);
     dom::Element* content = add(*window, u"browser", {{u"id", u"content"}, {u"flex", u"1"}});
     DocumentLayout layout(*document, Size{640, 480});
     layout.SetScreenOrigin([] { return Point{100, 50}; });
@@ -301,6 +310,17 @@ TEST(DocumentLayout, XulDocumentsGiveBoxObjectsOnTheScreen) {
     EXPECT_EQ(area->box.top, kXulButtonHeight);
     EXPECT_EQ(area->box.height, 480 - kXulButtonHeight);
     EXPECT_EQ(layout.ElementAt(Point{5, 5}), back);
+    // The textbox's anonymous input fills it and is what a click there hits.
+    std::optional<Rect> field = layout.ClientBox(*url);
+    ASSERT_TRUE(field);
+    EXPECT_EQ(field->left, box->box.width);
+    EXPECT_EQ(field->right, 640);
+    std::optional<Rect> inner = layout.ClientBox(static_cast<dom::Element&>(*input));
+    ASSERT_TRUE(inner);
+    EXPECT_EQ(inner->left, field->left);
+    EXPECT_EQ(inner->right, field->right);
+    EXPECT_EQ(inner->Height(), kControlHeight);
+    EXPECT_EQ(layout.ElementAt(Point{field->left + 3, field->top + 3}), input.get());
 }
 
 TEST(DocumentLayout, ElementsOfAnotherDocumentAreNotLaidOut) {
