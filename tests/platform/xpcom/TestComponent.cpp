@@ -1,6 +1,6 @@
 // A component library for the framework tests, built like the agent's own:
 // a generic module made from a static description, exported through
-// NSGetModule only, with its own copy of the framework.
+// NSGetModule only.
 #include "TestComponent.h"
 
 #include "platform/xpcom/nsGenericModule.h"

@@ -14,8 +14,7 @@ public:
 
     // Counts up from 1 per object, so that a test tells instances apart.
     virtual int32_t Next() = 0;
-    // Whether the library's own copy of the framework reaches the host's
-    // service manager.
+    // Whether code of the library reaches the host's service manager.
     virtual bool ReachesServiceManager() = 0;
 };
 

@@ -35,7 +35,7 @@ TEST(ComponentLibrary, LoadedThroughNSGetModuleAndServedByClassAndContract) {
     EXPECT_EQ(byClass->Next(), 2);
     EXPECT_EQ(byContract->Next(), 1);
     EXPECT_TRUE(byClass->ReachesServiceManager())
-        << "the library's framework copy must be attached to the host's manager";
+        << "code of the library must reach the host's manager";
 
     nsCID cid{};
     nsCOMPtr<nsIComponentManager> manager;
