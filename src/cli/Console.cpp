@@ -1,0 +1,238 @@
+#include "cli/Console.h"
+
+#include "cli/ScriptRunner.h"
+
+#include <charconv>
+#include <fstream>
+#include <istream>
+#include <ostream>
+#include <sys/stat.h>
+
+namespace cli {
+
+namespace {
+
+bool ParseMask(const std::string& text, int32_t& out) {
+    const char* begin = text.data();
+    const char* end = text.data() + text.size();
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        begin += 2;
+        base = 16;
+    }
+    uint32_t value = 0;
+    auto [stop, ec] = std::from_chars(begin, end, value, base);
+    if (ec != std::errc() || stop != end || begin == end) {
+        return false;
+    }
+    out = static_cast<int32_t>(value);
+    return true;
+}
+
+bool IsUrl(const std::string& page) {
+    auto scheme = page.find("://");
+    return scheme != std::string::npos && scheme > 0 &&
+           page.find_first_not_of("abcdefghijklmnopqrstuvwxyz", 0) == scheme;
+}
+
+// A page the browser cannot load is reported before anything runs.
+bool CheckPage(const std::string& page, std::string& error) {
+    if (IsUrl(page)) {
+        return true;
+    }
+    struct stat info {};
+    if (stat(page.c_str(), &info) != 0) {
+        error = "page \"" + page + "\" cannot be loaded: no such file";
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "page \"" + page + "\" cannot be loaded: not a file";
+        return false;
+    }
+    std::ifstream probe(page);
+    if (!probe) {
+        error = "page \"" + page + "\" cannot be loaded: it cannot be read";
+        return false;
+    }
+    return true;
+}
+
+int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostream& out) {
+    printer.Heading("connection announcement");
+    runner.Drain();
+    if (!session.HasBrowser() && printer.Form() == OutputForm::Text) {
+        out << "(" << kBrowserUnavailable
+            << ": the agent window serves a stand-in browser window, so requests for pages, "
+               "frames and elements find no object)\n";
+    }
+    size_t lineNumber = 0;
+    for (const DemoStep& step : DemoSteps()) {
+        printer.Heading(step.heading);
+        if (printer.Form() == OutputForm::Text) {
+            out << "> " << step.line << '\n';
+        }
+        runner.RunLine(step.line, ++lineNumber);
+    }
+    runner.Drain();
+    return kExitHandled;
+}
+
+} // namespace
+
+std::string ConsoleUsage() {
+    return "usage: webagent                      run the demo session\n"
+           "       webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw]\n"
+           "                [--trace MASK] [--demo]\n"
+           "  --page FILE_OR_URL  open a browser window on the page (repeatable)\n"
+           "  --script FILE       read JSON lines from FILE instead of standard input\n"
+           "  --json              print replies and events as JSON lines\n"
+           "  --raw               print replies as {\"raw\": HEX}, the rest as JSON lines\n"
+           "  --trace MASK        turn the agent's trace categories on (decimal or 0x...)\n"
+           "  --demo              run the demo session with these options\n";
+}
+
+bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions& options,
+                           bool& help, std::string& error) {
+    options = ConsoleOptions();
+    help = false;
+    if (args.empty()) {
+        options.demo = true;
+        return true;
+    }
+    bool json = false;
+    bool raw = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = arg + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string text;
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            return true;
+        } else if (arg == "--page") {
+            if (!value(text)) {
+                return false;
+            }
+            options.pages.push_back(text);
+        } else if (arg == "--script") {
+            if (options.script) {
+                error = "--script given twice";
+                return false;
+            }
+            if (!value(text)) {
+                return false;
+            }
+            options.script = text;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (arg == "--raw") {
+            raw = true;
+        } else if (arg == "--demo") {
+            options.demo = true;
+        } else if (arg == "--trace") {
+            int32_t mask = 0;
+            if (!value(text)) {
+                return false;
+            }
+            if (!ParseMask(text, mask)) {
+                error = "--trace needs a number (decimal or 0x...), not \"" + text + "\"";
+                return false;
+            }
+            options.traceMask = mask;
+        } else {
+            error = "unknown argument \"" + arg + "\"";
+            return false;
+        }
+    }
+    if (json && raw) {
+        error = "--json and --raw exclude each other";
+        return false;
+    }
+    if (options.demo && options.script) {
+        error = "--demo runs its own lines and takes no --script";
+        return false;
+    }
+    options.form = raw ? OutputForm::Raw : json ? OutputForm::Json : OutputForm::Text;
+    return true;
+}
+
+int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+               std::ostream& errors) {
+    ConsoleOptions options;
+    bool help = false;
+    std::string error;
+    if (!ParseConsoleArguments(args, options, help, error)) {
+        errors << "webagent: " << error << '\n' << ConsoleUsage();
+        return kExitUsage;
+    }
+    if (help) {
+        out << ConsoleUsage();
+        return kExitHandled;
+    }
+    for (const std::string& page : options.pages) {
+        if (!CheckPage(page, error)) {
+            errors << "webagent: " << error << '\n';
+            return kExitRefused;
+        }
+    }
+    std::ifstream scriptFile;
+    if (options.script) {
+        scriptFile.open(*options.script);
+        if (!scriptFile) {
+            errors << "webagent: the script \"" << *options.script << "\" cannot be read\n";
+            return kExitUsage;
+        }
+    }
+
+    Session session;
+    BrowserStart start;
+    start.pages = options.pages;
+    if (!session.Start(start, error)) {
+        errors << "webagent: the session could not start: " << error << '\n';
+        return kExitRefused;
+    }
+    if (!session.HasBrowser() && !options.pages.empty()) {
+        errors << "webagent: " << kBrowserUnavailable << "; the pages are not shown\n";
+    }
+    Printer printer(out, options.form);
+    ScriptRunner runner(session, printer, errors);
+    if (options.traceMask && !runner.EnableTrace(*options.traceMask)) {
+        errors << "webagent: the agent did not take the trace setting\n";
+    }
+    int status = kExitHandled;
+    if (options.demo) {
+        status = RunDemo(session, printer, runner, out);
+    } else {
+        runner.Run(options.script ? static_cast<std::istream&>(scriptFile) : in);
+        status = runner.Refused() > 0 ? kExitRefused : kExitHandled;
+    }
+    session.Stop();
+    return status;
+}
+
+const std::vector<DemoStep>& DemoSteps() {
+    static const std::vector<DemoStep> steps = {
+        {"set the tool option \"TrimProperties\" (message 48)",
+         R"({"msg": 48, "attrs": [["var_name", "TrimProperties"], ["var_value", 256]]})"},
+        {"the browser's state (message 1)", R"({"msg": 1, "id": "browser"})"},
+        {"every property of the browser (message 7)", R"({"msg": 7, "id": "browser"})"},
+        {"a link by its description (message 15)",
+         R"({"msg": 15, "id": "browser", "attrs": [["class", "html_link"], ["text", "Tables"]]})"},
+        {"the browser's properties with its class index (message 24, answered as 5)",
+         R"({"msg": 24, "id": "browser", "attrs": [["handle", 0], ["title", ""]]})"},
+        {"the last recorded statement (message 22)", R"({"msg": 22})"},
+        {"an unknown message comes back as sent (message 60)",
+         R"({"msg": 60, "attrs": [["kept", "as sent"], ["point", {"type": 5, "items": [{"t": 5, "v": [3, 4]}]}]]})"},
+        {"a record written byte by byte: message 60 with no attributes",
+         R"({"raw": "00000000 3c000000 00000000 ffffffff ffffffff ffffffff ffffffff 63000000 00000000"})"},
+    };
+    return steps;
+}
+
+} // namespace cli

@@ -1,0 +1,48 @@
+// The console program: its command line, the scripted run and the built-in
+// demo session. main() only hands its arguments and streams to RunConsole, so
+// tests run the whole program in-process.
+//
+//     webagent                                   the demo session
+//     webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw] [--trace MASK]
+#pragma once
+
+#include "cli/Printer.h"
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct ConsoleOptions {
+    bool demo = false;
+    std::vector<std::string> pages;
+    std::optional<std::string> script; // standard input when absent
+    OutputForm form = OutputForm::Text;
+    std::optional<int32_t> traceMask;
+};
+
+// Exit statuses: every line handled, some refused, bad command-line usage.
+inline constexpr int kExitHandled = 0;
+inline constexpr int kExitRefused = 1;
+inline constexpr int kExitUsage = 2;
+
+// Reads the arguments (without the program name); false with the reason when
+// they are not a valid command line. help is set for --help.
+bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions& options,
+                           bool& help, std::string& error);
+std::string ConsoleUsage();
+
+// The whole program; answers the exit status.
+int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+               std::ostream& errors);
+
+// The lines of the built-in demo session, each with its heading.
+struct DemoStep {
+    const char* heading;
+    const char* line;
+};
+const std::vector<DemoStep>& DemoSteps();
+
+} // namespace cli

@@ -1,0 +1,40 @@
+// How the console prints what the agent sends: readable text, JSON lines, or
+// JSON lines with replies as raw bytes.
+//
+//     cli::Printer printer(std::cout, cli::OutputForm::Json);
+//     printer.Reply(incoming);      // {"reply": {"msg": ..., "attrs": [...]}}
+#pragma once
+
+#include "cli/Session.h"
+
+#include <ostream>
+
+namespace cli {
+
+enum class OutputForm { Text, Json, Raw };
+
+class Printer {
+public:
+    Printer(std::ostream& out, OutputForm form) : m_out(out), m_form(form) {}
+
+    OutputForm Form() const { return m_form; }
+
+    void Reply(const Incoming& reply);
+    // The agent handled a request without answering it.
+    void NoReply(int32_t webInfoId);
+    // A record the agent sent on its own (announcements, navigation notices).
+    void Event(const Incoming& event);
+    // A recorded statement, as collected after the agent's signal.
+    void Recorded(const Incoming& recorded);
+    void Trace(const Incoming& line);
+    // A heading of the demo session (text form only).
+    void Heading(std::string_view text);
+
+private:
+    void Record(const char* label, const Incoming& incoming);
+
+    std::ostream& m_out;
+    OutputForm m_form;
+};
+
+} // namespace cli

@@ -1,0 +1,261 @@
+#include "cli/ScriptLine.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace cli {
+
+using nlohmann::json;
+
+namespace {
+
+struct ActionName {
+    std::string_view name;
+    UserAction::Kind kind;
+};
+
+constexpr std::array kActions = {
+    ActionName{"click", UserAction::Kind::Click},
+    ActionName{"dblclick", UserAction::Kind::DoubleClick},
+    ActionName{"rclick", UserAction::Kind::RightClick},
+    ActionName{"move", UserAction::Kind::Move},
+    ActionName{"type", UserAction::Kind::Type},
+    ActionName{"key", UserAction::Kind::Key},
+    ActionName{"choose", UserAction::Kind::Choose},
+    ActionName{"toolbar", UserAction::Kind::Toolbar},
+    ActionName{"history", UserAction::Kind::History},
+    ActionName{"urlbar", UserAction::Kind::UrlBar},
+    ActionName{"navigate", UserAction::Kind::Navigate},
+    ActionName{"wait", UserAction::Kind::Wait},
+};
+
+constexpr std::array<std::string_view, 2> kKeys = {"Tab", "Enter"};
+constexpr std::array<std::string_view, 5> kButtons = {"Back", "Forward", "Reload", "Stop", "Home"};
+
+bool IsPointer(UserAction::Kind kind) {
+    return kind == UserAction::Kind::Click || kind == UserAction::Kind::DoubleClick ||
+           kind == UserAction::Kind::RightClick || kind == UserAction::Kind::Move;
+}
+
+template <size_t N> std::string OneOf(const std::array<std::string_view, N>& names) {
+    std::string out;
+    for (size_t i = 0; i < N; ++i) {
+        out += (i == 0 ? "" : i + 1 == N ? " or " : ", ");
+        out += '"';
+        out += names[i];
+        out += '"';
+    }
+    return out;
+}
+
+bool ReadText(const json& line, const char* key, std::string& out, std::string& error) {
+    if (!line.contains(key) || !line[key].is_string()) {
+        error = std::string("needs a string \"") + key + "\"";
+        return false;
+    }
+    if (line[key].get_ref<const std::string&>().find('\0') != std::string::npos ||
+        !AnsiFromUtf8(line[key].get_ref<const std::string&>(), out)) {
+        error = std::string("\"") + key +
+                "\" holds a character the system code page (Windows-1252) cannot carry";
+        return false;
+    }
+    return true;
+}
+
+bool ParseAction(const json& line, const IdNameResolver& names, UserAction& action,
+                 std::string& error) {
+    const json& user = line["user"];
+    std::string kindName = user.is_string() ? user.get<std::string>() : std::string();
+    const ActionName* found = nullptr;
+    for (const ActionName& candidate : kActions) {
+        if (candidate.name == kindName) {
+            found = &candidate;
+        }
+    }
+    if (!found) {
+        error = "unknown user action" + (user.is_string() ? " \"" + kindName + "\"" : "") +
+                " (click, dblclick, rclick, move, type, key, choose, toolbar, history, urlbar, "
+                "navigate or wait)";
+        return false;
+    }
+    action = UserAction();
+    action.kind = found->kind;
+    std::string prefix = "\"" + kindName + "\" ";
+
+    // Every action names the keys it takes; others are refused.
+    std::vector<std::string_view> allowed{"user"};
+    switch (action.kind) {
+    case UserAction::Kind::Click:
+    case UserAction::Kind::DoubleClick:
+    case UserAction::Kind::RightClick:
+    case UserAction::Kind::Move:
+        allowed.insert(allowed.end(), {"at", "on"});
+        break;
+    case UserAction::Kind::Type:
+    case UserAction::Kind::UrlBar:
+        allowed.push_back("text");
+        break;
+    case UserAction::Kind::Key:
+        allowed.push_back("key");
+        break;
+    case UserAction::Kind::Choose:
+        allowed.insert(allowed.end(), {"on", "items"});
+        break;
+    case UserAction::Kind::Toolbar:
+        allowed.push_back("button");
+        break;
+    case UserAction::Kind::History:
+        allowed.push_back("label");
+        break;
+    case UserAction::Kind::Navigate:
+        allowed.push_back("url");
+        break;
+    case UserAction::Kind::Wait:
+        break;
+    }
+    for (const auto& item : line.items()) {
+        if (std::find(allowed.begin(), allowed.end(), item.key()) == allowed.end()) {
+            error = prefix + "takes no key \"" + item.key() + "\"";
+            return false;
+        }
+    }
+
+    if (line.contains("on")) {
+        CWebRunTimeID id;
+        if (auto read = RunTimeIDFromJson(line["on"], id, names); !read) {
+            error = prefix + "\"on\": " + read.error;
+            return false;
+        }
+        action.on = id;
+    }
+    if (line.contains("at")) {
+        const json& at = line["at"];
+        bool ok = at.is_array() && at.size() == 2;
+        std::array<int64_t, 2> v{};
+        for (size_t i = 0; ok && i < 2; ++i) {
+            ok = at[i].is_number_integer() && at[i].get<int64_t>() >= INT32_MIN &&
+                 at[i].get<int64_t>() <= INT32_MAX;
+            v[i] = ok ? at[i].get<int64_t>() : 0;
+        }
+        if (!ok) {
+            error = prefix + "needs \"at\" as [x, y]";
+            return false;
+        }
+        action.at = POINT{static_cast<LONG>(v[0]), static_cast<LONG>(v[1])};
+    }
+    if (IsPointer(action.kind) && !action.at && !action.on) {
+        error = prefix + "needs \"at\": [x, y] or \"on\": ID";
+        return false;
+    }
+
+    switch (action.kind) {
+    case UserAction::Kind::Type:
+    case UserAction::Kind::UrlBar:
+    case UserAction::Kind::History:
+    case UserAction::Kind::Navigate: {
+        const char* key = action.kind == UserAction::Kind::History    ? "label"
+                          : action.kind == UserAction::Kind::Navigate ? "url"
+                                                                      : "text";
+        if (!ReadText(line, key, action.text, error)) {
+            error = prefix + error;
+            return false;
+        }
+        break;
+    }
+    case UserAction::Kind::Key:
+        if (!ReadText(line, "key", action.text, error) ||
+            std::find(kKeys.begin(), kKeys.end(), action.text) == kKeys.end()) {
+            error = prefix + "needs \"key\": " + OneOf(kKeys);
+            return false;
+        }
+        break;
+    case UserAction::Kind::Toolbar:
+        if (!ReadText(line, "button", action.text, error) ||
+            std::find(kButtons.begin(), kButtons.end(), action.text) == kButtons.end()) {
+            error = prefix + "needs \"button\": " + OneOf(kButtons);
+            return false;
+        }
+        break;
+    case UserAction::Kind::Choose: {
+        if (!action.on) {
+            error = prefix + "needs \"on\": ID";
+            return false;
+        }
+        if (!line.contains("items") || !line["items"].is_array() || line["items"].empty()) {
+            error = prefix + "needs \"items\": a list of item texts";
+            return false;
+        }
+        for (const json& item : line["items"]) {
+            std::string text;
+            if (!item.is_string() || !AnsiFromUtf8(item.get_ref<const std::string&>(), text)) {
+                error = prefix + "needs \"items\": a list of item texts";
+                return false;
+            }
+            action.items.push_back(std::move(text));
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ParseScriptLine(std::string_view text, const IdNameResolver& names, ScriptLine& out,
+                     std::string& error) {
+    size_t start = text.find_first_not_of(" \t\r");
+    if (start == std::string_view::npos || text[start] == '#') {
+        out = CommentLine{};
+        return true;
+    }
+    json line = json::parse(text, nullptr, /*allow_exceptions=*/false);
+    if (line.is_discarded()) {
+        // Parse once more for the parser's own account of where it failed.
+        try {
+            [[maybe_unused]] json again = json::parse(text);
+            error = "not valid JSON";
+        } catch (const json::parse_error& e) {
+            std::string what = e.what();
+            auto cut = what.find("] ");
+            error = "not valid JSON: " + (cut == std::string::npos ? what : what.substr(cut + 2));
+        }
+        return false;
+    }
+    if (!line.is_object()) {
+        error = "a line must be a JSON object: a request, {\"raw\": HEX} or {\"user\": ...}";
+        return false;
+    }
+    if (line.contains("raw")) {
+        if (line.size() != 1 || !line["raw"].is_string()) {
+            error = "a raw line is {\"raw\": \"HEX\"} and nothing else";
+            return false;
+        }
+        RawLine raw;
+        if (!BytesFromHex(line["raw"].get_ref<const std::string&>(), raw.bytes)) {
+            error = "\"raw\" must be pairs of hexadecimal digits";
+            return false;
+        }
+        out = std::move(raw);
+        return true;
+    }
+    if (line.contains("user")) {
+        UserAction action;
+        if (!ParseAction(line, names, action, error)) {
+            return false;
+        }
+        out = std::move(action);
+        return true;
+    }
+    CWebInfo request;
+    if (auto read = RecordFromJson(line, request, names); !read) {
+        error = read.error;
+        return false;
+    }
+    out = std::move(request);
+    return true;
+}
+
+} // namespace cli

@@ -1,0 +1,60 @@
+// Runs console script lines against a session and prints what comes back:
+// the reply of each request, the records the agent sends on its own, the
+// recorded statements it signals and the trace lines.
+//
+//     cli::ScriptRunner runner(session, printer, std::cerr);
+//     runner.Run(std::cin);                 // every line, errors on the error stream
+//     return runner.Refused() ? 1 : 0;
+#pragma once
+
+#include "cli/Printer.h"
+#include "cli/ScriptLine.h"
+#include "cli/Session.h"
+
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string_view>
+
+namespace cli {
+
+class ScriptRunner {
+public:
+    ScriptRunner(Session& session, Printer& printer, std::ostream& errors)
+        : m_session(session), m_printer(printer), m_errors(errors) {}
+
+    // Runs one line; false (with the line number and the reason on the error
+    // stream) when the line was refused.
+    bool RunLine(std::string_view text, size_t lineNumber);
+    // Runs every line of the stream; answers how many were refused.
+    size_t Run(std::istream& in);
+    // Turns the agent's trace channel on for the categories of mask.
+    bool EnableTrace(int32_t mask);
+    // Prints what arrived since the last line (announcements, notices, trace
+    // lines) and collects a signalled recorded statement.
+    void Drain();
+
+    size_t Refused() const { return m_refused; }
+
+private:
+    void Refuse(size_t lineNumber, std::string_view reason);
+    // Sends and prints: the record with the expected request number is the
+    // reply, anything else is printed as an event.
+    void Exchange(const CWebInfo* request, std::vector<uint8_t> bytes, int32_t expectedId,
+                  bool collectingRecorded);
+    void PrintIncoming(std::vector<Incoming> incoming, std::optional<int32_t> expectedId,
+                       bool collectingRecorded, bool& replied);
+    void CollectRecorded();
+    std::optional<CWebRunTimeID> Resolve(std::string_view name, std::string& error) const;
+
+    Session& m_session;
+    Printer& m_printer;
+    std::ostream& m_errors;
+    size_t m_refused = 0;
+    int32_t m_nextWebInfoId = 1;
+    // The first "id" of the previous reply, for "last".
+    std::optional<CWebRunTimeID> m_last;
+    bool m_hadReply = false;
+};
+
+} // namespace cli

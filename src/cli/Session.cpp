@@ -1,0 +1,295 @@
+#include "cli/Session.h"
+
+#include "agent/channel/CAgentWindow.h"
+#include "agent/channel/Trace.h"
+#include "agent/dispatch/CNS6Interface.h"
+
+#include <future>
+#include <map>
+#include <span>
+#include <utility>
+
+namespace cli {
+
+namespace {
+
+constexpr const char* kStandInBrowserClass = "WebAgentConsoleBrowser";
+constexpr const char* kStandInBrowserTitle = "webagent console";
+
+// The tool's windows are looked up by class, so there is one session per
+// process; its capture procedures reach it through this pointer, set while
+// the session runs.
+std::mutex g_sessionMutex;
+Session* g_session = nullptr;
+
+// The procedures the record-signal watch replaced, per window.
+std::mutex g_watchMutex;
+std::map<HWND, WNDPROC> g_watched;
+
+CNS6Interface* g_dispatcher = nullptr; // observes: owned by the agent thread while it runs
+CInterface* StandInDispatcher() {
+    return g_dispatcher;
+}
+
+} // namespace
+
+// A browser's user-interface thread standing in for the simulated browser: it
+// owns a browser window, its agent window and the dispatcher, and pumps
+// messages until told to stop.
+class AgentThread {
+public:
+    AgentThread() {
+        std::promise<std::pair<HWND, HWND>> ready;
+        auto windows = ready.get_future();
+        m_thread = std::thread([this, &ready] { Run(ready); });
+        std::tie(m_browser, m_agent) = windows.get();
+    }
+    AgentThread(const AgentThread&) = delete;
+    AgentThread& operator=(const AgentThread&) = delete;
+    ~AgentThread() {
+        PostThreadMessage(m_threadId, WM_QUIT, 0, 0);
+        m_thread.join();
+    }
+
+    HWND Browser() const { return m_browser; }
+    HWND Agent() const { return m_agent; }
+
+private:
+    void Run(std::promise<std::pair<HWND, HWND>>& ready) {
+        m_threadId = GetCurrentThreadId();
+        // A browser process starts with the agent's trace state as it loads;
+        // a session before this one in the same process may have changed it.
+        SetTraceMask(kInitialTraceMask);
+        SetTraceFileSwitch(0);
+        InitializeAgentWindows(nullptr);
+        CNS6Interface dispatcher;
+        g_dispatcher = &dispatcher;
+        SetDispatcherSource(&StandInDispatcher);
+
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &DefWindowProc;
+        wc.lpszClassName = kStandInBrowserClass;
+        RegisterClass(&wc);
+        HWND browser =
+            CreateWindowEx(0, kStandInBrowserClass, kStandInBrowserTitle, WS_OVERLAPPEDWINDOW, 0, 0,
+                           800, 600, nullptr, nullptr, nullptr, nullptr);
+        Session::WatchRecordSignals(browser);
+        {
+            // Creating the agent window announces the connection to the tool.
+            CAgentWindow agent(browser);
+            agent.Create(nullptr, nullptr);
+            ready.set_value({browser, agent.GetWindow()});
+            MSG msg;
+            while (GetMessage(&msg, nullptr, 0, 0) > 0) {
+                DispatchMessage(&msg);
+            }
+        }
+        DestroyWindow(browser);
+        SetDispatcherSource(nullptr);
+        g_dispatcher = nullptr;
+        ShutdownAgentWindows();
+    }
+
+    std::thread m_thread;
+    DWORD m_threadId = 0;
+    HWND m_browser = nullptr;
+    HWND m_agent = nullptr;
+};
+
+Session::Session() = default;
+
+Session::~Session() {
+    Stop();
+}
+
+bool Session::Start(const BrowserStart& browser, std::string& error) {
+    {
+        std::lock_guard lock(g_sessionMutex);
+        if (g_session) {
+            error = "another console session runs in this process";
+            return false;
+        }
+        g_session = this;
+    }
+    if (!m_tool.Start()) {
+        std::lock_guard lock(g_sessionMutex);
+        g_session = nullptr;
+        error = "the tool's windows could not be created";
+        return false;
+    }
+    // Capture before the agent exists, so that its announcement is seen.
+    m_receiverProc = reinterpret_cast<WNDPROC>(SetWindowLongPtr(
+        m_tool.ReceiverWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CaptureReceiverProc)));
+    m_traceProc = reinterpret_cast<WNDPROC>(SetWindowLongPtr(
+        m_tool.TraceViewerWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CaptureTraceProc)));
+
+    std::string browserError;
+    m_browser = StartSimulatedBrowser(browser, browserError);
+    if (m_browser) {
+        m_browserWindow = m_browser->BrowserWindow();
+        WatchRecordSignals(m_browserWindow);
+    } else {
+        m_agent = std::make_unique<AgentThread>();
+        m_browserWindow = m_agent->Browser();
+    }
+    m_agentWindow = tool::TestTool::FindAgentWindow(m_browserWindow);
+    if (!m_agentWindow) {
+        error = "the agent made no agent window";
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+void Session::Stop() {
+    m_agent.reset();
+    m_browser.reset();
+    m_tool.Stop();
+    m_agentWindow = nullptr;
+    m_browserWindow = nullptr;
+    {
+        std::lock_guard lock(g_watchMutex);
+        g_watched.clear();
+    }
+    std::lock_guard lock(g_sessionMutex);
+    if (g_session == this) {
+        g_session = nullptr;
+    }
+}
+
+std::optional<CWebRunTimeID> Session::BrowserId(std::string& error) const {
+    if (!m_browserWindow) {
+        error = "no browser window";
+        return std::nullopt;
+    }
+    return CWebRunTimeID(static_cast<int32_t>(HandleToULong(m_browserWindow)), -1, -1, -1);
+}
+
+std::optional<CWebRunTimeID> Session::PageId(std::string& error) const {
+    if (!m_browser) {
+        error = kBrowserUnavailable;
+        return std::nullopt;
+    }
+    auto page = m_browser->PageId();
+    if (!page) {
+        error = "the browser window shows no page";
+    }
+    return page;
+}
+
+LRESULT Session::Send(const CWebInfo& request) {
+    return m_agentWindow ? m_tool.Post(m_agentWindow, request) : 0;
+}
+
+LRESULT Session::SendBytes(std::vector<uint8_t> bytes) {
+    return m_agentWindow ? m_tool.SendBytes(m_agentWindow, std::move(bytes)) : 0;
+}
+
+std::vector<Incoming> Session::TakeIncoming() {
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_incoming, {});
+}
+
+bool Session::Perform(const UserAction& action, std::string& error) {
+    if (!m_browser) {
+        error = kBrowserUnavailable;
+        return false;
+    }
+    bool done = m_browser->Perform(action, error);
+    // An action may open frames and windows: watch them too.
+    WatchRecordSignals(m_browserWindow);
+    return done;
+}
+
+void Session::Push(Incoming incoming) {
+    std::lock_guard lock(m_mutex);
+    m_incoming.push_back(std::move(incoming));
+}
+
+LRESULT Session::CaptureReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Session* session = nullptr;
+    {
+        std::lock_guard lock(g_sessionMutex);
+        session = g_session;
+    }
+    if (!session) {
+        return DefWindowProc(window, message, wParam, lParam);
+    }
+    if (message != WM_COPYDATA) {
+        return CallWindowProc(session->m_receiverProc, window, message, wParam, lParam);
+    }
+    // The console keeps what the agent sends itself, bytes and all, in
+    // arrival order; the tool's own queues are not needed.
+    Incoming incoming;
+    if (const auto* block = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        block && block->lpData && block->cbData > 0) {
+        std::span<const uint8_t> bytes(static_cast<const uint8_t*>(block->lpData), block->cbData);
+        incoming.bytes.assign(bytes.begin(), bytes.end());
+        incoming.decoded = incoming.record.Deserialize(bytes).Succeeded();
+    }
+    session->Push(std::move(incoming));
+    return 1;
+}
+
+LRESULT Session::CaptureTraceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Session* session = nullptr;
+    {
+        std::lock_guard lock(g_sessionMutex);
+        session = g_session;
+    }
+    if (session && message == WM_SETTEXT && lParam) {
+        Incoming incoming;
+        incoming.kind = Incoming::Kind::Trace;
+        incoming.category = static_cast<int32_t>(wParam);
+        incoming.text = reinterpret_cast<const char*>(lParam);
+        session->Push(std::move(incoming));
+        return DefWindowProc(window, message, wParam, lParam);
+    }
+    if (session && session->m_traceProc) {
+        return CallWindowProc(session->m_traceProc, window, message, wParam, lParam);
+    }
+    return DefWindowProc(window, message, wParam, lParam);
+}
+
+LRESULT Session::WatchSignalProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WNDPROC original = nullptr;
+    {
+        std::lock_guard lock(g_watchMutex);
+        if (auto it = g_watched.find(window); it != g_watched.end()) {
+            original = it->second;
+        }
+    }
+    if (message == kRecordSignal) {
+        std::lock_guard lock(g_sessionMutex);
+        if (g_session) {
+            g_session->m_recordSignal = true;
+        }
+    }
+    if (message == WM_NCDESTROY) {
+        std::lock_guard lock(g_watchMutex);
+        g_watched.erase(window);
+    }
+    return original ? CallWindowProc(original, window, message, wParam, lParam)
+                    : DefWindowProc(window, message, wParam, lParam);
+}
+
+void Session::WatchRecordSignals(HWND browserWindow) {
+    auto watch = [](HWND window, LPARAM) -> BOOL {
+        std::lock_guard lock(g_watchMutex);
+        if (!g_watched.contains(window)) {
+            auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtr(window, GWLP_WNDPROC));
+            if (original != &WatchSignalProc) {
+                g_watched.emplace(window, original);
+                SetWindowLongPtr(window, GWLP_WNDPROC,
+                                 reinterpret_cast<LONG_PTR>(&WatchSignalProc));
+            }
+        }
+        return TRUE;
+    };
+    if (browserWindow && IsWindow(browserWindow)) {
+        watch(browserWindow, 0);
+        EnumChildWindows(browserWindow, watch, 0);
+    }
+}
+
+} // namespace cli

@@ -1,0 +1,110 @@
+// The console's session: the tool's side of the channel (presence, receiver
+// and trace viewer windows on the tool's thread) and the agent on a browser
+// thread of its own, with everything the agent sends captured in arrival
+// order.
+//
+//     cli::Session session;
+//     if (!session.Start({}, error)) ...
+//     session.Send(request);                  // returns once the agent has answered
+//     for (auto& in : session.TakeIncoming()) ...
+//     session.Stop();
+//
+// One session per process: the tool's windows are found by class and title,
+// so a second tool would not be told apart.
+#pragma once
+
+#include "agent/channel/CWebInfo.h"
+#include "cli/BrowserStart.h"
+#include "platform/win32/Windows.h"
+#include "tool/TestTool.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace cli {
+
+// One thing the agent sent the tool: a record (as received and as decoded)
+// or a trace line.
+struct Incoming {
+    enum class Kind { Record, Trace };
+    Kind kind = Kind::Record;
+    std::vector<uint8_t> bytes;
+    CWebInfo record;
+    bool decoded = false; // the whole record decoded
+    int32_t category = 0;
+    std::string text;
+};
+
+// The window message the agent sends a browser window after it stored a
+// recorded statement.
+inline constexpr UINT kRecordSignal = WM_USER + 34;
+
+class AgentThread;
+
+class Session {
+public:
+    Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    ~Session();
+
+    // Starts the tool, then the browser with the agent (the simulated browser
+    // when it is available, otherwise an agent window for a stand-in browser
+    // window), which announces itself. False, with the reason, when the tool
+    // or the agent could not start.
+    bool Start(const BrowserStart& browser, std::string& error);
+    void Stop();
+
+    // Whether the simulated browser runs (pages, frames and elements exist).
+    bool HasBrowser() const { return m_browser != nullptr; }
+    // The first browser window's browser and page objects.
+    std::optional<CWebRunTimeID> BrowserId(std::string& error) const;
+    std::optional<CWebRunTimeID> PageId(std::string& error) const;
+    HWND AgentWindow() const { return m_agentWindow; }
+    HWND BrowserWindow() const { return m_browserWindow; }
+
+    // Sends a request or raw bytes to the agent window and returns once the
+    // agent has handled it (its reply, if any, is then among the incoming);
+    // answers the WM_COPYDATA result: 1 when the agent replied, 0 when not.
+    LRESULT Send(const CWebInfo& request);
+    LRESULT SendBytes(std::vector<uint8_t> bytes);
+
+    // What arrived since the last call, oldest first.
+    std::vector<Incoming> TakeIncoming();
+    // Whether the agent signalled a recorded statement since the last call.
+    bool TakeRecordSignal() { return m_recordSignal.exchange(false); }
+
+    // Performs a simulated user's action in the browser; false with the reason
+    // when it cannot be done.
+    bool Perform(const UserAction& action, std::string& error);
+
+    // Window procedures that capture what the agent sends; public for the
+    // stand-in browser window, which signals through the same path.
+    static LRESULT CaptureReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CaptureTraceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT WatchSignalProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Watches a browser window and its child windows for the record signal.
+    static void WatchRecordSignals(HWND browserWindow);
+
+private:
+    void Push(Incoming incoming);
+
+    tool::TestTool m_tool;
+    std::unique_ptr<SimulatedBrowser> m_browser; // the real browser, when it runs
+    std::unique_ptr<AgentThread> m_agent;        // the stand-in browser thread otherwise
+    HWND m_agentWindow = nullptr;
+    HWND m_browserWindow = nullptr;
+    WNDPROC m_receiverProc = nullptr; // the tool's own procedures, chained for other messages
+    WNDPROC m_traceProc = nullptr;
+
+    std::mutex m_mutex;
+    std::vector<Incoming> m_incoming;
+    std::atomic<bool> m_recordSignal{false};
+};
+
+} // namespace cli

@@ -1,0 +1,267 @@
+#include "cli/Console.h"
+
+#include "agent/dispatch/CInterface.h"
+#include "cli/RecordJson.h"
+#include "cli/ScriptRunner.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+using nlohmann::json;
+
+struct ConsoleRun {
+    int status = -1;
+    std::vector<std::string> out;
+    std::vector<std::string> errors;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Runs the whole console in-process with the script on standard input.
+ConsoleRun Console(std::vector<std::string> args, const std::string& script) {
+    std::istringstream in(script);
+    std::ostringstream out;
+    std::ostringstream errors;
+    ConsoleRun run;
+    run.status = cli::RunConsole(args, in, out, errors);
+    run.out = Lines(out.str());
+    run.errors = Lines(errors.str());
+    return run;
+}
+
+std::string Transcript(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+// The agent's connection announcement opens every session's output.
+void ExpectAnnouncement(const std::string& line) {
+    json first = json::parse(line);
+    ASSERT_TRUE(first.contains("event")) << line;
+    EXPECT_EQ(first["event"]["msg"], 38);
+    ASSERT_EQ(first["event"]["attrs"].size(), 5u) << line;
+    EXPECT_EQ(first["event"]["attrs"][1][0], "version");
+    EXPECT_EQ(first["event"]["attrs"][1][1]["items"][0]["v"], 11);
+    EXPECT_EQ(first["event"]["attrs"][4][0], "agent_handle");
+}
+
+TEST(Console, ScriptedSessionPrintsEveryReplyInTheFullForm) {
+    ConsoleRun run = Console({"--json"}, R"(# options first
+{"msg": 48, "attrs": [["var_name", "UseOldName"], ["var_value", 1]]}
+
+{"msg": 60, "webinfo": 77, "ret": "0x80004005", "attrs": [["id", {"type": 6, "items": [{"t": 6, "v": [1, 2, 3, 4]}]}], ["id", "second"], ["s", {"type": 1, "status": 4, "items": [{"t": 2, "v": "caf\u00e9"}]}]]}
+{"msg": 60, "id": "last"}
+{"msg": 1, "id": "browser"}
+)");
+    EXPECT_EQ(run.status, cli::kExitHandled) << Transcript(run.errors);
+    EXPECT_TRUE(run.errors.empty()) << Transcript(run.errors);
+    ASSERT_EQ(run.out.size(), 5u) << Transcript(run.out);
+    ExpectAnnouncement(run.out[0]);
+    EXPECT_EQ(
+        run.out[1],
+        R"({"reply":{"attrs":[["var_name",{"items":[{"t":2,"v":"UseOldName"}],"status":0,"type":2}],)"
+        R"(["var_value",{"items":[{"t":3,"v":1}],"status":0,"type":3}]],"id":[-1,-1,-1,-1],)"
+        R"("msg":48,"ret":0,"webinfo":1}})");
+    // An unknown message is answered as sent: duplicate names, a status with
+    // elements and the request's own number and result code.
+    EXPECT_EQ(run.out[2],
+              R"({"reply":{"attrs":[["id",{"items":[{"t":6,"v":[1,2,3,4]}],"status":0,"type":6}],)"
+              R"(["id",{"items":[{"t":2,"v":"second"}],"status":0,"type":2}],)"
+              R"(["s",{"items":[{"t":2,"v":"café"}],"status":4,"type":1}]],"id":[-1,-1,-1,-1],)"
+              R"("msg":60,"ret":2147500037,"webinfo":77}})");
+    // "last" is the first "id" of the previous reply.
+    json last = json::parse(run.out[3]);
+    EXPECT_EQ(last["reply"]["id"], json::array({1, 2, 3, 4}));
+    EXPECT_EQ(last["reply"]["webinfo"], 2);
+    // "browser" is the browser window the agent window serves; without the
+    // simulated browser's objects the state request fails.
+    json state = json::parse(run.out[4]);
+    EXPECT_EQ(state["reply"]["msg"], 1);
+    EXPECT_EQ(state["reply"]["id"][0],
+              json::parse(run.out[0])["event"]["attrs"][0][1]["items"][0]["v"]);
+    EXPECT_EQ(state["reply"]["ret"], 2147500037u);
+}
+
+TEST(Console, RawLinesAndRawRepliesCarryTheWireBytes) {
+    CWebInfo request;
+    request.SetMsgId(60);
+    request.SetWebInfoId(5);
+    request.AppendAttr("handle", CWebVariantList(CWebVariant(42)));
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(request.Serialize(bytes));
+    std::string hex = cli::HexFromBytes(bytes);
+
+    ConsoleRun run = Console({"--raw"}, "{\"raw\": \"" + hex +
+                                            "\"}\n{\"msg\": 60, \"webinfo\": 5, "
+                                            "\"attrs\": [[\"handle\", 42]]}\n");
+    EXPECT_EQ(run.status, cli::kExitHandled) << Transcript(run.errors);
+    ASSERT_EQ(run.out.size(), 3u) << Transcript(run.out);
+    ExpectAnnouncement(run.out[0]);
+    // The agent answers an unknown message with the record as sent, byte for byte.
+    EXPECT_EQ(run.out[1], "{\"raw\":\"" + hex + "\"}");
+    EXPECT_EQ(run.out[2], run.out[1]);
+
+    // A record cut inside its attribute still reaches the agent, which answers
+    // the header it decoded.
+    std::string cut = cli::HexFromBytes(std::span(bytes).first(40));
+    ConsoleRun partial = Console({"--json"}, "{\"raw\": \"" + cut + "\"}\n");
+    ASSERT_EQ(partial.out.size(), 2u) << Transcript(partial.out);
+    json reply = json::parse(partial.out[1]);
+    EXPECT_EQ(reply["reply"]["msg"], 60);
+    EXPECT_EQ(reply["reply"]["webinfo"], 5);
+    EXPECT_EQ(reply["reply"]["attrs"].size(), 0u);
+}
+
+TEST(Console, BadLinesAreReportedWithTheirNumberAndTheRestStillRuns) {
+    ConsoleRun run = Console({"--json"}, R"({"msg": 60}
+{"msg": 60,
+[1, 2]
+{"msg": 60, "id": "last"}
+{"raw": "abc"}
+{"user": "click"}
+{"user": "click", "at": [10, 20]}
+{"user": "jump"}
+{"user": "key", "key": "Escape"}
+{"msg": 60, "id": "page"}
+{"msg": 61}
+)");
+    EXPECT_EQ(run.status, cli::kExitRefused);
+    ASSERT_EQ(run.errors.size(), 9u) << Transcript(run.errors);
+    EXPECT_EQ(run.errors[0].rfind("webagent: line 2: not valid JSON: ", 0), 0u) << run.errors[0];
+    EXPECT_EQ(run.errors[1], "webagent: line 3: a line must be a JSON object: a request, "
+                             "{\"raw\": HEX} or {\"user\": ...}");
+    EXPECT_EQ(run.errors[2], "webagent: line 4: id \"last\": the previous reply carried no \"id\"");
+    EXPECT_EQ(run.errors[3], "webagent: line 5: \"raw\" must be pairs of hexadecimal digits");
+    EXPECT_EQ(run.errors[4], "webagent: line 6: \"click\" needs \"at\": [x, y] or \"on\": ID");
+    EXPECT_EQ(run.errors[5], "webagent: line 7: the simulated browser is not available");
+    EXPECT_EQ(run.errors[6].rfind("webagent: line 8: unknown user action \"jump\"", 0), 0u);
+    EXPECT_EQ(run.errors[7], "webagent: line 9: \"key\" needs \"key\": \"Tab\" or \"Enter\"");
+    EXPECT_EQ(run.errors[8],
+              "webagent: line 10: id \"page\": the simulated browser is not available");
+    // Lines 1 and 11 were answered.
+    ASSERT_EQ(run.out.size(), 3u) << Transcript(run.out);
+    EXPECT_EQ(json::parse(run.out[1])["reply"]["msg"], 60);
+    EXPECT_EQ(json::parse(run.out[2])["reply"]["msg"], 61);
+}
+
+TEST(Console, CommandLineMistakesExitWithUsage) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--json", "--raw"},
+                                               {"--bogus"},
+                                               {"--trace"},
+                                               {"--trace", "mask"},
+                                               {"--script"},
+                                               {"--script", "/nonexistent/script.jsonl"},
+                                               {"--demo", "--script", "x"}}) {
+        ConsoleRun run = Console(args, "");
+        EXPECT_EQ(run.status, cli::kExitUsage) << args[0];
+        EXPECT_FALSE(run.errors.empty());
+        EXPECT_TRUE(run.out.empty());
+    }
+    ConsoleRun missingPage = Console({"--page", "/nonexistent/page.html"}, "");
+    EXPECT_EQ(missingPage.status, cli::kExitRefused);
+    ASSERT_EQ(missingPage.errors.size(), 1u);
+    EXPECT_EQ(missingPage.errors[0],
+              "webagent: page \"/nonexistent/page.html\" cannot be loaded: no such file");
+
+    cli::ConsoleOptions options;
+    bool help = false;
+    std::string error;
+    ASSERT_TRUE(cli::ParseConsoleArguments(
+        {"--trace", "0x500", "--page", "a.html", "--page", "http://x/", "--json"}, options, help,
+        error));
+    EXPECT_EQ(options.traceMask, 0x500);
+    EXPECT_EQ(options.pages, (std::vector<std::string>{"a.html", "http://x/"}));
+    EXPECT_EQ(options.form, cli::OutputForm::Json);
+    EXPECT_FALSE(options.demo);
+}
+
+TEST(Console, TraceLinesArePrintedInArrivalOrder) {
+    ConsoleRun run = Console({"--json", "--trace", "0x400"}, "{\"msg\": 60}\n");
+    EXPECT_EQ(run.status, cli::kExitHandled) << Transcript(run.errors);
+    ASSERT_EQ(run.out.size(), 6u) << Transcript(run.out);
+    ExpectAnnouncement(run.out[0]);
+    // The trace setting is request 1; the script's first request is 2.
+    EXPECT_EQ(
+        run.out[1],
+        R"({"trace":{"category":1024,"text":"ProcessServiceRequest: begin: MsgId=60, WebInfoId=2"}})");
+    EXPECT_EQ(
+        run.out[2],
+        R"({"trace":{"category":1024,"text":"ProcessServiceRequest: end:   MsgId=60, WebInfoId=2, RetValue=0"}})");
+    EXPECT_EQ(run.out[3],
+              R"({"trace":{"category":1024,"text":"CMainSrvWin::PrivateSendMsg: Send MsgId=60"}})");
+    EXPECT_EQ(json::parse(run.out[4])["reply"]["webinfo"], 2);
+    EXPECT_EQ(run.out[5],
+              R"({"trace":{"category":1024,"text":"CMainSrvWin::PrivateSendMsg: Return=1"}})");
+}
+
+TEST(Console, SignalledStatementIsCollectedAndPrintedAsRecorded) {
+    cli::Session session;
+    std::string error;
+    ASSERT_TRUE(session.Start({}, error)) << error;
+    std::ostringstream out;
+    std::ostringstream errors;
+    cli::Printer printer(out, cli::OutputForm::Json);
+    cli::ScriptRunner runner(session, printer, errors);
+    runner.Drain();
+    out.str("");
+
+    // What the recorder deposits for a click on a link; the agent thread is
+    // idle between requests, so the deposit does not race with it.
+    CInterface* dispatcher = GetProcessDispatcher();
+    ASSERT_NE(dispatcher, nullptr);
+    CWebInfo statement;
+    statement.SetMsgId(22);
+    statement.AppendAttr("x", CWebVariantList(CWebVariant(3)));
+    dispatcher->SetLastEventRecord(statement);
+    dispatcher->SetLastEventName("Click");
+    dispatcher->SetLastEventId(CWebRunTimeID(1, 2, 3, -1));
+    SendMessage(session.BrowserWindow(), cli::kRecordSignal, 0, 0);
+    runner.Drain();
+
+    auto lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), 1u) << out.str();
+    json recorded = json::parse(lines[0]);
+    ASSERT_TRUE(recorded.contains("recorded")) << lines[0];
+    EXPECT_EQ(recorded["recorded"]["attrs"],
+              json::parse(R"([["x", {"type": 3, "status": 0, "items": [{"t": 3, "v": 3}]}],
+                              ["id", {"type": 6, "status": 0, "items": [{"t": 6, "v": [1, 2, 3, -1]}]}],
+                              ["event_name", {"type": 2, "status": 0, "items": [{"t": 2, "v": "Click"}]}]])"));
+    // Without a new signal nothing more is collected.
+    runner.Drain();
+    EXPECT_EQ(Lines(out.str()).size(), 1u);
+    EXPECT_TRUE(errors.str().empty());
+    session.Stop();
+}
+
+TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
+    ConsoleRun run = Console({}, "");
+    EXPECT_EQ(run.status, cli::kExitHandled) << Transcript(run.errors);
+    std::string text = Transcript(run.out);
+    EXPECT_NE(text.find("event (Connection): RetValue=0x00000000 MsgId=38"), std::string::npos)
+        << text;
+    size_t replies = 0;
+    for (const auto& line : run.out) {
+        replies += line.rfind("reply", 0) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(replies, cli::DemoSteps().size()) << text;
+
+    ConsoleRun json = Console({"--demo", "--json"}, "");
+    EXPECT_EQ(json.status, cli::kExitHandled);
+    ASSERT_EQ(json.out.size(), cli::DemoSteps().size() + 1) << Transcript(json.out);
+    ExpectAnnouncement(json.out[0]);
+}
+
+} // namespace
