@@ -1,3 +1,4 @@
+#include "agent/channel/CAgentWindow.h"
 #include "agent/classutil/ClassUtilities.h"
 #include "agent/dispatch/CInterface.h"
 #include "agent/host/LibraryEntry.h"
@@ -150,6 +151,35 @@ TEST_F(TrapStateTest, ShutdownDeletesEveryBrowserAndClearsTheHolder) {
     EXPECT_FALSE(second.IsValid());
     DestroyDispatcher();
     EXPECT_EQ(GetNS6Dispatcher(), nullptr);
+}
+
+TEST_F(TrapStateTest, NewBrowserGetsItsAgentWindowWhileTheToolIsPresent) {
+    InitializeAgentWindows(nullptr);
+    ChromeWindow withoutTool;
+    ASSERT_TRUE(Trap().GetOrCreateBrowser(withoutTool.Window(), withoutTool.Dom()).IsValid());
+    std::string title = AgentWindowTitle(withoutTool.Window());
+    EXPECT_EQ(FindWindow(kAgentWindowClass, title.c_str()), nullptr);
+
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &traptest::PlainProc;
+    wc.lpszClassName = kPresenceClass;
+    RegisterClass(&wc);
+    HWND presence = CreateWindowEx(0, kPresenceClass, kPresenceTitle, WS_OVERLAPPEDWINDOW, 0, 0, 10,
+                                   10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(presence, nullptr);
+    ChromeWindow withTool;
+    CWebObjRef browser = Trap().GetOrCreateBrowser(withTool.Window(), withTool.Dom());
+    ASSERT_TRUE(browser.IsValid());
+    title = AgentWindowTitle(withTool.Window());
+    HWND agent = FindWindow(kAgentWindowClass, title.c_str());
+    ASSERT_NE(agent, nullptr);
+    EXPECT_EQ(static_cast<CNS6Container*>(browser.Get())->GetAgentWindow()->GetWindow(), agent);
+
+    // The agent window goes with its browser object.
+    withTool.Close();
+    Trap().PurgeClosedBrowsers();
+    EXPECT_FALSE(IsWindow(agent));
+    DestroyWindow(presence);
 }
 
 TEST_F(TrapStateTest, FramesAndPagesAreNotRegisteredYet) {
