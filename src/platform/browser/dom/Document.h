@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/browser/dom/Element.h"
+#include "platform/xpcom/dom/nsIDOMRange.h"
 
 #include <functional>
 #include <optional>
@@ -15,7 +16,6 @@ class nsISelection;
 
 namespace dom {
 
-class Selection;
 class Window;
 
 // A box in pixels.
@@ -84,6 +84,10 @@ public:
 
     // Elements in the document's tree, kept by every insertion and removal.
     uint32_t ElementCount() const { return m_elementCount; }
+    // Counts changes of the trees and attributes of the document's nodes, so
+    // that live collections know when their cached items are stale.
+    uint64_t ChangeCount() const { return m_changes; }
+    void NoteChange() { ++m_changes; }
 
     const nsString& URL() const { return m_url; }
     void SetURL(nsString url) { m_url = std::move(url); }
@@ -91,7 +95,8 @@ public:
     // Resolves a link target against the document's URL.
     nsString ResolveURL(std::u16string_view reference) const;
 
-    Selection& DocumentSelection();
+    // The document's selection object (one per document, made on first use).
+    nsISelection* DocumentSelection();
 
     // The window showing the document (observed; the window attaches and
     // detaches itself).
@@ -125,6 +130,7 @@ private:
 
     ElementNamespace m_namespace;
     uint32_t m_elementCount = 0;
+    uint64_t m_changes = 0;
     nsString m_url;
     Window* m_window = nullptr;     // observes: the window detaches itself
     LayoutHook* m_layout = nullptr; // observes: installed and removed by the browser

@@ -73,5 +73,7 @@ NodeRef NewElement(const std::shared_ptr<DocumentLink>& link, ElementNamespace n
 nsString AsciiLower(std::u16string_view text);
 nsString AsciiUpper(std::u16string_view text);
 bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
+// White space runs collapsed to one blank, leading and trailing ones removed.
+nsString CollapseWhiteSpace(std::u16string_view text);
 
 } // namespace dom

@@ -3,16 +3,67 @@
 #include "platform/browser/dom/Document.h"
 #include "platform/browser/dom/Events.h"
 #include "platform/browser/dom/Identity.h"
-#include "platform/browser/dom/Range.h"
+#include "platform/browser/dom/Window.h"
 
 namespace dom {
 
+EventTargetCore::EventTargetCore() = default;
 EventTargetCore::~EventTargetCore() = default;
 
 ListenerManager* EventTargetCore::Listeners(bool create) {
     if (!m_listeners && create)
         m_listeners = new ListenerManager();
     return m_listeners.get();
+}
+
+namespace {
+ListenerPhase PhaseOf(PRBool useCapture) {
+    return useCapture ? ListenerPhase::Capture : ListenerPhase::Bubble;
+}
+} // namespace
+
+nsresult EventTargetCore::AddListener(const nsAString& type, nsIDOMEventListener* listener,
+                                      PRBool useCapture) {
+    if (!listener)
+        return NS_ERROR_NULL_POINTER;
+    return Listeners(true)->AddEventListener(type, listener, PhaseOf(useCapture));
+}
+
+nsresult EventTargetCore::RemoveListener(const nsAString& type, nsIDOMEventListener* listener,
+                                         PRBool useCapture) {
+    ListenerManager* listeners = Listeners(false);
+    return listeners ? listeners->RemoveEventListener(type, listener, PhaseOf(useCapture)) : NS_OK;
+}
+
+nsresult EventTargetCore::Dispatch(nsIDOMEvent* event, PRBool* notCancelled) {
+    // Listeners may drop the last outside reference to this target.
+    nsCOMPtr<nsISupports> keepAlive(CanonicalObject());
+    bool allowed = true;
+    nsresult rv = DispatchDOMEvent(*this, event, &allowed);
+    if (notCancelled)
+        *notCancelled = allowed ? PR_TRUE : PR_FALSE;
+    return rv;
+}
+
+nsresult EventTargetCore::AddListenerByIID(nsIDOMEventListener* listener, const nsIID& iid,
+                                           PRUint32 flags) {
+    if (!listener)
+        return NS_ERROR_NULL_POINTER;
+    return Listeners(true)->AddEventListenerByIID(listener, iid, flags);
+}
+
+nsresult EventTargetCore::RemoveListenerByIID(nsIDOMEventListener* listener, const nsIID& iid,
+                                              PRUint32 flags) {
+    ListenerManager* listeners = Listeners(false);
+    return listeners ? listeners->RemoveEventListenerByIID(listener, iid, flags) : NS_OK;
+}
+
+nsresult EventTargetCore::ListenerManagerOut(nsIEventListenerManager** manager) {
+    if (!manager)
+        return NS_ERROR_NULL_POINTER;
+    *manager = Listeners(true);
+    (*manager)->AddRef();
+    return NS_OK;
 }
 
 EventTargetCore* EventTargetCore::FromDOM(nsISupports* object) {
@@ -23,7 +74,7 @@ EventTargetCore* EventTargetCore::FromDOM(nsISupports* object) {
         return nullptr;
     auto* target = static_cast<EventTargetCore*>(core);
     // The caller's reference keeps the object alive; drop the query's.
-    target->AsEventTarget()->Release();
+    target->CanonicalObject()->Release();
     return target;
 }
 
@@ -31,26 +82,29 @@ Node::Node(NodeKind kind, std::shared_ptr<DocumentLink> link)
     : m_kind(kind), m_link(std::move(link)) {}
 
 Node::~Node() {
-    for (auto& child : m_children)
-        child->m_parent = nullptr;
     if (m_identity)
         UnregisterIdentity(m_identity);
-}
-
-nsIDOMEventTarget* Node::AsEventTarget() {
-    void* target = nullptr;
-    AsDOMNode()->QueryInterface(nsIDOMEventTarget::kIID, &target);
-    auto* result = static_cast<nsIDOMEventTarget*>(target);
-    if (result)
-        result->Release(); // answered without a reference, as AsDOMNode is
-    return result;
+    // Tear the subtree down with a work list rather than by recursion, so
+    // that a deeply nested tree cannot exhaust the stack: a child nobody
+    // else holds hands its own children to the list before it goes.
+    std::vector<NodeRef> pending = std::move(m_children);
+    while (!pending.empty()) {
+        NodeRef child = std::move(pending.back());
+        pending.pop_back();
+        child->m_parent = nullptr;
+        if (child->IsSolelyHeld()) {
+            for (auto& grandchild : child->m_children)
+                pending.push_back(std::move(grandchild));
+            child->m_children.clear();
+        }
+    }
 }
 
 EventTargetCore* Node::EventParent() {
     if (m_parent)
         return m_parent;
     if (m_kind == NodeKind::Document)
-        return reinterpret_cast<EventTargetCore*>(static_cast<Document*>(this)->EventWindow());
+        return static_cast<Document*>(this)->DocumentWindow();
     return nullptr;
 }
 
@@ -110,30 +164,20 @@ Node* Node::NextInTree(const Node* root) const {
 }
 
 bool Node::IsConnected() const {
-    const Node* node = this;
-    while (node->m_parent)
-        node = node->m_parent;
-    return node->m_kind == NodeKind::Document && node->OwnerDocument() == node &&
-           // Anonymous content hangs below its element but is not in the tree.
-           [this] {
-               for (const Node* n = this; n->m_parent; n = n->m_parent) {
-                   if (n->m_parent->ChildAt(n->m_index) != n)
-                       return false;
-               }
-               return true;
-           }();
+    return m_connected || (m_kind == NodeKind::Document && OwnerDocument() == this);
 }
 
-void Node::AdjustConnectedCount(const Node& subtree, int sign) {
+void Node::SetConnected(Node& subtree, bool connected) {
     Document* document = OwnerDocument();
-    if (!document || !IsConnected())
-        return;
     uint32_t elements = 0;
-    for (const Node* node = &subtree; node; node = node->NextInTree(&subtree)) {
+    for (Node* node = &subtree; node; node = node->NextInTree(&subtree)) {
+        node->m_connected = connected;
         if (node->IsElement())
             ++elements;
     }
-    if (sign > 0)
+    if (!document)
+        return;
+    if (connected)
         document->m_elementCount += elements;
     else
         document->m_elementCount -= elements;
@@ -144,8 +188,10 @@ nsresult Node::InsertChild(Node& child, Node* before) {
         return NS_ERROR_INVALID_ARG; // character data has no children
     if (child.m_kind == NodeKind::Document || child.m_kind == NodeKind::Attribute)
         return NS_ERROR_INVALID_ARG;
-    if (child.IsInclusiveAncestorOf(*this))
-        return NS_ERROR_INVALID_ARG; // would make a cycle
+    // Would make a cycle. (A childless node can only be its own ancestor,
+    // which keeps building deep trees linear.)
+    if (&child == this || (child.ChildCount() > 0 && child.IsInclusiveAncestorOf(*this)))
+        return NS_ERROR_INVALID_ARG;
     if (child.OwnerDocument() != OwnerDocument())
         return NS_ERROR_INVALID_ARG;
     if (before && before->m_parent != this)
@@ -163,7 +209,10 @@ nsresult Node::InsertChild(Node& child, Node* before) {
     for (size_t i = index; i < m_children.size(); ++i)
         m_children[i]->m_index = i;
     child.m_parent = this;
-    AdjustConnectedCount(child, +1);
+    if (IsConnected())
+        SetConnected(child, true);
+    if (Document* document = OwnerDocument())
+        document->NoteChange();
     return NS_OK;
 }
 
@@ -171,15 +220,19 @@ nsresult Node::RemoveChildNode(Node& child) {
     if (child.m_parent != this || ChildAt(child.m_index) != &child)
         return NS_ERROR_INVALID_ARG;
     NodeRef keepAlive(&child);
-    AdjustConnectedCount(child, -1);
-    if (Document* document = OwnerDocument(); document && IsConnected())
-        document->NodeLeftTree(child);
+    if (child.m_connected) {
+        SetConnected(child, false);
+        if (Document* document = OwnerDocument())
+            document->NodeLeftTree(child);
+    }
     size_t index = child.m_index;
     m_children.erase(m_children.begin() + static_cast<ptrdiff_t>(index));
     for (size_t i = index; i < m_children.size(); ++i)
         m_children[i]->m_index = i;
     child.m_parent = nullptr;
     child.m_index = 0;
+    if (Document* document = OwnerDocument())
+        document->NoteChange();
     return NS_OK;
 }
 

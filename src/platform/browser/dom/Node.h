@@ -2,7 +2,7 @@
 // interfaces.
 //
 // Every node is a framework object (its COM face is one of the nsIDOM*
-// interfaces, see NodeImpl.h) built on one of the core classes here: Node,
+// interfaces, see NodeFaces.h) built on one of the core classes here: Node,
 // CharacterData, Element, Document. Code of the browser works on the cores;
 // Node::FromDOM turns any of the node's interface pointers back into its core.
 //
@@ -11,6 +11,7 @@
 // that outlives its document answers a null owner document.
 #pragma once
 
+#include "platform/xpcom/dom/nsIDOMEvent.h"
 #include "platform/xpcom/dom/nsIDOMNode.h"
 #include "platform/xpcom/nsCOMPtr.h"
 
@@ -19,8 +20,6 @@
 #include <string_view>
 #include <utility>
 #include <vector>
-
-class nsIDOMEventTarget;
 
 namespace dom {
 
@@ -63,13 +62,30 @@ struct DocumentLink {
 // its parent in the event path.
 class EventTargetCore {
 public:
+    EventTargetCore();
+    EventTargetCore(const EventTargetCore&) = delete;
+    EventTargetCore& operator=(const EventTargetCore&) = delete;
     virtual ~EventTargetCore();
+    // The target's event interface (not AddRef'ed); null while the object
+    // offers none.
     virtual nsIDOMEventTarget* AsEventTarget() = 0;
+    // The object's canonical nsISupports (not AddRef'ed).
+    virtual nsISupports* CanonicalObject() = 0;
     // The next target outwards in the event path (not AddRef'ed), or null.
     virtual EventTargetCore* EventParent() = 0;
     // The listeners of this target; created on first use when asked to.
     ListenerManager* Listeners(bool create);
     bool HasListeners() const { return m_listeners != nullptr; }
+
+    // The target's side of nsIDOMEventTarget and nsIDOMEventReceiver, shared
+    // by the faces of nodes and windows.
+    nsresult AddListener(const nsAString& type, nsIDOMEventListener* listener, PRBool useCapture);
+    nsresult RemoveListener(const nsAString& type, nsIDOMEventListener* listener,
+                            PRBool useCapture);
+    nsresult Dispatch(nsIDOMEvent* event, PRBool* notCancelled);
+    nsresult AddListenerByIID(nsIDOMEventListener* listener, const nsIID& iid, PRUint32 flags);
+    nsresult RemoveListenerByIID(nsIDOMEventListener* listener, const nsIID& iid, PRUint32 flags);
+    nsresult ListenerManagerOut(nsIEventListenerManager** manager);
 
     // Turns an interface pointer of a DOM node or window into its core.
     static EventTargetCore* FromDOM(nsISupports* object);
@@ -86,8 +102,9 @@ public:
 
     // The node's primary interface (not AddRef'ed).
     virtual nsIDOMNode* AsDOMNode() = 0;
-    nsIDOMEventTarget* AsEventTarget() override;
     EventTargetCore* EventParent() override;
+    // Whether exactly one reference to the node exists.
+    virtual bool IsSolelyHeld() const = 0;
     void AddRefNode() { AsDOMNode()->AddRef(); }
     void ReleaseNode() { AsDOMNode()->Release(); }
 
@@ -101,10 +118,11 @@ public:
     PRUint16 DOMNodeType() const;
     virtual nsString NodeName() const = 0;
     virtual nsString NodeValue() const { return {}; }
-    virtual void SetNodeValue(const nsString&) {}
+    virtual void ChangeNodeValue(const nsString&) {}
 
     Node* Parent() const { return m_parent; }
-    // The owner document (null for a document, and once the document is gone).
+    // The owner document (the document itself for a document; null once the
+    // document is gone).
     Document* OwnerDocument() const { return m_link ? m_link->document : nullptr; }
     const std::shared_ptr<DocumentLink>& Link() const { return m_link; }
 
@@ -147,12 +165,16 @@ protected:
 
 private:
     friend class Document;
-    void AdjustConnectedCount(const Node& subtree, int sign);
+    friend class Element;
+    // Marks the subtree as in (or out of) the document's tree and keeps the
+    // document's element count.
+    void SetConnected(Node& subtree, bool connected);
 
     NodeKind m_kind;
     Node* m_parent = nullptr; // observes: the parent holds a reference to us
     size_t m_index = 0;
     uint32_t m_identity = 0;
+    bool m_connected = false; // hangs in its document's tree
     std::shared_ptr<DocumentLink> m_link;
     std::vector<NodeRef> m_children;
 };
@@ -185,7 +207,7 @@ public:
     const nsString& Data() const { return m_data; }
     void SetData(nsString data) { m_data = std::move(data); }
     nsString NodeValue() const override { return m_data; }
-    void SetNodeValue(const nsString& value) override { m_data = value; }
+    void ChangeNodeValue(const nsString& value) override { m_data = value; }
     nsString NodeName() const override;
     NodeRef Clone(bool deep) const override;
 
@@ -197,7 +219,7 @@ private:
     nsString m_data;
 };
 
-// Makes text and comment nodes (NodeImpl.cpp).
+// Makes text and comment nodes (NodeFaces.cpp).
 NodeRef NewText(const std::shared_ptr<DocumentLink>& link, nsString data);
 NodeRef NewComment(const std::shared_ptr<DocumentLink>& link, nsString data);
 
