@@ -5,6 +5,7 @@
 #include "agent/dispatch/CNS6Interface.h"
 #include "agent/dispatch/RequestArgs.h"
 #include "agent/host/TrapState.h"
+#include "agent/host/WindowHelpers.h"
 #include "agent/model/INS6Frame.h"
 #include "platform/win32/WinUser.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
@@ -28,25 +29,11 @@ int32_t ValueOf(HWND window) {
 }
 
 nsCOMPtr<nsIDocShell> DocShellOf(nsIDOMWindow* window) {
-    nsCOMPtr<nsIDOMWindowInternal> internal = do_QueryInterface(window);
-    if (!internal) {
+    nsCOMPtr<nsIDocShell> shell;
+    if (NS_FAILED(GetDocShell(window, getter_AddRefs(shell)))) {
         return nullptr;
     }
-    nsCOMPtr<nsISupports> raw;
-    if (NS_FAILED(internal->GetDocShell(getter_AddRefs(raw))) || !raw) {
-        return nullptr;
-    }
-    nsCOMPtr<nsIDocShell> shell = do_QueryInterface(raw);
     return shell;
-}
-
-HWND NativeWindowOf(nsIDOMWindow* window) {
-    nsCOMPtr<nsIDOMWindowInternal> internal = do_QueryInterface(window);
-    HWND__* native = nullptr;
-    if (!internal || NS_FAILED(internal->GetNativeWindow(&native))) {
-        return nullptr;
-    }
-    return native;
 }
 
 bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
@@ -165,9 +152,7 @@ bool CNS6Container::IsAlive() {
     if (!IsWindow(GetWindow())) {
         return false;
     }
-    nsCOMPtr<nsIDOMWindowInternal> internal = do_QueryInterface(m_ChromeWindow.get());
-    nsCOMPtr<nsISupports> shell;
-    return internal && NS_SUCCEEDED(internal->GetDocShell(getter_AddRefs(shell))) && shell;
+    return DocShellOf(m_ChromeWindow.get()) != nullptr;
 }
 
 std::vector<CWebObjRef> CNS6Container::CollectPages() {
@@ -461,7 +446,7 @@ bool CNS6Browser::GetToolBarRect(std::string_view command, RECT& rect) {
             return false;
         }
         RECT screen{};
-        if (!GetWindowRect(NativeWindowOf(GetChromeWindow()), &screen)) {
+        if (!GetWindowRect(GetNativeWindow(GetChromeWindow()), &screen)) {
             return false;
         }
         PRInt32 x = 0, y = 0, width = 0, height = 0;
