@@ -29,17 +29,6 @@ int32_t ValueOf(HWND window) {
     return static_cast<int32_t>(HandleToULong(window));
 }
 
-// The window's top-level ancestor; null for a null or dead window.
-HWND TopWindowOf(HWND window) {
-    if (window == nullptr || !IsWindow(window)) {
-        return nullptr;
-    }
-    for (HWND parent = GetParent(window); parent != nullptr; parent = GetParent(window)) {
-        window = parent;
-    }
-    return window;
-}
-
 CInterface* HolderDispatcher() {
     return GetTrapGlobals().dispatcher.get();
 }
@@ -75,10 +64,11 @@ CNS6GeneralTrapInfo::~CNS6GeneralTrapInfo() {
 }
 
 CWebObjRef CNS6GeneralTrapInfo::GetOrCreateBrowser(HWND window, nsIDOMWindow* chromeWindow) {
-    if (GetNS6Dispatcher() == nullptr) {
+    CNS6Interface* dispatcher = GetNS6Dispatcher();
+    if (dispatcher == nullptr) {
         return {};
     }
-    HWND top = TopWindowOf(window);
+    HWND top = dispatcher->GetTopWindow(window);
     if (top == nullptr) {
         return {};
     }
