@@ -150,7 +150,13 @@ public:
     virtual nsresult GetChromeEventHandler(nsISupports** handler) = 0;
 };
 
-// The native side of a document shell.
+// The native side of a document shell. The main widget is the shell's own
+// native window (the one the DOM window's nsIDOMWindowInternal::GetNativeWindow
+// answers); the parent native window is the window it sits in. In a browser
+// window the top content shell's own window is four levels below the
+// top-level window and its parent native window three levels below it, so
+// that counting four parents up from the parent native window leaves the
+// desktop for the top content shell only, never for a frame.
 class nsIBaseWindow : public nsISupports {
 public:
     static constexpr nsIID kIID = shell::internal::ShellIID(4);
