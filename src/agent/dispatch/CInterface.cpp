@@ -6,6 +6,7 @@
 #include "agent/dispatch/Identification.h"
 #include "agent/dispatch/MessageIds.h"
 #include "agent/dispatch/RequestArgs.h"
+#include "agent/host/TrapState.h"
 #include "platform/win32/Windows.h"
 
 #include <optional>
@@ -265,9 +266,13 @@ void CInterface::ShowToolTip(CWebInfo& record) {
     HWND target = HwndFromValue(static_cast<ULONG>(*handle));
 
     if (!m_toolTipWindow) {
-        m_toolTipWindow =
-            CreateWindowEx(0, TOOLTIPS_CLASS, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, target, nullptr, m_instance, nullptr);
+        // The control belongs to the agent's module, which the trap state
+        // keeps; without a trap state no tip can be shown.
+        if (!GetTrapGlobals().trapState)
+            return;
+        m_toolTipWindow = CreateWindowEx(0, TOOLTIPS_CLASS, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, target,
+                                         nullptr, GetTrapModuleInstance(), nullptr);
         if (!m_toolTipWindow)
             return;
         SendMessage(m_toolTipWindow, TTM_SETDELAYTIME, TTDT_AUTOPOP, kToolTipAutoPopMs);

@@ -72,8 +72,6 @@ public:
     // options that stay fixed for the life of the dispatcher. Options the tool
     // sends while the announcement is outstanding are already in place.
     bool AnnounceConnection(HWND browserWindow, HWND agentWindow);
-    // The module under which the tool-tip control is created.
-    void SetModuleInstance(HINSTANCE instance) { m_instance = instance; }
 
     int32_t CachedUseOldName() const { return m_useOldName; }
     int32_t CachedUseQuorvin70IE55Description() const { return m_useQuorvin70IE55Description; }
@@ -122,7 +120,6 @@ protected:
 private:
     static constexpr LPARAM kToolTipAutoPopMs = 3392;
 
-    HINSTANCE m_instance = nullptr;
     HWND m_toolTipWindow = nullptr; // owned; destroyed with the dispatcher
     int32_t m_toolTipTarget = 0;
     CWebRunTimeID m_lastEventId;

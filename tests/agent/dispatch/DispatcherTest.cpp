@@ -2,6 +2,7 @@
 #include "agent/dispatch/CNS6Interface.h"
 #include "agent/dispatch/MessageIds.h"
 #include "agent/dispatch/RequestArgs.h"
+#include "agent/host/TrapState.h"
 #include "platform/win32/Testing.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +94,7 @@ TEST(Dispatcher, LastEventBeforeAndAfterARecordedStatement) {
 }
 
 TEST(Dispatcher, ToolTipTwiceForOneWindowUpdatesItsOneTool) {
+    CreateTrapState(nullptr);
     CNS6Interface dispatcher;
     HWND target = CreateWindowEx(0, TOOLTIPS_CLASS, "target", 0, 0, 0, 10, 10, nullptr, nullptr,
                                  nullptr, nullptr);
@@ -126,6 +128,25 @@ TEST(Dispatcher, ToolTipTwiceForOneWindowUpdatesItsOneTool) {
     CWebInfo missing = Request(41);
     dispatcher.Dispatch(missing);
     EXPECT_EQ(missing.GetRetValue(), E_INVALIDARG);
+    DestroyWindow(target);
+    DestroyTrapState();
+}
+
+TEST(Dispatcher, NoToolTipWithoutTrapState) {
+    CNS6Interface dispatcher;
+    HWND target = CreateWindowEx(0, TOOLTIPS_CLASS, "target", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+    CWebInfo request = Request(41);
+    AppendInteger(request, "handle", static_cast<int32_t>(HandleToULong(target)));
+    AppendString(request, "value", "tip");
+    request.AppendAttr("point", CWebVariantList(CWebVariant(0, 0)));
+    AppendInteger(request, "lparam", 0);
+    AppendInteger(request, "wparam", 0);
+    AppendInteger(request, "message", WM_MOUSEMOVE);
+    dispatcher.Dispatch(request);
+    EXPECT_EQ(request.GetRetValue(), E_INVALIDARG);
+    auto state = win32::testing::GetToolTipState(target);
+    EXPECT_TRUE(!state || state->tools.empty());
     DestroyWindow(target);
 }
 
