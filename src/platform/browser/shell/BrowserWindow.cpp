@@ -5,6 +5,7 @@
 #include "platform/browser/shell/EventQueue.h"
 #include "platform/browser/shell/PresShell.h"
 #include "platform/xpcom/dom/nsIDOMEvent.h"
+#include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 #include "platform/xpcom/dom/nsIDOMXULElement.h"
 
 namespace browser {
@@ -250,8 +251,11 @@ void BrowserWindow::LoadAddressField() {
     if (!urlbar || !m_content)
         return;
     nsString value;
-    if (nsCOMPtr<nsIDOMXULTextBoxElement> box = do_QueryInterface(urlbar->AsDOMNode()))
+    nsCOMPtr<nsIDOMNode> node = urlbar->AsDOMNode();
+    if (nsCOMPtr<nsIDOMXULTextBoxElement> box = do_QueryInterface(node))
         box->GetValue(value);
+    else if (nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(node))
+        input->GetValue(value);
     else
         value = urlbar->Attribute(u"value");
     if (!value.empty())

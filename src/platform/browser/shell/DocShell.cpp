@@ -229,6 +229,7 @@ void DocShell::Destroy() {
     nsCOMPtr<DocShell> keep(this);
     CancelLoad();
     DestroyChildren();
+    DestroyPlugins();
     if (m_presShell) {
         m_presShell->Detach();
         m_presShell = nullptr;
@@ -246,6 +247,20 @@ void DocShell::Destroy() {
     m_window = nullptr;
     m_document = nullptr;
     m_listeners = ProgressListeners();
+}
+
+std::vector<HWND> DocShell::PluginWindows() const {
+    std::vector<HWND> windows;
+    for (const auto& plugin : m_plugins)
+        windows.push_back(plugin.second);
+    return windows;
+}
+
+void DocShell::DestroyPlugins() {
+    for (auto& plugin : m_plugins)
+        if (IsWindow(plugin.second))
+            DestroyWindow(plugin.second);
+    m_plugins.clear();
 }
 
 void DocShell::DestroyChildren() {
@@ -318,14 +333,14 @@ void DocShell::CancelLoad() {
 }
 
 nsresult DocShell::StartLoad(const std::string& url, HistoryMode mode, int historyIndex,
-                             nsIInputStream* postData) {
+                             Origin origin) {
     if (m_destroyed)
         return NS_ERROR_NOT_AVAILABLE;
     nsCOMPtr<nsIURI> uri = NewURI(url);
     if (!uri)
         return NS_ERROR_MALFORMED_URI;
     nsCOMPtr<DocShell> keep(this);
-    if (!MayOpen(uri))
+    if (origin == Origin::Navigation && !MayOpen(uri))
         return NS_OK; // refused by a content listener: nothing happens
     if (m_destroyed)
         return NS_ERROR_NOT_AVAILABLE;
@@ -344,7 +359,6 @@ nsresult DocShell::StartLoad(const std::string& url, HistoryMode mode, int histo
     m_loadStatus = NS_OK;
     m_pendingMode = mode;
     m_pendingIndex = historyIndex;
-    (void)postData; // form data travel in the address (method GET)
     NotifyState(nsIWebProgressListener::STATE_START | nsIWebProgressListener::STATE_IS_DOCUMENT,
                 NS_OK);
     if (NS_FAILED(rv)) {
@@ -353,11 +367,11 @@ nsresult DocShell::StartLoad(const std::string& url, HistoryMode mode, int histo
         EventQueue::ForCurrentThread()->Post([self = nsCOMPtr<DocShell>(this), loadId, rv] {
             self->LoadFinished(loadId, nullptr, rv, "", "");
         });
-        m_url = url;
+        m_loadingURL = url;
         return NS_OK;
     }
     m_channel = channel;
-    m_url = url;
+    m_loadingURL = url;
     nsCOMPtr<LoadListener> listener(new LoadListener(*this, loadId));
     rv = channel->AsyncOpen(listener, nullptr);
     if (NS_FAILED(rv)) {
@@ -396,11 +410,11 @@ void DocShell::LoadFinished(uint64_t loadId, nsIRequest* request, nsresult statu
     nsCOMPtr<DocShell> keep(this);
     m_channel = nullptr;
     m_loadStatus = status;
-    nsString url = Wide(m_url);
+    nsString url = Wide(m_loadingURL);
     nsCOMPtr<nsIDOMDocument> document;
     if (NS_SUCCEEDED(status)) {
         if (contentType.empty())
-            contentType = ContentTypeForPath(m_url);
+            contentType = ContentTypeForPath(m_loadingURL);
         if (IsXULType(contentType)) {
             nsString error;
             document = dom::ParseXULDocument(body, url, &error);
@@ -414,7 +428,7 @@ void DocShell::LoadFinished(uint64_t loadId, nsIRequest* request, nsresult statu
         } else if (contentType.starts_with("image/")) {
             document =
                 dom::ParseHTMLDocument("<html><head><title></title></head><body><img src=\"" +
-                                           EscapeHTML(m_url) + "\"></body></html>",
+                                           EscapeHTML(m_loadingURL) + "\"></body></html>",
                                        url)
                     .get();
         } else if (contentType == "text/plain" || contentType == "text/css" ||
@@ -428,8 +442,8 @@ void DocShell::LoadFinished(uint64_t loadId, nsIRequest* request, nsresult statu
         }
     }
     if (!document)
-        document = dom::ParseHTMLDocument(ErrorPageMarkup(m_url, status), url).get();
-    ShowDocument(document, m_url);
+        document = dom::ParseHTMLDocument(ErrorPageMarkup(m_loadingURL, status), url).get();
+    ShowDocument(document, m_loadingURL);
     // The request the listeners are told about: the channel, or for an
     // address that had none, a fresh channel-less notification.
     m_documentShown = true;
@@ -441,11 +455,13 @@ void DocShell::LoadFinished(uint64_t loadId, nsIRequest* request, nsresult statu
 
 void DocShell::ShowDocument(nsCOMPtr<nsIDOMDocument> document, const std::string& url) {
     DestroyChildren();
+    DestroyPlugins();
     if (m_presShell) {
         m_presShell->Detach();
         m_presShell = nullptr;
     }
     m_document = document;
+    m_url = url;
     if (m_windowCore)
         m_windowCore->SetDocument(document);
     if (dom::Document* core = dom::Document::FromDOM(document)) {
@@ -497,8 +513,18 @@ void DocShell::StartFrames() {
         if (!node->IsElement())
             continue;
         auto* element = static_cast<dom::Element*>(node);
-        if (core->IsHTML() && (element->HasTag(u"frame") || element->HasTag(u"iframe")))
+        if (!core->IsHTML())
+            continue;
+        if (element->HasTag(u"frame") || element->HasTag(u"iframe")) {
             frames.push_back(element);
+        } else if (element->HasTag(u"object") || element->HasTag(u"embed")) {
+            RECT rect{0, 0, 0, 0};
+            if (m_presShell)
+                rect = m_presShell->ClientRect(*element).value_or(RECT{0, 0, 0, 0});
+            HWND plugin = CreateChildWindow(m_window, kPluginWindowClass, rect.left, rect.top,
+                                            rect.right - rect.left, rect.bottom - rect.top);
+            m_plugins.emplace_back(dom::NodeRef(element), plugin);
+        }
     }
     for (dom::Element* element : frames) {
         auto* owner = dynamic_cast<dom::FrameOwner*>(element);
@@ -523,13 +549,20 @@ void DocShell::StartFrames() {
         }
         child->m_loadingForParent = true;
         ++m_pendingFrames;
-        child->StartLoad(target, HistoryMode::Keep);
+        child->StartLoad(target, HistoryMode::Keep, -1, Origin::FrameLoad);
     }
 }
 
 void DocShell::PlaceFrames() {
     if (!m_presShell)
         return;
+    for (auto& [node, plugin] : m_plugins) {
+        RECT rect =
+            m_presShell->ClientRect(static_cast<dom::Element&>(*node)).value_or(RECT{0, 0, 0, 0});
+        if (IsWindow(plugin))
+            MoveWindow(plugin, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                       TRUE);
+    }
     for (auto& child : m_children) {
         if (!child->m_frameElement)
             continue;
@@ -1059,10 +1092,10 @@ nsresult DocShell::OnLinkClick(nsIDOMNode*, nsLinkVerb verb, nsIURI* uri, const 
     if (!shell)
         return NS_ERROR_FAILURE;
     // Posted: the link's own document may still be dispatching the click.
-    nsCOMPtr<nsIInputStream> data(postData);
-    EventQueue::ForCurrentThread()->Post([shell = nsCOMPtr<DocShell>(shell), spec, data] {
-        shell->StartLoad(spec, HistoryMode::Add, -1, data);
-    });
+    // Links carry no body of their own (forms submit with GET), so post
+    // data are not used.
+    EventQueue::ForCurrentThread()->Post(
+        [shell = nsCOMPtr<DocShell>(shell), spec] { shell->StartLoad(spec, HistoryMode::Add); });
     return NS_OK;
 }
 

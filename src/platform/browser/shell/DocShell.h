@@ -99,6 +99,8 @@ public:
     DocShell* RootContentShell();
     const std::vector<HistoryEntry>& History() const { return m_history; }
     int HistoryIndex() const { return m_historyIndex; }
+    // The native windows of the document's plug-ins (OBJECT, EMBED).
+    std::vector<HWND> PluginWindows() const;
     // The FRAME or IFRAME element this shell shows its window in.
     void SetFrameElement(dom::Element* element) { m_frameElement = element; }
     // Moves the native window (client coordinates of its parent).
@@ -107,8 +109,11 @@ public:
     // Starts a load of `url` (absolute) in this shell; `history` says how
     // the session history takes it.
     enum class HistoryMode { Add, Replace, Keep, GotoIndex };
+    // A navigation asks the parent content listeners first; the first load
+    // of a frame, which the document holding it starts, does not.
+    enum class Origin { Navigation, FrameLoad };
     nsresult StartLoad(const std::string& url, HistoryMode mode, int historyIndex = -1,
-                       nsIInputStream* postData = nullptr);
+                       Origin origin = Origin::Navigation);
 
     // Lays the document out again for the window's current size.
     void Relayout();
@@ -214,6 +219,7 @@ private:
     void ShowDocument(nsCOMPtr<nsIDOMDocument> document, const std::string& url);
     void DestroyChildren();
     void StartFrames();
+    void DestroyPlugins();
     void PlaceFrames();
     void ChildFinished();
     void FinishIfComplete();
@@ -234,9 +240,12 @@ private:
     dom::Window* m_windowCore = nullptr;    // observes: kept alive by m_domWindow
     dom::Element* m_frameElement = nullptr; // observes: the frame element's document holds it
     std::vector<nsCOMPtr<DocShell>> m_children;
+    // Plug-in windows of the document's OBJECT and EMBED elements.
+    std::vector<std::pair<dom::NodeRef, HWND>> m_plugins;
     nsCOMPtr<PresShell> m_presShell;
     nsCOMPtr<nsIDOMDocument> m_document;
-    std::string m_url;
+    std::string m_url;                                      // the shown document's address
+    std::string m_loadingURL;                               // the address being loaded
     nsIURIContentListener* m_parentListener = nullptr;      // observes: its installer removes it
     nsIURIContentListener* m_parentOfOwnListener = nullptr; // observes, likewise
     nsCOMPtr<nsISupports> m_loadCookie;

@@ -1,0 +1,548 @@
+#include "platform/browser/shell/Browser.h"
+
+#include "platform/browser/dom/Document.h"
+#include "platform/browser/dom/Parser.h"
+#include "platform/browser/shell/PresShell.h"
+#include "platform/xpcom/dom/nsIDOMEvent.h"
+#include "platform/xpcom/dom/nsIDOMHTMLElements.h"
+#include "platform/xpcom/dom/nsIDOMXULElement.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+using browser::Browser;
+using browser::BrowserWindow;
+using browser::DocShell;
+
+constexpr PRUint32 kDocumentStop =
+    nsIWebProgressListener::STATE_STOP | nsIWebProgressListener::STATE_IS_DOCUMENT;
+
+std::string Narrow(const nsString& text) {
+    return dom::Utf8FromUtf16(text);
+}
+
+// Records the finished-document notifications: the address of the window
+// each one names, and its status.
+class ProgressRecorder final : public nsSupportsImpl<ProgressRecorder, nsIWebProgressListener> {
+public:
+    struct Stop {
+        std::string url;
+        nsresult status;
+        nsCOMPtr<nsIWebProgress> progress;
+    };
+    nsresult OnStateChange(nsIWebProgress* progress, nsIRequest*, PRUint32 flags,
+                           nsresult status) override {
+        if ((flags & kDocumentStop) != kDocumentStop)
+            return NS_OK;
+        nsCOMPtr<nsIDOMWindow> window;
+        progress->GetDOMWindow(getter_AddRefs(window));
+        nsCOMPtr<nsIDOMWindowInternal> internal = do_QueryInterface(window);
+        nsString href;
+        if (internal)
+            internal->GetLocationHref(href);
+        stops.push_back({Narrow(href), status, progress});
+        return NS_OK;
+    }
+    nsresult OnProgressChange(nsIWebProgress*, nsIRequest*, PRInt32, PRInt32, PRInt32,
+                              PRInt32) override {
+        return NS_OK;
+    }
+    nsresult OnLocationChange(nsIWebProgress*, nsIRequest*, nsIURI*) override { return NS_OK; }
+    nsresult OnStatusChange(nsIWebProgress*, nsIRequest*, nsresult, const nsAString&) override {
+        return NS_OK;
+    }
+    nsresult OnSecurityChange(nsIWebProgress*, nsIRequest*, PRUint32) override { return NS_OK; }
+
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const Stop& stop : stops)
+            names.push_back(stop.url.substr(stop.url.rfind('/') + 1));
+        return names;
+    }
+    std::vector<Stop> stops;
+};
+
+// Writes down the events a listener hears, with a label.
+class EventLog final : public nsSupportsImpl<EventLog, nsIDOMEventListener> {
+public:
+    EventLog(std::vector<std::string>& log, std::string label) : m_log(log), m_label(label) {}
+    nsresult HandleEvent(nsIDOMEvent* event) override {
+        nsString type;
+        event->GetType(type);
+        m_log.push_back(m_label + ":" + Narrow(type));
+        return NS_OK;
+    }
+
+private:
+    std::vector<std::string>& m_log;
+    std::string m_label;
+};
+
+class BrowserTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = std::filesystem::temp_directory_path() /
+                ("webagent_shell_" + std::to_string(getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_dir);
+        ASSERT_EQ(app.Start(), NS_OK);
+        recorder = new ProgressRecorder;
+        app.Loader().AddProgressListener(recorder);
+    }
+    void TearDown() override {
+        app.Shutdown();
+        std::filesystem::remove_all(m_dir);
+    }
+
+    std::string Write(const std::string& name, const std::string& markup) {
+        std::ofstream(m_dir / name) << markup;
+        return browser::URIFromFilePath((m_dir / name).string());
+    }
+
+    BrowserWindow* Open(const std::string& url) {
+        BrowserWindow* window = app.OpenWindow(url);
+        EXPECT_TRUE(app.WaitUntilIdle());
+        return window;
+    }
+
+    static dom::Document* DocumentOf(DocShell* shell) {
+        return shell ? dom::Document::FromDOM(shell->CurrentDocument()) : nullptr;
+    }
+
+    static dom::Element* ById(DocShell* shell, std::u16string_view id) {
+        dom::Document* document = DocumentOf(shell);
+        return document ? document->ElementById(id) : nullptr;
+    }
+
+    Browser app;
+    nsCOMPtr<ProgressRecorder> recorder;
+
+private:
+    std::filesystem::path m_dir;
+};
+
+TEST_F(BrowserTest, NestedFramesGiveOneFinishedNotificationPerDocumentInnerFirst) {
+    Write("inner.html", "<p>inner</p>");
+    Write("left.html", "<p>left</p><iframe src='inner.html' width=100 height=50></iframe>");
+    Write("right.html", "<p>right</p>");
+    std::string top = Write("top.html", "<frameset cols='50%,*'><frame name=left src='left.html'>"
+                                        "<frame name=right src='right.html'></frameset>");
+    BrowserWindow* window = Open(top);
+    ASSERT_TRUE(window && window->ContentShell());
+    std::vector<std::string> names = recorder->Names();
+    ASSERT_EQ(names.size(), 5u) << ::testing::PrintToString(names);
+    EXPECT_EQ(names.front(), "navigator.xul");
+    EXPECT_EQ(names.back(), "top.html");
+    auto at = [&](const std::string& name) {
+        return std::find(names.begin(), names.end(), name) - names.begin();
+    };
+    EXPECT_LT(at("inner.html"), at("left.html")) << "a frame finishes before its holder";
+    EXPECT_LT(at("right.html"), at("top.html"));
+    for (const auto& stop : recorder->stops)
+        EXPECT_EQ(stop.status, NS_OK) << stop.url;
+
+    // The tree of shells follows the frames, with their names.
+    DocShell* content = window->ContentShell();
+    ASSERT_EQ(content->Children().size(), 2u);
+    nsCOMPtr<nsIDocShellTreeItem> left;
+    content->FindItemWithName(u"left", getter_AddRefs(left));
+    ASSERT_TRUE(left);
+    PRInt32 children = 0;
+    left->GetChildCount(&children);
+    EXPECT_EQ(children, 1);
+    nsCOMPtr<nsIDocShellTreeItem> parent;
+    left->GetParent(getter_AddRefs(parent));
+    EXPECT_EQ(static_cast<nsIDocShellTreeItem*>(content), parent.get());
+}
+
+// The content-window rule of the agent: the content window is the window
+// whose fourth ancestor is a top-level "MozillaWindowClass" window; the
+// top content shell's parent native window is less than four levels deep,
+// a frame's is not.
+TEST_F(BrowserTest, NativeWindowTreeSeparatesTopContentFromFrames) {
+    Write("inner.html", "<p>inner</p>");
+    Write("frame.html", "<iframe src='inner.html'></iframe>");
+    BrowserWindow* window = Open(
+        Write("top.html", "<iframe name=f src='frame.html'></iframe><embed width=40 height=30>"));
+    DocShell* content = window->ContentShell();
+    ASSERT_TRUE(content);
+    auto up = [](HWND h, int n) {
+        while (h && n-- > 0)
+            h = GetParent(h);
+        return h;
+    };
+    char name[64];
+    HWND top = window->Handle();
+    EXPECT_EQ(GetParent(top), nullptr);
+    GetClassName(top, name, sizeof name);
+    EXPECT_STREQ(name, "MozillaWindowClass");
+    EXPECT_EQ(window->ChromeShell()->NativeWindow(), top);
+    EXPECT_EQ(up(content->NativeWindow(), 4), top);
+
+    ASSERT_EQ(content->Children().size(), 1u);
+    DocShell* frame = content->Children()[0];
+    ASSERT_EQ(frame->Children().size(), 1u);
+    DocShell* nested = frame->Children()[0];
+    EXPECT_EQ(GetParent(frame->NativeWindow()), content->NativeWindow());
+    EXPECT_EQ(GetParent(nested->NativeWindow()), frame->NativeWindow());
+    for (DocShell* shell : {frame, nested}) {
+        GetClassName(shell->NativeWindow(), name, sizeof name);
+        EXPECT_STREQ(name, "MozillaWindowClass");
+        EXPECT_TRUE(GetWindowLong(shell->NativeWindow(), GWL_STYLE) & WS_CHILD);
+    }
+    auto parentNative = [](DocShell* shell) {
+        HWND parent = nullptr;
+        shell->GetParentNativeWindow(&parent);
+        return parent;
+    };
+    EXPECT_EQ(up(parentNative(content), 4), nullptr) << "top content";
+    EXPECT_NE(up(parentNative(frame), 4), nullptr) << "frame";
+    EXPECT_NE(up(parentNative(nested), 4), nullptr) << "nested frame";
+
+    // A plug-in gets a child window of its own class in its document's window.
+    ASSERT_EQ(content->PluginWindows().size(), 1u);
+    HWND plugin = content->PluginWindows()[0];
+    GetClassName(plugin, name, sizeof name);
+    EXPECT_STREQ(name, "PluginWindowClass");
+    EXPECT_EQ(GetParent(plugin), content->NativeWindow());
+
+    // The DOM windows answer the same native windows and shells.
+    nsCOMPtr<nsIDOMWindowInternal> window2 = frame->DOMWindow();
+    HWND native = nullptr;
+    window2->GetNativeWindow(&native);
+    EXPECT_EQ(native, frame->NativeWindow());
+    nsCOMPtr<nsISupports> raw;
+    window2->GetDocShell(getter_AddRefs(raw));
+    nsCOMPtr<nsIDocShell> shell = do_QueryInterface(raw);
+    EXPECT_EQ(shell.get(), static_cast<nsIDocShell*>(frame));
+}
+
+// The chain a progress listener follows from a finished document to the
+// window it was loaded into.
+TEST_F(BrowserTest, FinishedDocumentLeadsThroughPresentationBackToItsWindow) {
+    Open(Write("a.html", "<p>a</p>"));
+    ASSERT_FALSE(recorder->stops.empty());
+    nsCOMPtr<nsIWebProgress> progress = recorder->stops.back().progress;
+    nsCOMPtr<nsIDOMWindow> window;
+    ASSERT_EQ(progress->GetDOMWindow(getter_AddRefs(window)), NS_OK);
+    nsCOMPtr<nsIDOMDocument> document;
+    window->GetDocument(getter_AddRefs(document));
+    nsCOMPtr<nsIPresShell> presShell = NS_GetFirstPresShell(document);
+    ASSERT_TRUE(presShell);
+    nsCOMPtr<nsIPresContext> context;
+    presShell->GetPresContext(getter_AddRefs(context));
+    ASSERT_TRUE(context);
+    nsCOMPtr<nsISupports> container;
+    context->GetContainer(getter_AddRefs(container));
+    nsCOMPtr<nsIDocShell> shell = do_QueryInterface(container);
+    ASSERT_TRUE(shell);
+    nsCOMPtr<nsIDOMWindow> shown;
+    shell->GetDOMWindow(getter_AddRefs(shown));
+    EXPECT_TRUE(SameCOMIdentity(shown, window));
+
+    // The root view's widget is the content window.
+    nsCOMPtr<nsIViewManager> views;
+    presShell->GetViewManager(getter_AddRefs(views));
+    nsCOMPtr<nsIView> root;
+    views->GetRootView(getter_AddRefs(root));
+    nsCOMPtr<nsIWidget> widget;
+    root->GetWidget(getter_AddRefs(widget));
+    HWND native = nullptr;
+    ASSERT_TRUE(widget);
+    widget->GetNativeWindow(&native);
+    EXPECT_EQ(native, static_cast<DocShell*>(shell.get())->NativeWindow());
+}
+
+TEST_F(BrowserTest, BackAndForwardThroughHistory) {
+    std::string a = Write("a.html", "<title>A</title><p>a</p>");
+    std::string b = Write("b.html", "<title>B</title><p>b</p>");
+    BrowserWindow* window = Open(a);
+    DocShell* content = window->ContentShell();
+    PRBool can = PR_TRUE;
+    content->GetCanGoBack(&can);
+    EXPECT_FALSE(can);
+    EXPECT_EQ(content->GoBack(), NS_ERROR_UNEXPECTED) << "nothing to go back to";
+
+    content->LoadURI(u"b.html", nsIWebNavigation::LOAD_FLAGS_NONE);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(content->CurrentURL(), b);
+    content->GetCanGoBack(&can);
+    EXPECT_TRUE(can);
+
+    ASSERT_TRUE(app.PressToolbarButton(*window, u"back-button"));
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(content->CurrentURL(), a);
+    content->GetCanGoForward(&can);
+    EXPECT_TRUE(can);
+    nsCOMPtr<nsISHistory> history;
+    content->GetSessionHistory(getter_AddRefs(history));
+    PRInt32 count = 0, index = -1;
+    history->GetCount(&count);
+    history->GetIndex(&index);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(index, 0);
+
+    content->GoForward();
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(content->CurrentURL(), b);
+
+    // The address field and the history popup follow the content.
+    dom::Element* urlbar = window->ChromeElement(u"urlbar");
+    ASSERT_TRUE(urlbar);
+    nsCOMPtr<nsIDOMXULTextBoxElement> box = do_QueryInterface(urlbar->AsDOMNode());
+    nsString value = box ? nsString() : urlbar->Attribute(u"value");
+    if (box)
+        box->GetValue(value);
+    EXPECT_EQ(Narrow(value), b);
+    ASSERT_TRUE(app.ChooseHistoryEntry(*window, 0));
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(content->CurrentURL(), a);
+
+    // Choosing an address from the list visits it anew: a, b, a.
+    content->GetSessionHistory(getter_AddRefs(history));
+    history->GetCount(&count);
+    EXPECT_EQ(count, 3);
+    // A new page after going back drops the forward entries: a, b, b?x.
+    content->GoBack();
+    ASSERT_TRUE(app.WaitUntilIdle());
+    content->LoadURI(u"b.html?x", nsIWebNavigation::LOAD_FLAGS_NONE);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    content->GetSessionHistory(getter_AddRefs(history));
+    history->GetCount(&count);
+    history->GetIndex(&index);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(index, 2);
+    nsCOMPtr<nsIHistoryEntry> entry;
+    history->GetEntryAtIndex(1, getter_AddRefs(entry));
+    ASSERT_TRUE(entry);
+    nsString title;
+    entry->GetTitle(title);
+    EXPECT_EQ(Narrow(title), "B");
+}
+
+TEST_F(BrowserTest, BusyWhileLoadingAndStopEndsTheLoad) {
+    BrowserWindow* window = Open(Write("a.html", "<p>a</p>"));
+    DocShell* content = window->ContentShell();
+    PRBool busy = PR_TRUE;
+    content->GetIsBusy(&busy);
+    EXPECT_FALSE(busy);
+
+    Write("b.html", "<iframe src='c.html'></iframe>");
+    Write("c.html", "<p>c</p>");
+    content->LoadURI(u"b.html", nsIWebNavigation::LOAD_FLAGS_NONE);
+    content->GetIsBusy(&busy);
+    EXPECT_TRUE(busy) << "busy as soon as the navigation starts";
+    PRUint32 flags = 0;
+    content->GetBusyFlags(&flags);
+    EXPECT_TRUE(flags & nsIDocShell::BUSY_FLAGS_BUSY);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    content->GetIsBusy(&busy);
+    EXPECT_FALSE(busy);
+
+    size_t before = recorder->stops.size();
+    content->LoadURI(u"a.html", nsIWebNavigation::LOAD_FLAGS_NONE);
+    ASSERT_TRUE(app.PressToolbarButton(*window, u"stop-button"));
+    content->GetIsBusy(&busy);
+    EXPECT_FALSE(busy);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_NE(content->CurrentURL().find("b.html"), std::string::npos) << "the old page stays";
+    ASSERT_EQ(recorder->stops.size(), before + 1);
+    EXPECT_EQ(recorder->stops.back().status, NS_BINDING_ABORTED);
+}
+
+TEST_F(BrowserTest, MissingFileAndUnreachableAddressShowAnErrorPage) {
+    BrowserWindow* window = Open(Write("a.html", "<p>a</p>") + "-missing");
+    DocShell* content = window->ContentShell();
+    ASSERT_TRUE(content);
+    ASSERT_FALSE(recorder->stops.empty());
+    EXPECT_EQ(recorder->stops.back().status, NS_ERROR_FILE_NOT_FOUND);
+    ASSERT_TRUE(ById(content, u"errorPage"));
+    EXPECT_NE(Narrow(ById(content, u"errorReason")->TextContent()).find("could not be found"),
+              std::string::npos);
+
+    // Port 9 (discard) has no listener on the loopback interface here.
+    content->LoadURI(u"http://127.0.0.1:9/", nsIWebNavigation::LOAD_FLAGS_NONE);
+    ASSERT_TRUE(app.WaitUntilIdle(30000));
+    EXPECT_EQ(recorder->stops.back().status, NS_ERROR_CONNECTION_REFUSED);
+    EXPECT_TRUE(ById(content, u"errorPage"));
+
+    content->LoadURI(u"gopher://h/x", nsIWebNavigation::LOAD_FLAGS_NONE);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(recorder->stops.back().status, NS_ERROR_UNKNOWN_PROTOCOL);
+    EXPECT_TRUE(ById(content, u"errorPage"));
+    // The error pages are history entries like any page.
+    PRBool can = PR_FALSE;
+    content->GetCanGoBack(&can);
+    EXPECT_TRUE(can);
+}
+
+// Consulted before every navigation; may refuse it.
+class OpenGuard final : public nsSupportsImpl<OpenGuard, nsIURIContentListener> {
+public:
+    nsresult OnStartURIOpen(nsIURI* uri, PRBool* abort) override {
+        std::string spec;
+        uri->GetSpec(spec);
+        opened.push_back(spec);
+        *abort = spec.find("forbidden") != std::string::npos;
+        return NS_OK;
+    }
+    nsresult GetProtocolHandler(nsIURI*, nsISupports**) override { return E_NOTIMPL; }
+    nsresult DoContent(const char*, PRBool, nsIRequest*, nsIStreamListener**, PRBool*) override {
+        return E_NOTIMPL;
+    }
+    nsresult IsPreferred(const char*, PRInt32, nsACString&, PRBool*) override { return E_NOTIMPL; }
+    nsresult CanHandleContent(const char*, PRInt32, nsACString&, PRBool*) override {
+        return E_NOTIMPL;
+    }
+    nsresult GetLoadCookie(nsISupports**) override { return E_NOTIMPL; }
+    nsresult SetLoadCookie(nsISupports*) override { return E_NOTIMPL; }
+    nsresult GetParentContentListener(nsIURIContentListener**) override { return E_NOTIMPL; }
+    nsresult SetParentContentListener(nsIURIContentListener*) override { return E_NOTIMPL; }
+    std::vector<std::string> opened;
+};
+
+TEST_F(BrowserTest, ChromeParentContentListenerHearsOfContentNavigations) {
+    std::string a = Write("a.html", "<p>a</p>");
+    BrowserWindow* window = Open(a);
+    DocShell* chrome = window->ChromeShell();
+    nsCOMPtr<nsIURIContentListener> previous;
+    chrome->GetParentURIContentListener(getter_AddRefs(previous));
+    EXPECT_FALSE(previous);
+    nsCOMPtr<OpenGuard> guard(new OpenGuard);
+    chrome->SetParentURIContentListener(guard);
+
+    window->ContentShell()->LoadURI(u"forbidden.html", 0);
+    app.WaitUntilIdle();
+    EXPECT_EQ(window->ContentShell()->CurrentURL(), a) << "the refused navigation did not happen";
+    window->ContentShell()->Reload(0);
+    app.WaitUntilIdle();
+    ASSERT_EQ(guard->opened.size(), 2u);
+    EXPECT_NE(guard->opened[0].find("forbidden.html"), std::string::npos);
+    EXPECT_EQ(guard->opened[1], a);
+    chrome->SetParentURIContentListener(nullptr);
+}
+
+// Layout-dependent behaviour: what the simulated user does at screen points.
+class UserTest : public BrowserTest {};
+
+TEST_F(UserTest, CaptureListenerOnChromeWindowSeesAClickInAnInnerFrameFirst) {
+    Write("inner.html", "<a id=link href='next.html'>next page</a>");
+    Write("next.html", "<p id=next>next</p>");
+    BrowserWindow* window = Open(
+        Write("top.html", "<p>top</p><iframe src='inner.html' width=300 height=100></iframe>"));
+    ASSERT_TRUE(window->ContentShell());
+    ASSERT_EQ(window->ContentShell()->Children().size(), 1u);
+    DocShell* frame = window->ContentShell()->Children()[0];
+    dom::Element* link = ById(frame, u"link");
+    ASSERT_TRUE(link);
+
+    std::vector<std::string> log;
+    nsCOMPtr<nsIDOMEventListener> chromeListener(new EventLog(log, "chrome"));
+    nsCOMPtr<nsIDOMEventListener> pageListener(new EventLog(log, "page"));
+    nsCOMPtr<nsIDOMEventTarget> chromeTarget =
+        do_QueryInterface(window->ChromeShell()->DOMWindow());
+    ASSERT_TRUE(chromeTarget);
+    chromeTarget->AddEventListener(u"click", chromeListener, PR_TRUE);
+    nsCOMPtr<nsIDOMEventTarget> linkTarget = do_QueryInterface(link->AsDOMNode());
+    linkTarget->AddEventListener(u"click", pageListener, PR_FALSE);
+
+    auto center = app.ScreenCenterOf(*link);
+    ASSERT_TRUE(center) << "the link has a box";
+    Browser::Hit hit = app.HitTest(*center);
+    EXPECT_EQ(hit.shell, frame);
+    EXPECT_EQ(hit.element, link);
+    ASSERT_TRUE(app.Click(*center));
+    EXPECT_EQ(log, (std::vector<std::string>{"chrome:click", "page:click"}));
+
+    // The link's default action loads the next page into the frame.
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_TRUE(ById(frame, u"next"));
+    chromeTarget->RemoveEventListener(u"click", chromeListener, PR_TRUE);
+}
+
+TEST_F(UserTest, ClickTypeAndTabGiveTheBrowsersEventSequence) {
+    BrowserWindow* window = Open(Write(
+        "form.html", "<form action='done.html'><input id=name name=name type=text>"
+                     "<input id=agree type=checkbox><select id=list><option>one</option>"
+                     "<option>two</option></select><input id=go type=submit value=Go></form>"));
+    Write("done.html", "<p id=done>done</p>");
+    DocShell* content = window->ContentShell();
+    std::vector<std::string> log;
+    nsCOMPtr<nsIDOMEventListener> listener(new EventLog(log, "doc"));
+    nsCOMPtr<nsIDOMEventTarget> document = do_QueryInterface(content->CurrentDocument());
+    for (auto type : {u"mousedown", u"mouseup", u"click", u"focus", u"blur", u"change", u"submit"})
+        document->AddEventListener(type, listener, PR_TRUE);
+
+    dom::Element* name = ById(content, u"name");
+    ASSERT_TRUE(name);
+    auto center = app.ScreenCenterOf(*name);
+    ASSERT_TRUE(center);
+    ASSERT_TRUE(app.Click(*center));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"doc:mousedown", "doc:focus", "doc:mouseup", "doc:click"}));
+    EXPECT_EQ(app.FocusedElement(), name);
+
+    log.clear();
+    ASSERT_TRUE(app.Type(u"Ann"));
+    ASSERT_TRUE(app.PressTab());
+    EXPECT_EQ(log, (std::vector<std::string>{"doc:change", "doc:blur", "doc:focus"}))
+        << "change on leaving an edited field";
+    nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(name->AsDOMNode());
+    nsString value;
+    input->GetValue(value);
+    EXPECT_EQ(Narrow(value), "Ann");
+    EXPECT_EQ(app.FocusedElement(), ById(content, u"agree"));
+
+    // Leaving an unedited field gives no change.
+    log.clear();
+    ASSERT_TRUE(app.PressTab());
+    EXPECT_EQ(log, (std::vector<std::string>{"doc:blur", "doc:focus"}));
+
+    // A check box toggles on click.
+    dom::Element* agree = ById(content, u"agree");
+    auto box = app.ScreenCenterOf(*agree);
+    ASSERT_TRUE(box);
+    app.Click(*box);
+    nsCOMPtr<nsIDOMHTMLInputElement> check = do_QueryInterface(agree->AsDOMNode());
+    PRBool checked = PR_FALSE;
+    check->GetChecked(&checked);
+    EXPECT_TRUE(checked);
+    app.Click(*box);
+    check->GetChecked(&checked);
+    EXPECT_FALSE(checked);
+
+    // Choosing another list item changes the list; the same one does not.
+    log.clear();
+    dom::Element* list = ById(content, u"list");
+    ASSERT_TRUE(app.ChooseListItem(*list, 1));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "doc:change"), 1);
+    log.clear();
+    ASSERT_TRUE(app.ChooseListItem(*list, 1));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "doc:change"), 0);
+    EXPECT_FALSE(app.ChooseListItem(*list, 5));
+
+    // The submit button submits the form with its fields.
+    log.clear();
+    auto go = app.ScreenCenterOf(*ById(content, u"go"));
+    ASSERT_TRUE(go);
+    app.Click(*go);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "doc:submit"), 1);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_NE(content->CurrentURL().find("done.html?name=Ann"), std::string::npos)
+        << content->CurrentURL();
+}
+
+TEST_F(UserTest, AddressFieldLoadsWhatIsEntered) {
+    BrowserWindow* window = Open(Write("a.html", "<p>a</p>"));
+    std::string b = Write("b.html", "<p id=b>b</p>");
+    ASSERT_TRUE(app.EnterAddress(*window, dom::Utf16FromUtf8(b)));
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(window->ContentShell()->CurrentURL(), b);
+    EXPECT_TRUE(ById(window->ContentShell(), u"b"));
+}
+
+} // namespace
