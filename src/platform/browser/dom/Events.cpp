@@ -1,8 +1,10 @@
 #include "platform/browser/dom/Events.h"
 
 #include "platform/browser/dom/Node.h"
+#include "platform/xpcom/shell/nsIPresShell.h"
 
 #include <chrono>
+#include <string_view>
 #include <vector>
 
 namespace dom {
@@ -338,11 +340,30 @@ nsresult DispatchDOMEvent(EventTargetCore& target, nsIDOMEvent* domEvent, bool* 
     return NS_OK;
 }
 
+namespace {
+
+constexpr bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// The kind and button follow from the message's name, so that the one table
+// of messages stays the only place that lists them.
+constexpr PlatformEvent MakePlatformEvent(std::string_view name, uint32_t number,
+                                          std::u16string_view type) {
+    EventKind kind = StartsWith(name, "NS_MOUSE_") ? EventKind::Mouse
+                     : StartsWith(name, "NS_UI_")  ? EventKind::UI
+                                                   : EventKind::Plain;
+    PRUint16 button = name.find("_RIGHT_") != std::string_view::npos ? 2 : 0;
+    return PlatformEvent{number, type, kind, button};
+}
+
+} // namespace
+
 const PlatformEvent* FindPlatformEvent(uint32_t number) {
     static constexpr PlatformEvent kEvents[] = {
-#define DOM_PLATFORM_EVENT(eventNumber, eventType, eventKind)                                      \
-    {eventNumber, u"" eventType, EventKind::eventKind},
-        DOM_ENUMERATE_PLATFORM_EVENTS(DOM_PLATFORM_EVENT)
+#define DOM_PLATFORM_EVENT(name, eventNumber, eventType)                                           \
+    MakePlatformEvent(#name, eventNumber, u"" eventType),
+        NS_ENUMERATE_PLATFORM_EVENTS(DOM_PLATFORM_EVENT)
 #undef DOM_PLATFORM_EVENT
     };
     for (const auto& entry : kEvents) {

@@ -178,23 +178,13 @@ nsresult NewEventForInterface(std::u16string_view eventInterface, nsIDOMEvent** 
 // path is fixed when dispatch starts and its targets are kept alive.
 nsresult DispatchDOMEvent(EventTargetCore& target, nsIDOMEvent* event, bool* defaultAllowed);
 
-// The browser's internal event numbers that content can be sent, with the DOM
-// event each one becomes: X(number, DOM event type, event kind). 1504 is the
-// activation that follows a click on any element.
-#define DOM_ENUMERATE_PLATFORM_EVENTS(X)                                                           \
-    X(301, "mouseup", Mouse)                                                                       \
-    X(302, "mousedown", Mouse)                                                                     \
-    X(324, "dblclick", Mouse)                                                                      \
-    X(327, "click", Mouse)                                                                         \
-    X(331, "mouseover", Mouse)                                                                     \
-    X(332, "mouseout", Mouse)                                                                      \
-    X(1202, "change", Plain)                                                                       \
-    X(1504, "DOMActivate", UI)
-
+// The DOM event that one of the browser's internal event messages (the
+// platform's own numbering, NS_ENUMERATE_PLATFORM_EVENTS) becomes.
 struct PlatformEvent {
     uint32_t number;
     std::u16string_view type;
     EventKind kind;
+    PRUint16 button; // of mouse events: 0 left, 2 right
 };
 // The DOM event of an internal event number; nullptr for an unknown number.
 const PlatformEvent* FindPlatformEvent(uint32_t number);

@@ -426,7 +426,12 @@ TEST(EventObjects, PlatformEventNumbersMapToDomEvents) {
     EXPECT_EQ(FindPlatformEvent(327)->type, u"click");
     EXPECT_EQ(FindPlatformEvent(302)->type, u"mousedown");
     EXPECT_EQ(FindPlatformEvent(301)->type, u"mouseup");
+    EXPECT_EQ(FindPlatformEvent(302)->kind, EventKind::Mouse);
+    EXPECT_EQ(FindPlatformEvent(302)->button, 0);
+    EXPECT_EQ(FindPlatformEvent(329)->type, u"click");
+    EXPECT_EQ(FindPlatformEvent(329)->button, 2);
     EXPECT_EQ(FindPlatformEvent(1202)->kind, EventKind::Plain);
+    EXPECT_EQ(FindPlatformEvent(1504)->kind, EventKind::UI);
     EXPECT_EQ(FindPlatformEvent(999), nullptr);
 }
 
