@@ -1,6 +1,7 @@
 #include "cli/Console.h"
 
 #include "agent/dispatch/CInterface.h"
+#include "cli/BrowserStart.h"
 #include "cli/RecordJson.h"
 #include "cli/ScriptRunner.h"
 
@@ -262,6 +263,21 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
     EXPECT_EQ(json.status, cli::kExitHandled);
     ASSERT_EQ(json.out.size(), cli::DemoSteps().size() + 1) << Transcript(json.out);
     ExpectAnnouncement(json.out[0]);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Console, ShippedRequestScriptRunsCleanly) {
+    std::string script = cli::DemoSiteFolder() + "/requests.jsonl";
+    ConsoleRun run = Console({"--json", "--script", script}, "");
+    EXPECT_EQ(run.status, cli::kExitHandled) << Transcript(run.errors);
+    EXPECT_TRUE(run.errors.empty()) << Transcript(run.errors);
+    // The announcement and one reply per request line.
+    ASSERT_EQ(run.out.size(), 8u) << Transcript(run.out);
+    EXPECT_EQ(json::parse(run.out[6])["reply"]["id"], json::array({1, 2, 3, -1}));
+    EXPECT_EQ(json::parse(run.out[7])["reply"]["webinfo"], 99);
 }
 
 } // namespace
