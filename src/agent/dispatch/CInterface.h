@@ -99,9 +99,10 @@ protected:
     enum class Ancestors { No, Yes };
     nsresult FindIdByWindowOf(HWND window, Ancestors ancestors, CWebRunTimeID& out);
 
-    void GetState(CWebInfo& record);                  // message 1
-    void GetDescription(CWebInfo& record);            // message 6
-    void WriteText(CWebInfo& record, bool wrap);      // messages 9, 10
+    void GetState(CWebInfo& record);       // message 1
+    void GetDescription(CWebInfo& record); // message 6
+    enum class Wrap { No, Yes };
+    void WriteText(CWebInfo& record, Wrap wrap);      // messages 9, 10
     void IdOfWindow(CWebInfo& record);                // message 25
     void WriteFormatFile(CWebInfo& record);           // message 37
     void FindByProperties(CWebInfo& record);          // message 42

@@ -125,10 +125,10 @@ void CInterface::DispatchObjectRequest(CWebInfo& record) {
         GetPropertiesOfMany(record);
         break;
     case MsgId::WriteText:
-        WriteText(record, false);
+        WriteText(record, Wrap::No);
         break;
     case MsgId::WriteTextWrapped:
-        WriteText(record, true);
+        WriteText(record, Wrap::Yes);
         break;
     case MsgId::DescToId:
         DescToId(record, Descend::Yes);
@@ -212,7 +212,7 @@ void CInterface::GetDescription(CWebInfo& record) {
     record.SetWebInfoId(webInfoId);
 }
 
-void CInterface::WriteText(CWebInfo& record, bool wrap) {
+void CInterface::WriteText(CWebInfo& record, Wrap wrap) {
     CWebObjRef object = ResolveOrFail(record);
     if (!object)
         return;
@@ -228,7 +228,7 @@ void CInterface::WriteText(CWebInfo& record, bool wrap) {
         return;
     }
     const std::string& plain = text.GetAt(0)->GetString();
-    const std::string content = wrap ? WrapText(plain) : plain;
+    const std::string content = wrap == Wrap::Yes ? WrapText(plain) : plain;
     // A file that cannot be created is not reported: the reply stays as the
     // resolution left it.
     if (auto file = CrtFile::Open(*fileName, "w+t")) {
