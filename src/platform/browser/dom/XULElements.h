@@ -1,4 +1,7 @@
-// Elements of the browser's own user interface (XUL).
+// Elements of the browser's own user interface (XUL). Every XUL element
+// answers nsIDOMXULElement; a tree also nsIDOMXULTreeElement, a textbox
+// nsIDOMXULTextBoxElement with its anonymous HTML input. State lives in
+// attributes ("checked", "selected", "disabled" with the value "true").
 #pragma once
 
 #include "platform/browser/dom/NodeFaces.h"
