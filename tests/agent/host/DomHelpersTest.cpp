@@ -271,6 +271,11 @@ TEST_F(ComputedStyle, NumbersInPixelsAndText) {
     std::string text;
     EXPECT_EQ(GetStyleText(ById("t"), "border-top-width", text), NS_OK);
     EXPECT_EQ(text, "3px");
+    EXPECT_EQ(GetStyleText(ById("t"), "border-top-style", text), NS_OK);
+    EXPECT_EQ(text, "solid") << "an identifier reads as its bare text";
+    EXPECT_TRUE(NS_FAILED(
+        GetStyleNumber(ById("t"), "border-top-style", nsIDOMCSSPrimitiveValue::CSS_PX, &width)))
+        << "an identifier is no number";
     EXPECT_EQ(GetStyleNumber(FirstChild(ById("t")), "border-top-width",
                              nsIDOMCSSPrimitiveValue::CSS_PX, &width),
               E_FAIL)
