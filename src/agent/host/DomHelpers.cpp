@@ -20,8 +20,8 @@ bool g_afterBreak = false;
 enum class Descend { No, Yes };
 
 // Visits `root` and then its descendants in document order; `visit` answers
-// whether to enter the children of the node it was given. The walk keeps no
-// stack of its own, so a deeply nested page cannot exhaust ours.
+// whether to enter the children of the node it was given. The walk does not
+// recurse, so a deeply nested page cannot exhaust the call stack.
 template <typename Visit> void WalkSubtree(nsIDOMNode* root, Visit visit) {
     nsCOMPtr<nsIDOMNode> node = root;
     while (true) {
