@@ -545,4 +545,252 @@ TEST_F(UserTest, AddressFieldLoadsWhatIsEntered) {
     EXPECT_TRUE(ById(window->ContentShell(), u"b"));
 }
 
+// Cancels the default action of every event it hears.
+class Preventer final : public nsSupportsImpl<Preventer, nsIDOMEventListener> {
+public:
+    nsresult HandleEvent(nsIDOMEvent* event) override {
+        event->PreventDefault();
+        return NS_OK;
+    }
+};
+
+TEST_F(UserTest, PlatformEventsReachContentWithTheirDefaultActions) {
+    Write("next.html", "<p id=next>next</p>");
+    BrowserWindow* window =
+        Open(Write("page.html", "<a id=link href='next.html'>go</a><input id=box type=checkbox>"
+                                "<form action='next.html'><input name=q value=v>"
+                                "<input id=go type=submit></form>"));
+    DocShell* content = window->ContentShell();
+    nsCOMPtr<nsIPresShell> shell = NS_GetFirstPresShell(content->CurrentDocument());
+    ASSERT_TRUE(shell);
+    auto fire = [&](std::u16string_view id, PRUint32 message) {
+        nsMouseEvent event;
+        event.eventStructType = NS_MOUSE_EVENT;
+        event.message = message;
+        nsEventStatus status = nsEventStatus_eIgnore;
+        EXPECT_EQ(shell->HandleDOMEventWithTarget(ById(content, id)->AsDOMNode(), &event,
+                                                  NS_EVENT_FLAG_INIT, &status),
+                  NS_OK);
+        return status;
+    };
+
+    // A prevented click follows nothing.
+    std::vector<std::string> log;
+    nsCOMPtr<nsIDOMEventListener> preventer(new Preventer);
+    nsCOMPtr<nsIDOMEventTarget> link = do_QueryInterface(ById(content, u"link")->AsDOMNode());
+    link->AddEventListener(u"click", preventer, PR_FALSE);
+    EXPECT_EQ(fire(u"link", NS_MOUSE_LEFT_CLICK), nsEventStatus_eConsumeNoDefault);
+    app.WaitUntilIdle();
+    EXPECT_FALSE(ById(content, u"next"));
+    link->RemoveEventListener(u"click", preventer, PR_FALSE);
+
+    // A check box toggles; a change event is only an event.
+    fire(u"box", NS_MOUSE_LEFT_CLICK);
+    nsCOMPtr<nsIDOMHTMLInputElement> box = do_QueryInterface(ById(content, u"box")->AsDOMNode());
+    PRBool checked = PR_FALSE;
+    box->GetChecked(&checked);
+    EXPECT_TRUE(checked);
+    nsCOMPtr<nsIDOMEventListener> changes(new EventLog(log, "box"));
+    nsCOMPtr<nsIDOMEventTarget> boxTarget = do_QueryInterface(box);
+    boxTarget->AddEventListener(u"change", changes, PR_FALSE);
+    nsEvent change;
+    change.message = NS_FORM_CHANGE;
+    nsEventStatus status = nsEventStatus_eIgnore;
+    shell->HandleDOMEventWithTarget(ById(content, u"box")->AsDOMNode(), &change, 1, &status);
+    EXPECT_EQ(log, (std::vector<std::string>{"box:change"}));
+    box->GetChecked(&checked);
+    EXPECT_TRUE(checked);
+    nsEvent unknown;
+    unknown.message = 4242;
+    EXPECT_EQ(
+        shell->HandleDOMEventWithTarget(ById(content, u"box")->AsDOMNode(), &unknown, 1, &status),
+        NS_ERROR_INVALID_ARG);
+
+    // The activation after a click on a submit button submits its form.
+    fire(u"go", NS_MOUSE_LEFT_CLICK);
+    app.WaitUntilIdle();
+    EXPECT_FALSE(ById(content, u"next")) << "a click alone does not submit";
+    nsEvent activate;
+    activate.message = NS_UI_ACTIVATE;
+    shell->HandleDOMEventWithTarget(ById(content, u"go")->AsDOMNode(), &activate, 1, &status);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_TRUE(ById(content, u"next")) << content->CurrentURL();
+    EXPECT_NE(content->CurrentURL().find("next.html?q=v"), std::string::npos);
+
+    // The link handler of the presentation follows links too.
+    content->GoBack();
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_NE(fire(u"link", NS_MOUSE_LEFT_CLICK), nsEventStatus_eConsumeNoDefault)
+        << "the old presentation still answers, without effect";
+    shell = NS_GetFirstPresShell(content->CurrentDocument());
+    fire(u"link", NS_MOUSE_LEFT_CLICK);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_TRUE(ById(content, u"next"));
+}
+
+TEST_F(UserTest, FramesViewsFocusAndImageMapPoints) {
+    Write("map.html", "<p id=map>map</p>");
+    BrowserWindow* window =
+        Open(Write("page.html",
+                   "<input id=field><p id=gone style='display:none'>x</p>"
+                   "<div id=scroller style='overflow:auto;height:50px;width:100px'>"
+                   "<p>1</p><p>2</p><p>3</p><p>4</p><p>5</p><p>6</p></div>"
+                   "<a href='map.html'><img id=ismap ismap src='x.gif' width=100 height=100></a>"));
+    DocShell* content = window->ContentShell();
+    nsCOMPtr<nsIPresShell> shell = NS_GetFirstPresShell(content->CurrentDocument());
+    ASSERT_TRUE(shell);
+    nsCOMPtr<nsIPresContext> context;
+    shell->GetPresContext(getter_AddRefs(context));
+    float toPixels = 0;
+    context->GetTwipsToPixels(&toPixels);
+    EXPECT_FLOAT_EQ(toPixels, 1.0f / 15.0f);
+
+    // Focus is a content state of the event state manager.
+    nsCOMPtr<nsIEventStateManager> states;
+    context->GetEventStateManager(getter_AddRefs(states));
+    nsIDOMNode* field = ById(content, u"field")->AsDOMNode();
+    PRInt32 state = -1;
+    states->GetContentState(field, &state);
+    EXPECT_EQ(state & NS_EVENT_STATE_FOCUS, 0);
+    states->SetFocusedContent(field);
+    states->GetContentState(field, &state);
+    EXPECT_NE(state & NS_EVENT_STATE_FOCUS, 0);
+
+    // Elements that are not shown have no frame.
+    nsCOMPtr<nsIFrame> frame;
+    EXPECT_EQ(shell->GetPrimaryFrameFor(ById(content, u"gone")->AsDOMNode(), getter_AddRefs(frame)),
+              NS_OK);
+    EXPECT_FALSE(frame);
+
+    // A scrolling division has a scrollable view of its own.
+    shell->GetPrimaryFrameFor(ById(content, u"scroller")->AsDOMNode(), getter_AddRefs(frame));
+    ASSERT_TRUE(frame);
+    nsCOMPtr<nsIView> view;
+    frame->GetView(getter_AddRefs(view));
+    nsCOMPtr<nsIScrollableView> scrollable = do_QueryInterface(view);
+    ASSERT_TRUE(scrollable);
+    EXPECT_EQ(scrollable->ScrollTo(0, 20 * 15, NS_VMREFRESH_NO_SYNC), NS_OK);
+    nscoord x = -1, y = -1;
+    scrollable->GetScrollPosition(&x, &y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 20 * 15);
+    nsCOMPtr<nsIDOMNSHTMLElement> scroller =
+        do_QueryInterface(ById(content, u"scroller")->AsDOMNode());
+    PRInt32 top = 0;
+    scroller->GetScrollTop(&top);
+    EXPECT_EQ(top, 20);
+
+    // A server-side image map inside a link sends the point its frame was hit at.
+    shell->GetPrimaryFrameFor(ById(content, u"ismap")->AsDOMNode(), getter_AddRefs(frame));
+    ASSERT_TRUE(frame);
+    nsGUIEvent hit;
+    hit.eventStructType = NS_GUI_EVENT;
+    hit.message = NS_MOUSE_LEFT_BUTTON_UP;
+    hit.point = {10 * 15, 20 * 15};
+    nsEventStatus status = nsEventStatus_eIgnore;
+    frame->HandleEvent(context, &hit, &status);
+    nsMouseEvent click;
+    click.eventStructType = NS_MOUSE_EVENT;
+    click.message = NS_MOUSE_LEFT_CLICK;
+    shell->HandleDOMEventWithTarget(ById(content, u"ismap")->AsDOMNode(), &click, 1, &status);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_NE(content->CurrentURL().find("map.html?10,20"), std::string::npos)
+        << content->CurrentURL();
+}
+
+TEST_F(UserTest, RightClickDoubleClickAndPointerMoves) {
+    Write("next.html", "<p id=next>next</p>");
+    BrowserWindow* window =
+        Open(Write("page.html", "<p id=one>first paragraph</p><a id=link href='next.html'>go</a>"));
+    DocShell* content = window->ContentShell();
+    std::vector<std::string> log;
+    nsCOMPtr<nsIDOMEventListener> listener(new EventLog(log, "doc"));
+    nsCOMPtr<nsIDOMEventTarget> document = do_QueryInterface(content->CurrentDocument());
+    for (auto type : {u"mousedown", u"mouseup", u"click", u"dblclick", u"mouseover", u"mouseout",
+                      u"contextmenu"})
+        document->AddEventListener(type, listener, PR_FALSE);
+    auto one = app.ScreenCenterOf(*ById(content, u"one"));
+    auto link = app.ScreenCenterOf(*ById(content, u"link"));
+    ASSERT_TRUE(one && link);
+
+    ASSERT_TRUE(app.MoveTo(*one));
+    ASSERT_TRUE(app.MoveTo(*link));
+    EXPECT_EQ(log, (std::vector<std::string>{"doc:mouseover", "doc:mouseout", "doc:mouseover"}));
+    nsString over;
+    content->GetOverLink(over);
+    EXPECT_NE(Narrow(over).find("next.html"), std::string::npos);
+
+    log.clear();
+    ASSERT_TRUE(app.Click(*link, browser::MouseButton::Right));
+    EXPECT_EQ(log, (std::vector<std::string>{"doc:mousedown", "doc:mouseup", "doc:click",
+                                             "doc:contextmenu"}));
+    app.WaitUntilIdle();
+    EXPECT_FALSE(ById(content, u"next")) << "a right click follows no link";
+
+    app.MoveTo(*one);
+    log.clear();
+    ASSERT_TRUE(app.DoubleClick(*one));
+    EXPECT_EQ(
+        log, (std::vector<std::string>{"doc:mousedown", "doc:mouseup", "doc:click", "doc:mousedown",
+                                       "doc:mouseup", "doc:click", "doc:dblclick"}));
+    // Nothing under the point: nothing to click.
+    EXPECT_FALSE(app.Click(POINT{-5000, -5000}));
+}
+
+TEST_F(BrowserTest, ProgressListenersOfferingWeakReferencesAreDroppedWhenGone) {
+    class WeakRecorder final
+        : public nsSupportsImpl<WeakRecorder, nsIWebProgressListener, nsSupportsWeakReference> {
+    public:
+        explicit WeakRecorder(int& calls) : m_calls(calls) {}
+        nsresult OnStateChange(nsIWebProgress*, nsIRequest*, PRUint32, nsresult) override {
+            ++m_calls;
+            return NS_OK;
+        }
+        nsresult OnProgressChange(nsIWebProgress*, nsIRequest*, PRInt32, PRInt32, PRInt32,
+                                  PRInt32) override {
+            return NS_OK;
+        }
+        nsresult OnLocationChange(nsIWebProgress*, nsIRequest*, nsIURI*) override { return NS_OK; }
+        nsresult OnStatusChange(nsIWebProgress*, nsIRequest*, nsresult, const nsAString&) override {
+            return NS_OK;
+        }
+        nsresult OnSecurityChange(nsIWebProgress*, nsIRequest*, PRUint32) override { return NS_OK; }
+
+    private:
+        int& m_calls;
+    };
+    int calls = 0;
+    nsCOMPtr<WeakRecorder> weak(new WeakRecorder(calls));
+    app.Loader().AddProgressListener(weak);
+    app.Loader().AddProgressListener(weak); // once only
+    Open(Write("a.html", "<p>a</p>"));
+    EXPECT_EQ(calls, 4) << "start and stop of the chrome and of the page";
+    weak = nullptr; // the loader held it weakly: it is gone now
+    BrowserWindow* window = app.Windows().back().get();
+    window->ContentShell()->Reload(0);
+    EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(app.Loader().RemoveProgressListener(recorder), NS_OK);
+    EXPECT_EQ(app.Loader().RemoveProgressListener(recorder), NS_ERROR_FAILURE);
+}
+
+TEST_F(BrowserTest, ClosedWindowTakesItsShellsAlong) {
+    BrowserWindow* window = Open(Write("a.html", "<iframe src='about:blank'></iframe>"));
+    nsCOMPtr<nsIDOMWindow> content;
+    window->ContentShell()->GetDOMWindow(getter_AddRefs(content));
+    HWND handle = window->Handle();
+    nsCOMPtr<nsIDocShell> shell = window->ContentShell();
+    SendMessage(handle, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(handle));
+    app.PruneClosedWindows();
+    EXPECT_TRUE(app.Windows().empty());
+    // What the agent may still hold answers safely.
+    nsCOMPtr<nsIDOMWindow> after;
+    shell->GetDOMWindow(getter_AddRefs(after));
+    EXPECT_FALSE(after);
+    nsCOMPtr<nsIDOMWindowInternal> internal = do_QueryInterface(content);
+    HWND native = reinterpret_cast<HWND>(1);
+    internal->GetNativeWindow(&native);
+    EXPECT_EQ(native, nullptr);
+}
+
 } // namespace
