@@ -1,5 +1,7 @@
 #include "platform/browser/dom/Document.h"
 
+#include "platform/browser/dom/Selection.h"
+
 namespace dom {
 
 Document::Document(ElementNamespace ns)
@@ -193,7 +195,8 @@ nsString Document::ResolveURL(std::u16string_view reference) const {
 }
 
 nsISelection* Document::DocumentSelection() {
-    // FIXME: made by the selection module once it lands; until then none.
+    if (!m_selection)
+        m_selection = NewSelection(*this);
     return m_selection.get();
 }
 

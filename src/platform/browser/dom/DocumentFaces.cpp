@@ -1,18 +1,15 @@
 // The COM faces of documents: HTML documents and the browser's chrome (XUL)
 // documents.
+#include "platform/browser/dom/Events.h"
 #include "platform/browser/dom/HostService.h"
 #include "platform/browser/dom/NodeFaces.h"
+#include "platform/browser/dom/Range.h"
+#include "platform/browser/dom/Selection.h"
 #include "platform/browser/dom/Window.h"
 
 namespace dom {
 
 namespace {
-
-nsresult SelectionText(Document& document, nsAString& text) {
-    text.clear();
-    nsISelection* selection = document.DocumentSelection();
-    return selection ? selection->ToString(text) : NS_OK;
-}
 
 template <typename Derived, typename... Interfaces>
 class DocumentFace : public NodeFace<Document, Derived, Interfaces...> {
@@ -90,17 +87,32 @@ public:
 
     // nsIDOMDocumentView
     nsresult GetDefaultView(nsIDOMWindow** view) override { return GetWindow(view); }
+
+    // nsIDOMDocumentRange
+    nsresult CreateRange(nsIDOMRange** range) override {
+        if (!range)
+            return NS_ERROR_NULL_POINTER;
+        *range = NewRange(*this).forget();
+        return *range ? NS_OK : NS_ERROR_OUT_OF_MEMORY;
+    }
+
+    // nsIDOMDocumentEvent
+    nsresult CreateEvent(const nsAString& eventType, nsIDOMEvent** event) override {
+        return NewEventForInterface(eventType, event);
+    }
 };
 
 class XULDocument final
-    : public DocumentFace<XULDocument, nsIDOMDocument, nsIDOMDocumentInternal, nsIDOMDocumentView> {
+    : public DocumentFace<XULDocument, nsIDOMDocument, nsIDOMDocumentInternal, nsIDOMDocumentView,
+                          nsIDOMDocumentRange, nsIDOMDocumentEvent> {
 public:
     XULDocument() : DocumentFace(ElementNamespace::XUL) {}
 };
 
 class HTMLDocument final
     : public DocumentFace<HTMLDocument, nsIDOMHTMLDocument, nsIDOMNSHTMLDocument,
-                          nsIDOMDocumentInternal, nsIDOMDocumentView> {
+                          nsIDOMDocumentInternal, nsIDOMDocumentView, nsIDOMDocumentRange,
+                          nsIDOMDocumentEvent> {
 public:
     HTMLDocument() : DocumentFace(ElementNamespace::HTML) {}
 

@@ -1,0 +1,201 @@
+// DOM windows: documents, frames, parent and top, identities, the shell's
+// hook, computed style and the event path through the window.
+#include "platform/browser/dom/Window.h"
+
+#include "platform/browser/dom/Document.h"
+#include "platform/browser/dom/HostService.h"
+#include "platform/browser/dom/Parser.h"
+#include "platform/xpcom/dom/nsIDOMCSS.h"
+#include "platform/xpcom/dom/nsIDOMEvent.h"
+#include "platform/xpcom/dom/nsIDOMHTMLElements.h"
+#include "platform/xpcom/dom/nsIDOMHostService.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Narrow(const nsString& text) {
+    return dom::Utf8FromUtf16(text);
+}
+
+nsCOMPtr<nsIDOMElement> ById(nsIDOMDocument* document, std::u16string_view id) {
+    nsCOMPtr<nsIDOMElement> element;
+    document->GetElementById(nsString(id), getter_AddRefs(element));
+    return element;
+}
+
+// A window showing a page.
+struct Shown {
+    nsCOMPtr<nsIDOMWindowInternal> window;
+    nsCOMPtr<nsIDOMHTMLDocument> page;
+};
+
+Shown Show(std::string_view markup, std::u16string_view url) {
+    Shown shown{dom::NewWindow(), dom::ParseHTMLDocument(markup, url)};
+    dom::Window::FromDOM(shown.window)->SetDocument(shown.page);
+    return shown;
+}
+
+TEST(Window, ShowsItsDocumentAndTheDocumentKnowsTheWindow) {
+    Shown top = Show("<p>x", u"http://host/");
+    nsCOMPtr<nsIDOMDocument> document;
+    top.window->GetDocument(getter_AddRefs(document));
+    EXPECT_TRUE(SameCOMIdentity(document, top.page));
+    nsCOMPtr<nsIDOMDocumentView> view = do_QueryInterface(top.page);
+    nsCOMPtr<nsIDOMWindow> back;
+    view->GetDefaultView(getter_AddRefs(back));
+    EXPECT_TRUE(SameCOMIdentity(back, top.window));
+    nsString href;
+    top.window->GetLocationHref(href);
+    EXPECT_EQ(Narrow(href), "http://host/");
+
+    // A top window is its own parent and top.
+    nsCOMPtr<nsIDOMWindow> parent;
+    top.window->GetParent(getter_AddRefs(parent));
+    EXPECT_TRUE(SameCOMIdentity(parent, top.window));
+
+    // Without the shell's hook: no native window, no document shell.
+    HWND__* native = reinterpret_cast<HWND__*>(1);
+    EXPECT_EQ(top.window->GetNativeWindow(&native), NS_ERROR_NOT_AVAILABLE);
+    EXPECT_EQ(native, nullptr);
+    nsCOMPtr<nsISupports> shell;
+    EXPECT_EQ(top.window->GetDocShell(getter_AddRefs(shell)), NS_ERROR_NOT_AVAILABLE);
+
+    dom::Window::FromDOM(top.window)->SetDocument(nullptr);
+    view->GetDefaultView(getter_AddRefs(back));
+    EXPECT_FALSE(back);
+    top.window->GetLocationHref(href);
+    EXPECT_EQ(Narrow(href), "about:blank");
+}
+
+TEST(Window, FramesAreTheWindowsOfFrameElements) {
+    Shown top = Show("<iframe id=f name=inner src=child.html></iframe><iframe id=g></iframe>",
+                     u"http://host/");
+    Shown child = Show("<p>child", u"http://host/child.html");
+    nsCOMPtr<nsIDOMElement> frame = ById(top.page, u"f");
+    ASSERT_EQ(dom::SetContentWindow(*static_cast<dom::Element*>(dom::Node::FromDOM(frame)),
+                                    dom::Window::FromDOM(child.window)),
+              NS_OK);
+    child.window->SetName(u"inner");
+
+    nsCOMPtr<nsIDOMWindowCollection> frames;
+    top.window->GetFrames(getter_AddRefs(frames));
+    PRUint32 length = 0;
+    frames->GetLength(&length);
+    EXPECT_EQ(length, 1u); // the second frame has no window yet
+    nsCOMPtr<nsIDOMWindow> named;
+    frames->NamedItem(u"inner", getter_AddRefs(named));
+    EXPECT_TRUE(SameCOMIdentity(named, child.window));
+
+    nsCOMPtr<nsIDOMWindow> parent, topWindow;
+    child.window->GetParent(getter_AddRefs(parent));
+    child.window->GetTop(getter_AddRefs(topWindow));
+    EXPECT_TRUE(SameCOMIdentity(parent, top.window));
+    EXPECT_TRUE(SameCOMIdentity(topWindow, top.window));
+    nsCOMPtr<nsIDOMElement> frameElement;
+    child.window->GetFrameElement(getter_AddRefs(frameElement));
+    EXPECT_TRUE(SameCOMIdentity(frameElement, frame));
+    nsCOMPtr<nsIDOMHTMLIFrameElement> iframe = do_QueryInterface(frame);
+    nsCOMPtr<nsIDOMDocument> content;
+    iframe->GetContentDocument(getter_AddRefs(content));
+    EXPECT_TRUE(SameCOMIdentity(content, child.page));
+
+    // A paragraph is no frame element.
+    nsCOMPtr<nsIDOMNodeList> paragraphs;
+    child.page->GetElementsByTagName(u"p", getter_AddRefs(paragraphs));
+    nsCOMPtr<nsIDOMNode> paragraph;
+    paragraphs->Item(0, getter_AddRefs(paragraph));
+    EXPECT_EQ(dom::SetContentWindow(*static_cast<dom::Element*>(dom::Node::FromDOM(paragraph)),
+                                    dom::Window::FromDOM(child.window)),
+              NS_ERROR_INVALID_ARG);
+
+    // Removing and releasing the frame element leaves the window without one.
+    nsCOMPtr<nsIDOMNode> body, removed;
+    frame->GetParentNode(getter_AddRefs(body));
+    body->RemoveChild(frame, getter_AddRefs(removed));
+    removed = nullptr;
+    frame = nullptr;
+    iframe = nullptr;
+    frameElement = nullptr;
+    child.window->GetFrameElement(getter_AddRefs(frameElement));
+    EXPECT_FALSE(frameElement);
+    child.window->GetParent(getter_AddRefs(parent));
+    EXPECT_TRUE(SameCOMIdentity(parent, child.window));
+}
+
+TEST(Window, IdentityTurnsBackIntoTheWindowWhileItLives) {
+    nsCOMPtr<nsIDOMHostService> host;
+    dom::GetDOMHostService(getter_AddRefs(host));
+    PRUint32 identity = 0;
+    {
+        Shown shown = Show("", u"http://host/");
+        ASSERT_EQ(host->GetWindowIdentity(shown.window, &identity), NS_OK);
+        nsCOMPtr<nsIDOMWindow> found;
+        ASSERT_EQ(host->GetWindowByIdentity(identity, getter_AddRefs(found)), NS_OK);
+        EXPECT_TRUE(SameCOMIdentity(found, shown.window));
+        // A node identity is no window identity.
+        PRUint32 nodeIdentity = 0;
+        host->GetNodeIdentity(shown.page, &nodeIdentity);
+        EXPECT_EQ(host->GetWindowByIdentity(nodeIdentity, getter_AddRefs(found)),
+                  NS_ERROR_NOT_AVAILABLE);
+        EXPECT_EQ(host->GetWindowIdentity(nullptr, &identity), NS_ERROR_NULL_POINTER);
+        host->GetWindowIdentity(shown.window, &identity);
+    }
+    nsCOMPtr<nsIDOMWindow> found;
+    EXPECT_EQ(host->GetWindowByIdentity(identity, getter_AddRefs(found)), NS_ERROR_NOT_AVAILABLE);
+}
+
+TEST(Window, HostServiceDumpsTrees) {
+    nsCOMPtr<nsIDOMHostService> host;
+    Shown shown = Show("<p class=x>hi<!--c--></p>", u"http://host/");
+    nsCOMPtr<nsIDOMDocumentInternal> internal = do_QueryInterface(shown.page);
+    ASSERT_EQ(internal->GetHostService(getter_AddRefs(host)), NS_OK);
+    nsCOMPtr<nsIDOMNodeList> paragraphs;
+    shown.page->GetElementsByTagName(u"P", getter_AddRefs(paragraphs));
+    nsCOMPtr<nsIDOMNode> paragraph;
+    paragraphs->Item(0, getter_AddRefs(paragraph));
+    nsString dump;
+    ASSERT_EQ(host->DumpTree(paragraph, dump), NS_OK);
+    EXPECT_EQ(Narrow(dump), "<P class=\"x\">\n  #text \"hi\"\n  #comment \"c\"\n");
+    EXPECT_EQ(host->DumpTree(nullptr, dump), NS_ERROR_NULL_POINTER);
+}
+
+TEST(Window, ComputedStyleFallsBackToInlineStyleAndInitialWidths) {
+    Shown shown =
+        Show("<div id=d style='border-left-width: 3px; display: inline'>x</div>", u"http://host/");
+    nsCOMPtr<nsIDOMViewCSS> view = do_QueryInterface(shown.window);
+    ASSERT_TRUE(view);
+    nsCOMPtr<nsIDOMCSSStyleDeclaration> style;
+    ASSERT_EQ(view->GetComputedStyle(ById(shown.page, u"d"), nsString(), getter_AddRefs(style)),
+              NS_OK);
+    nsString value;
+    style->GetPropertyValue(u"border-left-width", value);
+    EXPECT_EQ(Narrow(value), "3px");
+    style->GetPropertyValue(u"border-top-width", value);
+    EXPECT_EQ(Narrow(value), "0px");
+    style->GetPropertyValue(u"display", value);
+    EXPECT_EQ(Narrow(value), "inline");
+    EXPECT_EQ(style->SetProperty(u"color", u"red", u""), NS_ERROR_NOT_AVAILABLE);
+}
+
+class Recorder final : public nsSupportsImpl<Recorder, nsIDOMEventListener> {
+public:
+    nsresult HandleEvent(nsIDOMEvent*) override {
+        ++count;
+        return NS_OK;
+    }
+    int count = 0;
+};
+
+TEST(Window, EventsOfTheDocumentReachTheWindowsCaptureListeners) {
+    Shown shown = Show("<input id=i type=button>", u"http://host/");
+    nsCOMPtr<Recorder> recorder(new Recorder());
+    nsCOMPtr<nsIDOMEventReceiver> receiver = do_QueryInterface(shown.window);
+    ASSERT_TRUE(receiver);
+    receiver->AddEventListener(u"click", recorder, PR_TRUE);
+    nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(ById(shown.page, u"i"));
+    input->Click();
+    EXPECT_EQ(recorder->count, 1);
+}
+
+} // namespace
