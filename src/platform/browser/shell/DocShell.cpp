@@ -200,6 +200,10 @@ nsCOMPtr<DocShell> DocShell::Create(ShellHost& host, WindowOwner& owner, DocShel
                                             rect.right - rect.left, rect.bottom - rect.top);
     }
     shell->m_widget = new Widget(shell->m_window);
+    // The shell's main widget is the window it sits in, as the view system
+    // makes the document's own window inside its shell's window.
+    HWND outer = ::GetParent(shell->m_window);
+    shell->m_mainWidget = outer ? new Widget(outer) : shell->m_widget.get();
     shell->m_domWindow = dom::NewWindow();
     shell->m_windowCore = dom::Window::FromDOM(shell->m_domWindow);
     shell->m_windowHook = std::make_unique<WindowHook>(*shell);
@@ -242,6 +246,8 @@ void DocShell::Destroy() {
     }
     if (m_widget)
         m_widget->Detach();
+    if (m_mainWidget)
+        m_mainWidget->Detach();
     if (m_ownsWindow && IsWindow(m_window))
         DestroyWindow(m_window);
     m_window = nullptr;
@@ -1021,7 +1027,7 @@ nsresult DocShell::GetIsBusy(PRBool* busy) {
 // nsIBaseWindow
 
 nsresult DocShell::GetMainWidget(nsIWidget** widget) {
-    return Out<nsIWidget>(m_destroyed ? nullptr : m_widget.get(), widget);
+    return Out<nsIWidget>(m_destroyed ? nullptr : m_mainWidget.get(), widget);
 }
 
 nsresult DocShell::GetParentNativeWindow(HWND__** parent) {

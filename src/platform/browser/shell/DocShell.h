@@ -84,6 +84,8 @@ public:
     void Destroy();
 
     HWND NativeWindow() const { return m_window; }
+    // The widget of the shell's own window (the root view's widget).
+    Widget* OwnWidget() const { return m_destroyed ? nullptr : m_widget.get(); }
     dom::Window* WindowCore() const { return m_windowCore; }
     nsIDOMWindowInternal* DOMWindow() const { return m_domWindow; }
     DocShell* ParentShell() const { return m_parent; }
@@ -234,7 +236,8 @@ private:
     nsString m_name;
     HWND m_window = nullptr;
     bool m_ownsWindow = true;
-    nsCOMPtr<Widget> m_widget;
+    nsCOMPtr<Widget> m_widget;     // the shell's own window: the root view's widget
+    nsCOMPtr<Widget> m_mainWidget; // the window the shell sits in (its own at the top)
     nsCOMPtr<nsIDOMWindowInternal> m_domWindow;
     std::unique_ptr<WindowHook> m_windowHook;
     dom::Window* m_windowCore = nullptr;    // observes: kept alive by m_domWindow

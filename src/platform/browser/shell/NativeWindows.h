@@ -17,13 +17,13 @@
 //
 // So a top content window is exactly four levels below its top-level window
 // (the fourth ancestor of C is T, which has no parent): C is the content
-// window of every window below it. A document shell's nsIBaseWindow answers
-// its own window as main widget and the window above it as parent native
-// window; counting four parents up from that parent window leaves the
-// desktop only for the top content shell (P is three levels below T), never
-// for a frame (whose parent window is C or a frame window). Chrome documents
-// of other top-level windows (a dialog) are shown in their own top-level
-// window with no content area.
+// window of every window below it. The presentation's root view answers a
+// document's own window (C, F, ...); its document shell's main widget is the
+// window that one sits in (P for top content, C or a frame window for a
+// frame). Counting four parents up from the main widget leaves the desktop
+// for the top content shell only (P is three levels below T), never for a
+// frame. Chrome documents of other top-level windows (a dialog) are shown in
+// their own top-level window with no content area.
 #pragma once
 
 #include "platform/win32/Windows.h"

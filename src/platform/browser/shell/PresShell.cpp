@@ -536,10 +536,11 @@ nsresult PresShell::GetRootScrollableView(nsIScrollableView** view) {
 nsresult PresShell::GetWidget(nsIWidget** widget) {
     if (!widget)
         return NS_ERROR_NULL_POINTER;
-    *widget = nullptr;
-    if (!m_shell)
+    *widget = m_shell ? m_shell->OwnWidget() : nullptr;
+    if (!*widget)
         return NS_ERROR_NOT_AVAILABLE;
-    return m_shell->GetMainWidget(widget);
+    (*widget)->AddRef();
+    return NS_OK;
 }
 
 nsresult PresShell::GetBounds(nsRect& bounds) {

@@ -150,24 +150,26 @@ public:
     virtual nsresult GetChromeEventHandler(nsISupports** handler) = 0;
 };
 
-// The native side of a document shell. The main widget is the shell's own
-// native window (the one the DOM window's nsIDOMWindowInternal::GetNativeWindow
-// answers); the parent native window is the window it sits in. In a browser
-// window the top content shell's own window is four levels below the
-// top-level window and its parent native window three levels below it, so
-// that counting four parents up from the parent native window leaves the
+// The native side of a document shell. The shell sits in a native window
+// (its main widget and parent native window); the view system makes the
+// document's own window inside it, which is what the presentation's root
+// view answers (and nsIDOMWindowInternal::GetNativeWindow). In a browser
+// window the top content document's own window is four levels below the
+// top-level window and its shell's main widget three levels below it, so
+// that counting four parents up from the main widget's window leaves the
 // desktop for the top content shell only, never for a frame.
 class nsIBaseWindow : public nsISupports {
 public:
     static constexpr nsIID kIID = shell::internal::ShellIID(4);
     using BaseInterface = nsISupports;
 
-    // The widget of the shell's own native window.
+    // The widget of the native window the shell sits in (for a top-level
+    // chrome shell, its top-level window).
     virtual nsresult GetMainWidget(nsIWidget** widget) = 0;
-    // The native window the shell's window sits in (the parent of its own).
+    // The same window as a native window handle (null at the top).
     virtual nsresult GetParentNativeWindow(HWND__** parent) = 0;
-    // Position and size of the shell's native window, in pixels relative to
-    // its parent window.
+    // Position and size of the document's own native window, in pixels
+    // relative to the window it sits in.
     virtual nsresult GetPositionAndSize(PRInt32* x, PRInt32* y, PRInt32* width,
                                         PRInt32* height) = 0;
     virtual nsresult GetVisibility(PRBool* visible) = 0;

@@ -197,6 +197,12 @@ TEST_F(BrowserTest, NativeWindowTreeSeparatesTopContentFromFrames) {
     auto parentNative = [](DocShell* shell) {
         HWND parent = nullptr;
         shell->GetParentNativeWindow(&parent);
+        nsCOMPtr<nsIWidget> widget;
+        shell->GetMainWidget(getter_AddRefs(widget));
+        HWND main = nullptr;
+        if (widget)
+            widget->GetNativeWindow(&main);
+        EXPECT_EQ(main, parent) << "the main widget is the window the shell sits in";
         return parent;
     };
     EXPECT_EQ(up(parentNative(content), 4), nullptr) << "top content";
