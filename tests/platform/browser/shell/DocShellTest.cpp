@@ -1,0 +1,227 @@
+#include "platform/browser/dom/Document.h"
+#include "platform/browser/dom/Parser.h"
+#include "platform/browser/shell/Browser.h"
+#include "platform/browser/shell/PresShell.h"
+#include "platform/xpcom/nsXPCOM.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+using browser::Browser;
+using browser::BrowserWindow;
+using browser::DocShell;
+
+class DocShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = std::filesystem::temp_directory_path() /
+                ("webagent_docshell_" + std::to_string(getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_dir);
+        ASSERT_EQ(app.Start(), NS_OK);
+    }
+    void TearDown() override {
+        app.Shutdown();
+        std::filesystem::remove_all(m_dir);
+    }
+    std::string Write(const std::string& name, const std::string& markup) {
+        std::ofstream(m_dir / name) << markup;
+        return browser::URIFromFilePath((m_dir / name).string());
+    }
+    BrowserWindow* Open(const std::string& url) {
+        BrowserWindow* window = app.OpenWindow(url);
+        EXPECT_TRUE(app.WaitUntilIdle());
+        return window;
+    }
+    static dom::Element* ById(DocShell* shell, std::u16string_view id) {
+        dom::Document* document =
+            shell ? dom::Document::FromDOM(shell->CurrentDocument()) : nullptr;
+        return document ? document->ElementById(id) : nullptr;
+    }
+
+    Browser app;
+
+private:
+    std::filesystem::path m_dir;
+};
+
+TEST_F(DocShellTest, FramesetFramesShareTheContentAreaByTheirSizes) {
+    Write("a.html", "<p>a</p>");
+    Write("b.html", "<p>b</p>");
+    BrowserWindow* window =
+        Open(Write("top.html", "<frameset cols='200,*'><frame src='a.html'><frame src='b.html'>"
+                               "</frameset>"));
+    DocShell* content = window->ContentShell();
+    ASSERT_EQ(content->Children().size(), 2u);
+    RECT area{}, left{}, right{};
+    GetClientRect(content->NativeWindow(), &area);
+    GetWindowRect(content->Children()[0]->NativeWindow(), &left);
+    GetWindowRect(content->Children()[1]->NativeWindow(), &right);
+    EXPECT_EQ(left.right - left.left, 200);
+    EXPECT_EQ(right.left, left.right) << "the second frame starts where the first ends";
+    EXPECT_EQ((left.right - left.left) + (right.right - right.left), area.right);
+    EXPECT_GT(left.bottom - left.top, 0);
+}
+
+TEST_F(DocShellTest, LinkTargetsChooseTheirWindow) {
+    Write("menu.html", "<a id=named href='page2.html' target=main>to main</a>"
+                       "<a id=top href='page2.html' target=_top>to top</a>"
+                       "<a id=blank href='page2.html' target=_blank>new window</a>");
+    Write("page1.html", "<p id=one>one</p>");
+    Write("page2.html", "<p id=two>two</p>");
+    BrowserWindow* window =
+        Open(Write("top.html", "<frameset cols='50%,*'><frame name=menu src='menu.html'>"
+                               "<frame name=main src='page1.html'></frameset>"));
+    DocShell* content = window->ContentShell();
+    ASSERT_EQ(content->Children().size(), 2u);
+    DocShell* menu = content->Children()[0];
+    DocShell* main = content->Children()[1];
+    auto click = [&](std::u16string_view id) {
+        auto point = app.ScreenCenterOf(*ById(menu, id));
+        ASSERT_TRUE(point);
+        ASSERT_TRUE(app.Click(*point));
+        ASSERT_TRUE(app.WaitUntilIdle());
+    };
+
+    click(u"named");
+    EXPECT_TRUE(ById(main, u"two")) << "the frame named by the target";
+    EXPECT_TRUE(ById(menu, u"named")) << "the link's own frame stays";
+
+    click(u"blank");
+    ASSERT_EQ(app.Windows().size(), 2u) << "_blank opens a browser window";
+    EXPECT_TRUE(ById(app.Windows()[1]->ContentShell(), u"two"));
+    // The new window lies over the first one: close it again.
+    app.Windows()[1]->Close();
+    app.PruneClosedWindows();
+    ASSERT_EQ(app.Windows().size(), 1u);
+
+    click(u"top");
+    EXPECT_TRUE(ById(content, u"two")) << "_top replaces the frameset";
+    EXPECT_TRUE(content->Children().empty());
+}
+
+TEST_F(DocShellTest, TreeOwnerInterfacesAndHome) {
+    app.SetHomePage(Write("home.html", "<p id=home>home</p>"));
+    BrowserWindow* window = Open(Write("a.html", "<p>a</p>"));
+    DocShell* chrome = window->ChromeShell();
+    nsCOMPtr<nsIDocShellTreeOwner> owner;
+    chrome->GetTreeOwner(getter_AddRefs(owner));
+    ASSERT_TRUE(owner);
+    nsCOMPtr<nsIDocShellTreeItem> primary;
+    owner->GetPrimaryContentShell(getter_AddRefs(primary));
+    EXPECT_EQ(primary.get(), static_cast<nsIDocShellTreeItem*>(window->ContentShell()));
+    PRInt32 type = -1;
+    primary->GetItemType(&type);
+    EXPECT_EQ(type, nsIDocShellTreeItem::typeContent);
+    chrome->GetItemType(&type);
+    EXPECT_EQ(type, nsIDocShellTreeItem::typeChrome);
+    nsCOMPtr<nsIDocShellTreeItem> sameTypeParent;
+    primary->GetSameTypeParent(getter_AddRefs(sameTypeParent));
+    EXPECT_FALSE(sameTypeParent) << "content's parent is chrome, another type";
+
+    // The shell answers its window, link handler and window-level commands
+    // through its interface requestor.
+    nsCOMPtr<nsIDOMWindow> domWindow = NS_GetInterface<nsIDOMWindow>(primary);
+    EXPECT_TRUE(SameCOMIdentity(domWindow, window->ContentShell()->DOMWindow()));
+    EXPECT_TRUE(NS_GetInterface<nsILinkHandler>(primary));
+    EXPECT_TRUE(NS_GetInterface<nsIURIContentListener>(primary));
+    nsCOMPtr<nsIBrowserWindow> commands = NS_GetInterface<nsIBrowserWindow>(primary);
+    ASSERT_TRUE(commands);
+    EXPECT_EQ(commands->Home(), NS_OK);
+    PRBool busy = PR_FALSE;
+    commands->GetIsBusy(&busy);
+    EXPECT_TRUE(busy);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_TRUE(ById(window->ContentShell(), u"home"));
+
+    // A shell's own content listener takes what it can show.
+    nsCOMPtr<nsIURIContentListener> own = NS_GetInterface<nsIURIContentListener>(primary);
+    nsCString desired;
+    PRBool can = PR_FALSE;
+    own->CanHandleContent("text/html", 0, desired, &can);
+    EXPECT_TRUE(can);
+    own->CanHandleContent("application/zip", 0, desired, &can);
+    EXPECT_FALSE(can);
+}
+
+TEST_F(DocShellTest, ReloadKeepsHistoryAndTitlesFollowTheDocuments) {
+    std::string a = Write("a.html", "<title>First</title><p>a</p>");
+    BrowserWindow* window = Open(a);
+    DocShell* content = window->ContentShell();
+    Write("a.html", "<title>Changed</title><p id=changed>a</p>");
+    ASSERT_TRUE(app.PressToolbarButton(*window, u"reload-button"));
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_TRUE(ById(content, u"changed"));
+    ASSERT_EQ(content->History().size(), 1u);
+    EXPECT_EQ(dom::Utf8FromUtf16(content->History()[0].title), "Changed");
+    EXPECT_EQ(content->HistoryIndex(), 0);
+    // The back button is disabled without history to go back to.
+    EXPECT_TRUE(window->ChromeElement(u"back-button")->HasAttribute(u"disabled"));
+}
+
+TEST_F(DocShellTest, OtherChromeDocumentsOpenWithoutContentArea) {
+    browser::RegisterChromeDocument("chrome://test/content/dialog.xul",
+                                    {R"(<?xml version="1.0"?>
+<window id="dialog" title="Dialog"
+        xmlns="http://www.mozilla.org/keymaster/gatekeeper/there.is.only.xul">
+  <button id="ok" label="OK"/>
+</window>)",
+                                     std::string(browser::kXULContentType)});
+    BrowserWindow* dialog = app.OpenWindow("", "chrome://test/content/dialog.xul");
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_FALSE(dialog->ContentShell());
+    EXPECT_TRUE(dialog->ChromeElement(u"ok"));
+    EXPECT_EQ(GetParent(dialog->Handle()), nullptr);
+
+    // Ill-formed chrome shows what is wrong instead.
+    browser::RegisterChromeDocument(
+        "chrome://test/content/broken.xul",
+        {"<window><button></window>", std::string(browser::kXULContentType)});
+    BrowserWindow* broken = app.OpenWindow("", "chrome://test/content/broken.xul");
+    ASSERT_TRUE(app.WaitUntilIdle());
+    dom::Element* reason = ById(broken->ChromeShell(), u"errorReason");
+    ASSERT_TRUE(reason);
+    EXPECT_NE(dom::Utf8FromUtf16(reason->TextContent()).find("broken.xul"), std::string::npos);
+}
+
+TEST_F(DocShellTest, ServicesAreRegisteredWhileTheFrameworkRuns) {
+    app.Shutdown();
+    ASSERT_EQ(NS_InitXPCOM(nsXPCOMOptions{}), NS_OK);
+    {
+        Browser running;
+        ASSERT_EQ(running.Start(), NS_OK);
+        nsCOMPtr<nsIDocumentLoader> loader = do_GetService(NS_DOCUMENTLOADER_SERVICE_CID);
+        ASSERT_TRUE(loader);
+        nsCOMPtr<nsIWebProgress> progress = do_QueryInterface(loader);
+        EXPECT_TRUE(progress);
+        nsCOMPtr<nsIIOService> io = do_GetService(NS_IOSERVICE_CONTRACTID);
+        ASSERT_TRUE(io);
+        nsCOMPtr<nsIURI> uri;
+        EXPECT_EQ(io->NewURI("http://h/a/b", nullptr, getter_AddRefs(uri)), NS_OK);
+        EXPECT_EQ(io->NewURI("relative", nullptr, getter_AddRefs(uri)), NS_ERROR_MALFORMED_URI);
+        nsCOMPtr<nsIEventQueueService> queues = do_GetService(NS_EVENTQUEUESERVICE_CID);
+        ASSERT_TRUE(queues);
+        nsCOMPtr<nsIEventQueue> queue;
+        EXPECT_EQ(queues->GetThreadEventQueue(NS_CURRENT_THREAD, getter_AddRefs(queue)), NS_OK);
+        running.Shutdown();
+        nsCOMPtr<nsIDocumentLoader> gone = do_GetService(NS_DOCUMENTLOADER_SERVICE_CID);
+        EXPECT_FALSE(gone);
+    }
+    EXPECT_EQ(NS_ShutdownXPCOM(), NS_OK);
+    ASSERT_EQ(app.Start(), NS_OK);
+}
+
+TEST_F(DocShellTest, WorkPostedFromAnotherThreadRunsOnTheUIThread) {
+    DWORD uiThread = GetCurrentThreadId();
+    std::atomic<DWORD> ranOn = 0;
+    std::thread other([&] { app.Post([&] { ranOn = GetCurrentThreadId(); }); });
+    other.join();
+    EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(ranOn.load(), uiThread);
+}
+
+} // namespace
