@@ -1,0 +1,95 @@
+// Browser objects on real browser windows of the simulated browser: the
+// main chrome with its toolbar, a content area and document shells.
+#include "agent/dispatch/RequestArgs.h"
+#include "agent/host/TrapTestSupport.h"
+#include "agent/model/CNS6Browser.h"
+#include "platform/browser/dom/Element.h"
+#include "platform/browser/shell/Browser.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class BrowserOnShell : public traptest::TrapStateTest {
+protected:
+    void SetUp() override {
+        TrapStateTest::SetUp();
+        ASSERT_EQ(m_App.Start(), NS_OK);
+        m_Window = m_App.OpenWindow("data:text/html,<p>Hello</p>");
+        ASSERT_NE(m_Window, nullptr);
+        ASSERT_TRUE(m_App.WaitUntilIdle());
+        m_Handle = Trap().GetOrCreateBrowser(m_Window->Handle(), ChromeDom());
+        ASSERT_TRUE(m_Handle.IsValid());
+    }
+    void TearDown() override {
+        m_Handle = {};
+        TrapStateTest::TearDown();
+        m_App.Shutdown();
+    }
+
+    nsIDOMWindow* ChromeDom() { return m_Window->ChromeShell()->DOMWindow(); }
+    CNS6Browser& Browser() { return *static_cast<CNS6Browser*>(m_Handle.Get()); }
+
+    // The element that a point in the middle of a rectangle falls on.
+    dom::Element* ElementAtCenter(const RECT& rect) {
+        POINT center{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        return m_App.HitTest(center).element;
+    }
+
+    std::optional<RECT> ToolBarRect(std::string_view command) {
+        CWebInfo request;
+        AppendString(request, "command", command);
+        EXPECT_TRUE(Browser().CallMethod("GetToolBarRect", request));
+        const CWebVariant* rect = TypedArg(request, "rect", WebVariantType::Rect);
+        if (request.GetRetValue() != NS_OK || rect == nullptr) {
+            return std::nullopt;
+        }
+        return rect->GetRect();
+    }
+
+    browser::Browser m_App;
+    browser::BrowserWindow* m_Window = nullptr;
+    CWebObjRef m_Handle;
+};
+
+TEST_F(BrowserOnShell, ToolBarRectOfBackCoversTheBackButton) {
+    std::optional<RECT> back = ToolBarRect("Back");
+    ASSERT_TRUE(back.has_value());
+    EXPECT_LT(back->left, back->right);
+    EXPECT_LT(back->top, back->bottom);
+    dom::Element* button = m_Window->ChromeElement(u"back-button");
+    ASSERT_NE(button, nullptr);
+    // The point may fall on the button's label inside it.
+    dom::Node* hit = ElementAtCenter(*back);
+    while (hit != nullptr && hit != button) {
+        hit = hit->Parent();
+    }
+    EXPECT_EQ(hit, button);
+}
+
+TEST_F(BrowserOnShell, ToolBarRectOfStopFailsThoughTheChromeHasAStopButton) {
+    ASSERT_NE(m_Window->ChromeElement(u"stop-button"), nullptr);
+    CWebInfo request;
+    AppendString(request, "command", "Stop");
+    EXPECT_TRUE(Browser().CallMethod("GetToolBarRect", request));
+    EXPECT_EQ(request.GetRetValue(), E_FAIL);
+    EXPECT_EQ(request.FindAttr("rect"), nullptr);
+}
+
+TEST_F(BrowserOnShell, ContentWindowIsThePrimaryContentShellsWindow) {
+    ASSERT_NE(m_Window->ContentShell(), nullptr);
+    nsIDOMWindow* expected = m_Window->ContentShell()->DOMWindow();
+    EXPECT_EQ(Browser().GetContentWindow(), expected);
+    EXPECT_EQ(Browser().GetContentWindow(), expected);
+}
+
+TEST_F(BrowserOnShell, ClosedBrowserWindowIsNotAliveAndIsPurged) {
+    EXPECT_TRUE(Browser().IsAlive());
+    m_Window->Close();
+    EXPECT_FALSE(Browser().IsAlive());
+    EXPECT_FALSE(Browser().GetChild(1).IsValid());
+    Trap().PurgeClosedBrowsers();
+    EXPECT_FALSE(m_Handle.IsValid());
+}
+
+} // namespace
