@@ -212,8 +212,8 @@ void Document::NodeLeftTree(Node& node) {
 
 namespace {
 
-void DumpInto(const Node& node, int depth, nsString& out) {
-    out.append(static_cast<size_t>(depth) * 2, u' ');
+void DumpLine(const Node& node, size_t depth, nsString& out) {
+    out.append(depth * 2, u' ');
     switch (node.Kind()) {
     case NodeKind::Element: {
         const auto& element = static_cast<const Element&>(node);
@@ -236,22 +236,38 @@ void DumpInto(const Node& node, int depth, nsString& out) {
         break;
     }
     out += u'\n';
-    if (node.IsElement()) {
-        if (const Element* anonymous = static_cast<const Element&>(node).Anonymous()) {
-            out.append(static_cast<size_t>(depth + 1) * 2, u' ');
-            out += u"(anonymous)\n";
-            DumpInto(*anonymous, depth + 2, out);
+}
+
+// Iterative, so that deep trees cannot exhaust the stack. An element's
+// anonymous content is listed under an "(anonymous)" line before its
+// children.
+void DumpInto(const Node& root, nsString& out) {
+    struct Step {
+        const Node* node; // observes: the tree does not change meanwhile
+        size_t depth;
+    };
+    std::vector<Step> pending{{&root, 0}};
+    while (!pending.empty()) {
+        Step step = pending.back();
+        pending.pop_back();
+        DumpLine(*step.node, step.depth, out);
+        for (size_t i = step.node->ChildCount(); i > 0; --i)
+            pending.push_back({step.node->ChildAt(i - 1), step.depth + 1});
+        if (step.node->IsElement()) {
+            if (const Element* anonymous = static_cast<const Element*>(step.node)->Anonymous()) {
+                out.append((step.depth + 1) * 2, u' ');
+                out += u"(anonymous)\n";
+                pending.push_back({anonymous, step.depth + 2});
+            }
         }
     }
-    for (size_t i = 0; i < node.ChildCount(); ++i)
-        DumpInto(*node.ChildAt(i), depth + 1, out);
 }
 
 } // namespace
 
 nsString Document::Dump(const Node& node) {
     nsString out;
-    DumpInto(node, 0, out);
+    DumpInto(node, out);
     return out;
 }
 

@@ -260,10 +260,19 @@ void Node::RemoveAllChildren() {
 }
 
 void Node::CloneChildrenInto(Node& copy) const {
-    for (const auto& child : m_children) {
-        NodeRef clone = child->Clone(true);
-        if (clone)
-            copy.InsertChild(*clone, nullptr);
+    // Shallow copies level by level with a work list, so that deep trees
+    // are copied without deep recursion.
+    std::vector<std::pair<const Node*, Node*>> pending{{this, &copy}};
+    while (!pending.empty()) {
+        auto [source, target] = pending.back();
+        pending.pop_back();
+        for (const auto& child : source->m_children) {
+            NodeRef clone = child->Clone(false);
+            if (!clone || NS_FAILED(target->InsertChild(*clone, nullptr)))
+                continue;
+            if (!child->m_children.empty())
+                pending.emplace_back(child.get(), clone.get());
+        }
     }
 }
 

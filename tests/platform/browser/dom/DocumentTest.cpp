@@ -269,6 +269,9 @@ TEST(Document, DeeplyNestedTreesAreSerializedAndFreedWithoutRecursion) {
         EXPECT_EQ(core.ElementCount(), before + 100000);
         nsString markup = dom::SerializeChildren(*dom::Node::FromDOM(top));
         EXPECT_EQ(markup.size(), 100000u * 7);
+        nsCOMPtr<nsIDOMNode> copy;
+        ASSERT_EQ(top->CloneNode(PR_TRUE, getter_AddRefs(copy)), NS_OK);
+        EXPECT_EQ(dom::SerializeChildren(*dom::Node::FromDOM(copy)), markup);
         nsCOMPtr<nsIDOMNode> body, removed;
         top->GetParentNode(getter_AddRefs(body));
         body->RemoveChild(top, getter_AddRefs(removed));
