@@ -370,9 +370,9 @@ void CNS6Container::SaveImgContentToFile(CWebInfo& record) {
     if (!fileName || !url) {
         return;
     }
-    // The tool learns of a failed save from the file, not from the result.
-    (void)SaveUrlToFile(*url, *fileName);
-    record.SetRetValue(NS_OK);
+    // A transfer that could not even start is reported as such; once it
+    // runs, the save answers 0 and the tool judges by the file.
+    record.SetRetValue(SaveUrlToFile(*url, *fileName));
 }
 
 CNS6Browser::CNS6Browser(HWND window, nsIDOMWindow* chromeWindow)

@@ -293,12 +293,13 @@ TEST_F(BrowserTest, HtmlClassOfFrameAndPlugInWindows) {
     EXPECT_EQ(wrongType.FindAttr("handle"), nullptr);
 }
 
-TEST_F(BrowserTest, SaveImageNeedsBothNamesAndReportsSuccessWhateverTheSave) {
+TEST_F(BrowserTest, SaveImageNeedsBothNamesAndReportsASaveThatCouldNotStart) {
     CWebInfo complete;
     AppendString(complete, "file_name", "c:\\temp\\logo.gif");
     AppendString(complete, "url", "http://127.0.0.1:1/logo.gif");
     EXPECT_TRUE(Browser().CallMethod("SaveImgContentToFile", complete));
-    EXPECT_EQ(complete.GetRetValue(), NS_OK);
+    EXPECT_EQ(complete.GetRetValue(),
+              SaveUrlToFile("http://127.0.0.1:1/logo.gif", "c:\\temp\\logo.gif"));
 
     CWebInfo noUrl;
     AppendString(noUrl, "file_name", "c:\\temp\\logo.gif");
