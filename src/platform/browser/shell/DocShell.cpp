@@ -357,31 +357,26 @@ nsresult DocShell::StartLoad(const std::string& url, HistoryMode mode, int histo
         m_busy = false;
         m_pendingFrames = 0;
     }
-    nsCOMPtr<nsIChannel> channel;
-    nsresult rv = NewChannel(uri, getter_AddRefs(channel));
+    nsCOMPtr<nsIChannel> channel = NewLoadChannel(uri);
+    if (!channel)
+        return NS_ERROR_MALFORMED_URI;
     uint64_t loadId = m_loadId;
     m_busy = true;
     m_documentShown = false;
     m_loadStatus = NS_OK;
     m_pendingMode = mode;
     m_pendingIndex = historyIndex;
-    NotifyState(nsIWebProgressListener::STATE_START | nsIWebProgressListener::STATE_IS_DOCUMENT,
-                NS_OK);
-    if (NS_FAILED(rv)) {
-        // No channel for this address: the error page is shown as the queue
-        // runs, like any other load.
-        EventQueue::ForCurrentThread()->Post([self = nsCOMPtr<DocShell>(this), loadId, rv] {
-            self->LoadFinished(loadId, nullptr, rv, "", "");
-        });
-        m_loadingURL = url;
-        return NS_OK;
-    }
     m_channel = channel;
     m_loadingURL = url;
+    NotifyState(nsIWebProgressListener::STATE_START | nsIWebProgressListener::STATE_IS_DOCUMENT,
+                NS_OK);
+    if (m_loadId != loadId || m_destroyed)
+        return NS_OK; // a listener started another load meanwhile
     nsCOMPtr<LoadListener> listener(new LoadListener(*this, loadId));
-    rv = channel->AsyncOpen(listener, nullptr);
+    nsresult rv = channel->AsyncOpen(listener, nullptr);
     if (NS_FAILED(rv)) {
         m_channel = nullptr;
+        m_finishRequest = channel.get();
         EventQueue::ForCurrentThread()->Post([self = nsCOMPtr<DocShell>(this), loadId, rv] {
             self->LoadFinished(loadId, nullptr, rv, "", "");
         });

@@ -760,6 +760,13 @@ nsresult NewChannel(nsIURI* uri, nsIChannel** result) {
     return NS_OK;
 }
 
+nsCOMPtr<nsIChannel> NewLoadChannel(nsIURI* uri) {
+    auto parts = PartsOf(uri);
+    if (!parts)
+        return nullptr;
+    return nsCOMPtr<nsIChannel>(new Channel(nsCOMPtr<nsIURI>(uri), std::move(*parts)));
+}
+
 std::optional<std::string> FilePathFromURI(std::string_view spec) {
     auto parts = ParseURI(spec);
     if (!parts || parts->scheme != "file")

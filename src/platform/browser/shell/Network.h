@@ -47,6 +47,10 @@ std::optional<URIParts> ResolveURI(const URIParts& base, std::string_view relati
 // A URI object; null when `spec` is malformed (or relative without a base).
 nsCOMPtr<nsIURI> NewURI(std::string_view spec, nsIURI* base = nullptr);
 nsresult NewChannel(nsIURI* uri, nsIChannel** result);
+// A channel for any well-formed address: one whose scheme has no handler
+// fails only when it is opened (OnStopRequest with NS_ERROR_UNKNOWN_PROTOCOL),
+// so that a document load always has a request to tell its listeners of.
+nsCOMPtr<nsIChannel> NewLoadChannel(nsIURI* uri);
 
 // The local file an address names ("file:///tmp/a b.html" -> "/tmp/a b.html").
 std::optional<std::string> FilePathFromURI(std::string_view spec);

@@ -33,8 +33,9 @@ public:
         std::string url;
         nsresult status;
         nsCOMPtr<nsIWebProgress> progress;
+        std::string request; // the request's name
     };
-    nsresult OnStateChange(nsIWebProgress* progress, nsIRequest*, PRUint32 flags,
+    nsresult OnStateChange(nsIWebProgress* progress, nsIRequest* request, PRUint32 flags,
                            nsresult status) override {
         if ((flags & kDocumentStop) != kDocumentStop)
             return NS_OK;
@@ -44,7 +45,10 @@ public:
         nsString href;
         if (internal)
             internal->GetLocationHref(href);
-        stops.push_back({Narrow(href), status, progress});
+        std::string name = "(none)";
+        if (request)
+            request->GetName(name);
+        stops.push_back({Narrow(href), status, progress, name});
         return NS_OK;
     }
     nsresult OnProgressChange(nsIWebProgress*, nsIRequest*, PRInt32, PRInt32, PRInt32,
@@ -379,6 +383,8 @@ TEST_F(BrowserTest, MissingFileAndUnreachableAddressShowAnErrorPage) {
     content->LoadURI(u"gopher://h/x", nsIWebNavigation::LOAD_FLAGS_NONE);
     ASSERT_TRUE(app.WaitUntilIdle());
     EXPECT_EQ(recorder->stops.back().status, NS_ERROR_UNKNOWN_PROTOCOL);
+    EXPECT_EQ(recorder->stops.back().request, "gopher://h/x")
+        << "a failed load still names its request";
     EXPECT_TRUE(ById(content, u"errorPage"));
     // The error pages are history entries like any page.
     PRBool can = PR_FALSE;
