@@ -5,6 +5,10 @@
 #include "platform/browser/dom/Identity.h"
 #include "platform/browser/dom/Window.h"
 #include "platform/xpcom/dom/nsIDOMWindow.h"
+#include "platform/xpcom/nsGenericModule.h"
+#include "platform/xpcom/nsIComponentManager.h"
+#include "platform/xpcom/nsIFactory.h"
+#include "platform/xpcom/nsIServiceManager.h"
 
 namespace dom {
 
@@ -81,6 +85,58 @@ nsresult GetDOMHostService(nsIDOMHostService** service) {
     *service = instance;
     instance->AddRef();
     return NS_OK;
+}
+
+namespace {
+
+// Constructors for the generic factories: no aggregation, any interface the
+// new object answers.
+template <typename Interface, nsresult (*Make)(Interface**)>
+nsresult Construct(nsISupports* outer, const nsIID& iid, void** result) {
+    if (!result)
+        return NS_ERROR_NULL_POINTER;
+    *result = nullptr;
+    if (outer)
+        return NS_ERROR_NO_AGGREGATION;
+    nsCOMPtr<Interface> made;
+    nsresult rv = Make(getter_AddRefs(made));
+    if (NS_FAILED(rv))
+        return rv;
+    return made->QueryInterface(iid, result);
+}
+
+nsresult RegisterConstructor(nsIComponentManager* components, const nsCID& cid, const char* name,
+                             NSConstructorProcPtr constructor) {
+    nsCOMPtr<nsIFactory> factory;
+    nsresult rv = NS_NewGenericFactory(constructor, getter_AddRefs(factory));
+    if (NS_FAILED(rv))
+        return rv;
+    return components->RegisterFactory(cid, name, nullptr, factory, RegisterReplace::Yes);
+}
+
+} // namespace
+
+nsresult RegisterDOMComponents(nsIComponentManager* components, nsIServiceManager* services) {
+    if (!components || !services)
+        return NS_ERROR_NULL_POINTER;
+    nsCOMPtr<nsIDOMHostService> host;
+    nsresult rv = GetDOMHostService(getter_AddRefs(host));
+    if (NS_FAILED(rv))
+        return rv;
+    // Registering twice (a second browser start in one process) keeps the
+    // first registration.
+    rv = services->RegisterService(nsIDOMHostService::kCID, host);
+    if (NS_FAILED(rv) && rv != NS_ERROR_FACTORY_EXISTS)
+        return rv;
+    rv = services->RegisterServiceByContractID(nsIDOMHostService::kContractID, host);
+    if (NS_FAILED(rv) && rv != NS_ERROR_FACTORY_EXISTS)
+        return rv;
+    rv = RegisterConstructor(components, nsIContentIterator::kCID, "Content iterator",
+                             Construct<nsIContentIterator, NewContentIterator>);
+    if (NS_FAILED(rv))
+        return rv;
+    return RegisterConstructor(components, nsIDocumentEncoder::kPlainTextCID, "Plain-text encoder",
+                               Construct<nsIDocumentEncoder, NewPlainTextEncoder>);
 }
 
 } // namespace dom

@@ -9,6 +9,8 @@
 #include "platform/xpcom/dom/nsIDOMEvent.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 #include "platform/xpcom/dom/nsIDOMHostService.h"
+#include "platform/xpcom/dom/nsIDOMRange.h"
+#include "platform/xpcom/nsXPCOM.h"
 
 #include <gtest/gtest.h>
 
@@ -196,6 +198,42 @@ TEST(Window, EventsOfTheDocumentReachTheWindowsCaptureListeners) {
     nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(ById(shown.page, u"i"));
     input->Click();
     EXPECT_EQ(recorder->count, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(HostService, RegisteredComponentsAreReachedThroughTheFramework) {
+    ASSERT_EQ(NS_InitXPCOM(nsXPCOMOptions{}), NS_OK);
+    {
+        nsCOMPtr<nsIComponentManager> components;
+        nsCOMPtr<nsIServiceManager> services;
+        NS_GetComponentManager(getter_AddRefs(components));
+        NS_GetServiceManager(getter_AddRefs(services));
+        ASSERT_EQ(dom::RegisterDOMComponents(components, services), NS_OK);
+
+        nsCOMPtr<nsIDOMHostService> byContract;
+        EXPECT_EQ(services->GetServiceByContractID(nsIDOMHostService::kContractID,
+                                                   nsIDOMHostService::kIID,
+                                                   getter_AddRefs(byContract)),
+                  NS_OK);
+        nsCOMPtr<nsIDOMHostService> direct;
+        dom::GetDOMHostService(getter_AddRefs(direct));
+        EXPECT_TRUE(SameCOMIdentity(byContract, direct));
+
+        nsCOMPtr<nsIContentIterator> iterator;
+        EXPECT_EQ(components->CreateInstance(nsIContentIterator::kCID, nullptr,
+                                             nsIContentIterator::kIID, getter_AddRefs(iterator)),
+                  NS_OK);
+        EXPECT_TRUE(iterator);
+        nsCOMPtr<nsIDocumentEncoder> encoder;
+        EXPECT_EQ(components->CreateInstance(nsIDocumentEncoder::kPlainTextCID, nullptr,
+                                             nsIDocumentEncoder::kIID, getter_AddRefs(encoder)),
+                  NS_OK);
+        EXPECT_TRUE(encoder);
+    }
+    NS_ShutdownXPCOM();
 }
 
 } // namespace
