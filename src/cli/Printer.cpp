@@ -73,8 +73,8 @@ void Printer::Trace(const Incoming& line) {
     if (m_form == OutputForm::Text) {
         char bit[16];
         std::snprintf(bit, sizeof bit, "0x%X", static_cast<unsigned>(line.category));
-        m_out << "trace [" << bit << " " << TraceCategoryName(line.category) << "] " << line.text
-              << '\n';
+        m_out << "trace [" << bit << " " << TraceCategoryName(line.category) << "] "
+              << Utf8FromAnsi(line.text) << '\n';
     } else {
         m_out << json{{"trace", {{"category", line.category}, {"text", Utf8FromAnsi(line.text)}}}}
                      .dump()
