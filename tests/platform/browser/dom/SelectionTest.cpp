@@ -134,6 +134,29 @@ TEST(Selection, SelectAllChildrenGivesTheBodyAsPlainText) {
     EXPECT_EQ(text, u"Alpha beta\nGamma delta");
 }
 
+TEST(Selection, TheDocumentHasOneSelectionAndAnswersItsText) {
+    Page page(kPage);
+    nsCOMPtr<nsIDOMDocumentInternal> internal = do_QueryInterface(page.dom);
+    ASSERT_TRUE(internal);
+    nsCOMPtr<nsISelection> first;
+    nsCOMPtr<nsISelection> second;
+    ASSERT_EQ(internal->GetSelection(getter_AddRefs(first)), NS_OK);
+    internal->GetSelection(getter_AddRefs(second));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first.get(), second.get());
+    first->Collapse(page.TextIn(u"b"), 0);
+    first->Extend(page.TextIn(u"i"), 5);
+
+    nsCOMPtr<nsIDOMNSHTMLDocument> html = do_QueryInterface(page.dom);
+    nsString text;
+    ASSERT_EQ(html->GetSelection(text), NS_OK);
+    EXPECT_EQ(text, u"Gamma delta");
+    nsCOMPtr<nsIDocumentEncoder> encoder(new TextEncoder());
+    encoder->Init(page.dom, u"text/plain", nsIDocumentEncoder::OutputSelectionOnly);
+    encoder->EncodeToString(text);
+    EXPECT_EQ(text, u"Gamma delta");
+}
+
 TEST(Selection, DoesNotKeepItsDocumentAlive) {
     nsCOMPtr<nsISelection> selection;
     uint32_t identity = 0;
