@@ -198,9 +198,11 @@ namespace {
 // then the presentational attributes that map to it.
 std::optional<std::string> Declared(const SourceTree& tree, NodeIndex node,
                                     std::string_view property) {
-    if (auto style = tree.Attribute(node, "style"))
-        if (auto value = ParseStyleAttribute(*style).Get(property))
+    if (auto text = tree.Attribute(node, "style")) {
+        StyleDeclarations style = ParseStyleAttribute(*text);
+        if (auto value = style.Get(property))
             return std::string(*value);
+    }
     const auto& n = tree.At(node);
     if (n.markup != SourceTree::Markup::Html)
         return std::nullopt;

@@ -51,6 +51,24 @@ namespace {
 
 enum class Display : uint8_t { None, Block, Inline, Atomic, Table, FrameSet, Xul };
 
+// Page input bounds every length, and every sum of lengths is clamped, so
+// that no page can make the arithmetic overflow: a clamped coordinate plus
+// a clamped coordinate still fits in 32 bits.
+constexpr int32_t kMaxLength = 100000;
+constexpr int32_t kMaxCoordinate = 1 << 28;
+
+int32_t Clamped(int64_t value) {
+    return int32_t(std::clamp<int64_t>(value, -kMaxCoordinate, kMaxCoordinate));
+}
+
+std::optional<int32_t> BoundedLength(std::string_view text,
+                                     std::optional<int32_t> percentBase = std::nullopt) {
+    auto px = ParseLength(text, percentBase);
+    if (!px)
+        return std::nullopt;
+    return std::clamp(*px, -kMaxLength, kMaxLength);
+}
+
 bool IsAnyOf(std::string_view tag, std::initializer_list<std::string_view> tags) {
     return std::find(tags.begin(), tags.end(), tag) != tags.end();
 }
@@ -141,7 +159,7 @@ private:
         auto v = Attr(i, name);
         if (!v)
             return fallback;
-        auto px = ParseLength(*v, percentBase);
+        auto px = BoundedLength(*v, percentBase);
         return px && *px >= 0 ? *px : fallback;
     }
     std::optional<int32_t> StyleLength(NodeIndex i, std::string_view prop,
@@ -149,7 +167,7 @@ private:
         auto v = m_style[i].Get(prop);
         if (!v)
             return std::nullopt;
-        return ParseLength(*v, base);
+        return BoundedLength(*v, base);
     }
 
     // The node's parent, or kNoParent for roots and refused nodes.
@@ -328,7 +346,7 @@ private:
 
     void NewLine(Line& line) {
         if (line.hasContent || line.pre)
-            line.top += line.height;
+            line.top = Clamped(int64_t(line.top) + line.height);
         line.x = line.left;
         line.height = kLineHeight;
         line.hasContent = false;
@@ -346,9 +364,9 @@ private:
             NewLine(line);
             space = 0;
         }
-        line.x += space;
+        line.x = Clamped(int64_t(line.x) + space);
         Rect r = Rect::FromSize(line.x, line.top, width, height);
-        line.x += width;
+        line.x = Clamped(int64_t(line.x) + width);
         Extend(r.right);
         line.height = std::max(line.height, height);
         line.hasContent = true;
@@ -356,6 +374,10 @@ private:
         if (!m_inline.empty())
             m_inline.back().Add(r);
         return r;
+    }
+
+    static int32_t TextWidth(std::u16string_view text) {
+        return Clamped(int64_t(CodePoints(text)) * kCharWidth);
     }
 
     static int32_t CodePoints(std::u16string_view text) {
@@ -385,7 +407,7 @@ private:
             size_t end = pos;
             while (end < text.size() && !(IsSpace(text[end]) && !line.pre) && text[end] != u'\n')
                 ++end;
-            Place(line, CodePoints(text.substr(pos, end - pos)) * kCharWidth, kLineHeight);
+            Place(line, TextWidth(text.substr(pos, end - pos)), kLineHeight);
             pos = end;
         }
     }
@@ -450,7 +472,7 @@ private:
             NewLine(line);
         Sides m = Margin(c);
         // Adjoining vertical margins of sibling blocks collapse to the larger.
-        int32_t top = line.top + std::max(pendingMargin, m.top);
+        int32_t top = Clamped(int64_t(line.top) + std::max(pendingMargin, m.top));
         int32_t bottom = d == Display::Table
                              ? LayoutTable(c, line.left, top, line.right - line.left)
                              : LayoutBlock(c, line.left, top, line.right - line.left, false);
@@ -466,7 +488,7 @@ private:
     // The bottom margin of the block before inline content separates the two.
     static void ConsumeMargin(Line& line, int32_t& pendingMargin) {
         if (pendingMargin != 0 && !line.hasContent) {
-            line.top += pendingMargin;
+            line.top = Clamped(int64_t(line.top) + pendingMargin);
             line.x = line.left;
         }
         pendingMargin = 0;
@@ -593,7 +615,8 @@ private:
             return Size{IntAttr(i, "cols", kDefaultTextAreaCols) * kCharWidth + kControlPadding,
                         IntAttr(i, "rows", kDefaultTextAreaRows) * kLineHeight + kControlPadding};
         if (tag == "BUTTON")
-            return Size{TextLength(i) * kCharWidth + kButtonPadding, kControlHeight};
+            return Size{Clamped(int64_t(TextLength(i)) * kCharWidth + kButtonPadding),
+                        kControlHeight};
         if (tag == "SELECT") {
             int32_t longest = 0, options = 0;
             for (NodeIndex j = i + 1; j < m_tree.Count() && IsDescendant(j, i); ++j)
@@ -606,12 +629,13 @@ private:
             int32_t rows = IntAttr(i, "size", 0);
             bool multiple = Attr(i, "multiple").has_value();
             if (rows <= 1 && !multiple)
-                return Size{longest * kCharWidth + kDropDownArrow + kControlPadding,
-                            kControlHeight};
+                return Size{
+                    Clamped(int64_t(longest) * kCharWidth + kDropDownArrow + kControlPadding),
+                    kControlHeight};
             if (rows <= 0)
                 rows = kDefaultListRows;
             (void)options;
-            return Size{longest * kCharWidth + kDropDownArrow + kControlPadding,
+            return Size{Clamped(int64_t(longest) * kCharWidth + kDropDownArrow + kControlPadding),
                         rows * kLineHeight + kControlPadding};
         }
         // INPUT by type.
@@ -626,7 +650,7 @@ private:
                                         : type == "reset" ? "Reset"
                                                           : "";
             auto label = Attr(i, "value").value_or(fallback);
-            return Size{int32_t(label.size()) * kCharWidth + kButtonPadding, kControlHeight};
+            return Size{LabelWidth(label) + kButtonPadding, kControlHeight};
         }
         if (type == "file")
             return Size{textWidth + int32_t(sizeof("Browse...") - 1) * kCharWidth + kButtonPadding,
@@ -682,8 +706,8 @@ private:
         bool hasContent = false, pendingSpace = false;
         void Piece(int32_t width) {
             if (pendingSpace && hasContent)
-                run += kCharWidth;
-            run += width;
+                run = Clamped(int64_t(run) + kCharWidth);
+            run = Clamped(int64_t(run) + width);
             hasContent = true;
             pendingSpace = false;
         }
@@ -715,7 +739,7 @@ private:
                         while (end < text.size() && text[end] != u'\n' &&
                                (pre || !IsSpace(text[end])))
                             ++end;
-                        m.Piece(CodePoints(text.substr(pos, end - pos)) * kCharWidth);
+                        m.Piece(TextWidth(text.substr(pos, end - pos)));
                         pos = end;
                     }
                 }
@@ -731,7 +755,8 @@ private:
             } else {
                 m.Break();
                 Sides margin = Margin(c);
-                m.widest = std::max(m.widest, PreferredWidth(c) + margin.left + margin.right);
+                m.widest = std::max(
+                    m.widest, Clamped(int64_t(PreferredWidth(c)) + margin.left + margin.right));
             }
         }
     }
@@ -743,16 +768,16 @@ private:
         if (tag == "TABLE") {
             if (auto w = StyleLength(i, "width"))
                 return *w;
-            if (auto w = Attr(i, "width"); w && ParseLength(*w))
-                return *ParseLength(*w);
+            if (auto w = Attr(i, "width"); w && BoundedLength(*w))
+                return *BoundedLength(*w);
             return TablePreferredWidth(i);
         }
         if (auto w = StyleLength(i, "width"))
-            return *w + pd.left + pd.right + bd.left + bd.right;
+            return Clamped(int64_t(*w) + pd.left + pd.right + bd.left + bd.right);
         Measure m;
         MeasureFlow(i, m, tag == "PRE");
         m.Break();
-        return m.widest + pd.left + pd.right + bd.left + bd.right;
+        return Clamped(int64_t(m.widest) + pd.left + pd.right + bd.left + bd.right);
     }
 
     // A nested table's width without limits: its widest row of cells.
@@ -769,13 +794,13 @@ private:
             for (NodeIndex c = m_first[r]; c != SourceTree::kNoParent; c = m_next[c])
                 if (IsElement(c) && m_display[c] != Display::None &&
                     (N(c).tag == "TD" || N(c).tag == "TH"))
-                    width += PreferredWidth(c) + spacing;
+                    width = Clamped(int64_t(width) + PreferredWidth(c) + spacing);
             widest = std::max(widest, width);
         }
         Sides bd = Border(t);
         m_cellPadding = savedPadding;
         m_cellBorder = savedBorder;
-        return widest + bd.left + bd.right;
+        return Clamped(int64_t(widest) + bd.left + bd.right);
     }
 
     void CollectRows(NodeIndex table, std::vector<NodeIndex>& rows) const {
@@ -839,38 +864,41 @@ private:
                 widths[cell.col] = std::max(widths[cell.col], PreferredWidth(cell.node));
         for (const Cell& cell : cells)
             if (cell.colSpan > 1) {
-                int32_t have = 0;
+                int64_t have = 0;
                 for (size_t k = cell.col; k < cell.col + cell.colSpan; ++k)
                     have += widths[k] + spacing;
-                int32_t need = PreferredWidth(cell.node) + spacing - have;
+                int64_t need = int64_t(PreferredWidth(cell.node)) + spacing - have;
                 if (need > 0)
-                    widths[cell.col + cell.colSpan - 1] += need;
+                    widths[cell.col + cell.colSpan - 1] =
+                        Clamped(widths[cell.col + cell.colSpan - 1] + need);
             }
-        int32_t chrome = bd.left + bd.right + spacing * int32_t(columns + 1);
-        int32_t natural = chrome;
+        int32_t chrome =
+            Clamped(int64_t(bd.left) + bd.right + int64_t(spacing) * int64_t(columns + 1));
+        int64_t naturalSum = chrome;
         for (int32_t w : widths)
-            natural += w;
+            naturalSum += w;
+        int32_t natural = Clamped(naturalSum);
         int32_t maxWidth = std::max(0, available - m.left - m.right);
         int32_t tableWidth = std::min(natural, maxWidth);
-        if (auto w = Attr(t, "width"); w && ParseLength(*w, maxWidth))
-            tableWidth = std::max(chrome, *ParseLength(*w, maxWidth));
+        if (auto w = Attr(t, "width"); w && BoundedLength(*w, maxWidth))
+            tableWidth = std::max(chrome, *BoundedLength(*w, maxWidth));
         if (auto w = StyleLength(t, "width", maxWidth))
             tableWidth = std::max(chrome, *w);
         int32_t inner = std::max(0, tableWidth - chrome), naturalInner = natural - chrome;
         if (columns > 0 && naturalInner != inner) {
-            int32_t used = 0;
+            int64_t used = 0;
             for (size_t k = 0; k < columns; ++k) {
                 widths[k] = naturalInner > 0 ? int32_t(int64_t(widths[k]) * inner / naturalInner)
                                              : inner / int32_t(columns);
                 used += widths[k];
             }
-            widths[columns - 1] += inner - used; // rounding remainder to the last column
+            widths[columns - 1] += int32_t(inner - used); // rounding remainder to the last column
         }
         std::vector<int32_t> colX(columns + 1, 0);
         int32_t left = x + m.left;
         colX[0] = left + bd.left + spacing;
         for (size_t k = 0; k < columns; ++k)
-            colX[k + 1] = colX[k] + widths[k] + spacing;
+            colX[k + 1] = Clamped(int64_t(colX[k]) + widths[k] + spacing);
         SetBox(t, Rect::FromSize(left, y, tableWidth, 0));
         // Rows top to bottom; a cell's content is laid out at its row's top.
         std::vector<int32_t> rowTop(rows.size() + 1, y + bd.top + spacing);
@@ -879,13 +907,13 @@ private:
         size_t next = 0;
         for (size_t r = 0; r < rows.size(); ++r) {
             if (r > 0)
-                rowTop[r] = rowTop[r - 1] + rowHeight[r - 1] + spacing;
-            SetBox(rows[r],
-                   Rect::FromSize(colX[0], rowTop[r], colX[columns] - spacing - colX[0], 0));
+                rowTop[r] = Clamped(int64_t(rowTop[r - 1]) + rowHeight[r - 1] + spacing);
+            SetBox(rows[r], Rect::FromSize(colX[0], rowTop[r],
+                                           std::max(0, colX[columns] - spacing - colX[0]), 0));
             for (; next < cells.size() && cells[next].row == r; ++next) {
                 const Cell& cell = cells[next];
                 int32_t cx = colX[cell.col];
-                int32_t cw = colX[cell.col + cell.colSpan] - spacing - cx;
+                int32_t cw = std::max(0, colX[cell.col + cell.colSpan] - spacing - cx);
                 Sides cb = Border(cell.node), cp = Padding(cell.node);
                 SetBox(cell.node, Rect::FromSize(cx, rowTop[r], cw, 0));
                 int32_t bottom =
@@ -925,8 +953,8 @@ private:
             rows.empty() ? y + bd.top + spacing
                          : rowTop[rows.size() - 1] + rowHeight[rows.size() - 1] + spacing;
         B(t).border.bottom = contentBottom + bd.bottom;
-        if (auto h = Attr(t, "height"); h && ParseLength(*h))
-            B(t).border.bottom = std::max(B(t).border.bottom, y + *ParseLength(*h));
+        if (auto h = Attr(t, "height"); h && BoundedLength(*h))
+            B(t).border.bottom = std::max(B(t).border.bottom, y + *BoundedLength(*h));
         m_cellPadding = savedPadding;
         m_cellBorder = savedBorder;
         return B(t).border.bottom;
@@ -983,19 +1011,23 @@ private:
                                   "radiogroup"});
     }
 
+    static int32_t LabelWidth(std::string_view label) {
+        return Clamped(int64_t(label.size()) * kCharWidth);
+    }
+
     Size XulNatural(NodeIndex i) const {
         std::string_view tag = N(i).tag;
         auto label = Attr(i, "label").value_or(Attr(i, "value").value_or(""));
         Size s{0, 0};
         if (IsAnyOf(tag, {"button", "toolbarbutton", "menubutton"}))
-            s = Size{int32_t(label.size()) * kCharWidth + 2 * kButtonPadding, kXulButtonHeight};
+            s = Size{LabelWidth(label) + 2 * kButtonPadding, kXulButtonHeight};
         else if (tag == "textbox")
             s = Size{kXulTextBoxWidth, kControlHeight};
         else if (IsAnyOf(tag, {"checkbox", "radio"}))
-            s = Size{int32_t(label.size()) * kCharWidth + kCheckSize + 8, kLineHeight};
+            s = Size{LabelWidth(label) + kCheckSize + 8, kLineHeight};
         else if (IsAnyOf(tag,
                          {"label", "description", "menuitem", "treeitem", "treecell", "caption"}))
-            s = Size{int32_t(label.size()) * kCharWidth, kLineHeight};
+            s = Size{LabelWidth(label), kLineHeight};
         else if (tag == "input" || tag == "INPUT")
             s = Size{kXulTextBoxWidth, kControlHeight};
         s.width = IntAttr(i, "width", s.width);
@@ -1041,7 +1073,7 @@ private:
             if (horizontal && area.Height() == 0)
                 r.bottom = r.top + cross;
             LayoutXul(kids[k], r);
-            pos = horizontal ? r.right : r.bottom;
+            pos = Clamped(horizontal ? r.right : r.bottom);
             bottom = std::max(bottom, r.bottom);
         }
         return std::max(bottom, area.bottom);
@@ -1057,10 +1089,10 @@ private:
             if (s.width == 0 && s.height == 0)
                 s = XulContentSize(c);
             if (horizontal) {
-                total.width += s.width;
+                total.width = Clamped(int64_t(total.width) + s.width);
                 total.height = std::max(total.height, s.height);
             } else {
-                total.height += s.height;
+                total.height = Clamped(int64_t(total.height) + s.height);
                 total.width = std::max(total.width, s.width);
             }
         }

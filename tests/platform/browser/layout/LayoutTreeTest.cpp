@@ -544,5 +544,31 @@ TEST(LayoutRobustness, MisorderedNodesEmptyTreesAndOutOfRangeQueries) {
     EXPECT_EQ(empty.HitTest(Point{0, 0}), std::nullopt);
 }
 
+TEST(LayoutRobustness, HugeSizesNeverOverflowTheCoordinates) {
+    Page p;
+    NodeIndex column = p.El(p.body, "DIV", {{"style", "width: 10px"}});
+    for (int i = 0; i < 3000; ++i)
+        p.El(column, "IMG",
+             {{"width", "99999999999"}, {"height", "2000000"}, {"style", "margin-top: 1e7px"}});
+    NodeIndex table = p.El(p.body, "TABLE", {{"cellspacing", "100000"}});
+    NodeIndex row = p.El(table, "TR");
+    for (int i = 0; i < 3000; ++i)
+        p.El(row, "TD", {{"colspan", "1000"}});
+    NodeIndex last = p.El(p.body, "P", u"end");
+    p.Layout();
+    // Everything stacks downwards and rightwards up to a limit and stays
+    // there; no box turns inside out.
+    EXPECT_GT(p.R(column).Height(), 0);
+    EXPECT_GE(p.R(last).top, p.R(table).top);
+    EXPECT_GT(p.layout.ContentSize().height, 0);
+    EXPECT_GT(p.layout.ContentSize().width, 0);
+    for (NodeIndex i = 0; i < p.tree.Count(); ++i) {
+        const Rect& r = p.layout.BoxOf(i).border;
+        ASSERT_LE(r.left, r.right) << i;
+        ASSERT_LE(r.top, r.bottom) << i;
+        ASSERT_LT(r.bottom, INT32_MAX / 2) << i;
+    }
+}
+
 } // namespace
 } // namespace browser::layout
