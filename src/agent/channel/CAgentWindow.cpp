@@ -112,6 +112,11 @@ void ShutdownAgentWindows() {
         CloseHandle(g_creationMutex);
         g_creationMutex = nullptr;
     }
+    // The class's window procedure lives in this module: a class left behind
+    // after the module is unloaded would send a later window's messages into
+    // unmapped code. The next window registers it again.
+    if (!g_classPending && UnregisterClass(kAgentWindowClass, nullptr))
+        g_classPending = true;
 }
 
 std::string AgentWindowTitle(HWND browserWindow) {

@@ -37,7 +37,8 @@ inline constexpr UINT kIdsClassFailed = 302;
 // Module load: registers the message, creates the creation mutex, and gives
 // the module the texts of its error message boxes. Safe to call again.
 void InitializeAgentWindows(HINSTANCE instance);
-// Module unload: closes the creation mutex (the class stays registered).
+// Module unload: closes the creation mutex and unregisters the window class
+// (once no agent window is left), which must not outlive the module's code.
 void ShutdownAgentWindows();
 // The title of the agent window of a browser window ("SherutRashiHayashanTitle_1234").
 std::string AgentWindowTitle(HWND browserWindow);

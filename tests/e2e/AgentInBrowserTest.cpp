@@ -1,0 +1,128 @@
+// The agent the way it runs for real: the simulated browser's component
+// framework loads the agent library from its components folder, registers it
+// and the application shell starts it; a browser window opened while the tool
+// runs gets its browser object and agent window, which announces itself, and
+// the tool's requests from its own thread reach the browser's objects.
+#include "agent/channel/CWebInfo.h"
+#include "agent/channel/WebInfoDump.h"
+#include "platform/browser/shell/Browser.h"
+#include "platform/win32/Windows.h"
+#include "platform/xpcom/nsAppShell.h"
+#include "platform/xpcom/nsXPCOM.h"
+#include "tool/TestTool.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+constexpr int32_t kMsgGetProperties = 5;
+constexpr int32_t kMsgConnection = 38;
+
+// The framework, the browser and the tool run once for the whole suite, as
+// they do in a browser process: the agent library is loaded once, and its
+// trap state is made when it loads.
+class AgentInBrowser : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_Site = std::filesystem::temp_directory_path() /
+                 ("webagent-e2e-" + std::to_string(GetCurrentProcessId()));
+        std::filesystem::create_directories(s_Site);
+        Write("index.html", "<html><head><title>Start page</title></head><body>"
+                            "<p>Hello <a href='second.html'>next</a></p>"
+                            "<iframe name='inner' src='inner.html'></iframe></body></html>");
+        Write("second.html", "<html><head><title>Second</title></head><body>two</body></html>");
+        Write("inner.html", "<html><head><title>Inner</title></head><body>inner</body></html>");
+
+        s_Tool = new tool::TestTool();
+        s_Browser = new browser::Browser();
+        s_Shell = new nsAppShell();
+        s_Started = s_Tool->Start();
+        nsXPCOMOptions options;
+        options.componentsDirectory = WEBAGENT_COMPONENTS_DIR;
+        s_Started = s_Started && NS_InitXPCOM(options) == NS_OK && s_Browser->Start() == NS_OK &&
+                    s_Shell->Startup() == NS_OK && s_Shell->Components().size() == 1;
+    }
+
+    static void TearDownTestSuite() {
+        s_Shell->Shutdown();
+        s_Browser->Shutdown();
+        NS_ShutdownXPCOM();
+        s_Tool->Stop();
+        delete s_Shell;
+        delete s_Browser;
+        delete s_Tool;
+        std::error_code ec;
+        std::filesystem::remove_all(s_Site, ec);
+    }
+
+    void SetUp() override { ASSERT_TRUE(s_Started) << "the agent component did not start"; }
+
+    static void Write(const std::string& name, const std::string& text) {
+        std::ofstream(s_Site / name) << text;
+    }
+
+    // Opens a browser window and waits for its agent window's announcement.
+    static HWND OpenWithAgent(const std::string& page, browser::BrowserWindow** window) {
+        s_Tool->TakeUnsolicited();
+        *window = s_Browser->OpenWindow((s_Site / page).string());
+        if (!*window || !s_Browser->WaitUntilIdle() || !s_Tool->WaitForRecord(kMsgConnection))
+            return nullptr;
+        return tool::TestTool::FindAgentWindow((*window)->Handle());
+    }
+
+    static std::optional<CWebInfo> Ask(HWND agent, int32_t msgId, const CWebRunTimeID& target,
+                                       std::initializer_list<const char*> properties) {
+        CWebInfo request;
+        request.SetMsgId(msgId);
+        request.SetRunTimeID(target);
+        for (const char* name : properties)
+            request.AddAttr(name, CWebVariantList());
+        return s_Tool->Request(agent, request);
+    }
+
+    static inline std::filesystem::path s_Site;
+    static inline tool::TestTool* s_Tool = nullptr;
+    static inline browser::Browser* s_Browser = nullptr;
+    static inline nsAppShell* s_Shell = nullptr;
+    static inline bool s_Started = false;
+};
+
+TEST_F(AgentInBrowser, BrowserWindowGetsAnAgentThatAnswersTheTool) {
+    browser::BrowserWindow* window = nullptr;
+    HWND agent = OpenWithAgent("index.html", &window);
+    ASSERT_NE(nullptr, agent) << "no agent window announced itself";
+
+    // The browser object is addressed by its window's handle alone.
+    const int32_t browserHandle = static_cast<int32_t>(HandleToULong(window->Handle()));
+    const CWebRunTimeID browserId(browserHandle, -1, -1, -1);
+
+    std::optional<CWebInfo> properties =
+        Ask(agent, kMsgGetProperties, browserId, {"class", "handle", "state"});
+    ASSERT_TRUE(properties);
+    EXPECT_EQ(NS_OK, properties->GetRetValue()) << DumpWebInfo(*properties);
+    const CWebVariant* cls = properties->FindFirstValue("class");
+    ASSERT_NE(nullptr, cls) << DumpWebInfo(*properties);
+    EXPECT_EQ("html_browser", cls->GetString()) << DumpWebInfo(*properties);
+    const CWebVariant* shownHandle = properties->FindFirstValue("handle");
+    ASSERT_NE(nullptr, shownHandle);
+    EXPECT_EQ(browserHandle, shownHandle->GetInteger());
+}
+
+TEST_F(AgentInBrowser, ClosedBrowserWindowLosesItsAgentWhenTheNextDocumentFinishes) {
+    browser::BrowserWindow* first = nullptr;
+    HWND firstAgent = OpenWithAgent("second.html", &first);
+    ASSERT_NE(nullptr, firstAgent);
+    first->Close();
+    EXPECT_TRUE(IsWindow(firstAgent)); // nothing has looked at the registry yet
+
+    browser::BrowserWindow* second = nullptr;
+    HWND secondAgent = OpenWithAgent("inner.html", &second);
+    ASSERT_NE(nullptr, secondAgent);
+    EXPECT_NE(firstAgent, secondAgent);
+    EXPECT_FALSE(IsWindow(firstAgent));
+}
+
+} // namespace
