@@ -81,9 +81,13 @@ EventTargetCore* EventTargetCore::FromDOM(nsISupports* object) {
 Node::Node(NodeKind kind, std::shared_ptr<DocumentLink> link)
     : m_kind(kind), m_link(std::move(link)) {}
 
-Node::~Node() {
+void Node::ForgetIdentity() {
     if (m_identity)
-        UnregisterIdentity(m_identity);
+        UnregisterIdentity(std::exchange(m_identity, 0));
+}
+
+Node::~Node() {
+    ForgetIdentity();
     // Tear the subtree down with a work list rather than by recursion, so
     // that a deeply nested tree cannot exhaust the stack: a child nobody
     // else holds hands its own children to the list before it goes.

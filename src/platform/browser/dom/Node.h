@@ -160,6 +160,9 @@ public:
 
 protected:
     Node(NodeKind kind, std::shared_ptr<DocumentLink> link);
+    // Withdraws the node's identity; faces call it first thing in their
+    // destructors, so that no look-up finds a node being destroyed.
+    void ForgetIdentity();
     void CloneChildrenInto(Node& copy) const;
     void SetParentForAnonymous(Node* parent) { m_parent = parent; }
 

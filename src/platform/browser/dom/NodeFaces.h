@@ -77,6 +77,7 @@ class NodeFace : public Core, public nsSupportsImpl<Derived, Interfaces..., nsID
 public:
     template <typename... Args>
     explicit NodeFace(Args&&... args) : Core(std::forward<Args>(args)...) {}
+    ~NodeFace() override { this->ForgetIdentity(); }
 
     nsIDOMNode* AsDOMNode() override { return static_cast<Primary*>(static_cast<Derived*>(this)); }
     nsISupports* CanonicalObject() override { return Impl::CanonicalSupports(); }
