@@ -658,13 +658,27 @@ private:
         return Size{textWidth, kControlHeight};
     }
 
-    void LayoutAtomic(NodeIndex i, Line& line) {
+    // The border box of a replaced element or control. Images and embedded
+    // content are sized without their border, which is added around them;
+    // the controls' sizes already include their chrome.
+    Size AtomicBox(NodeIndex i, std::optional<int32_t> percentBase) const {
         Size size = AtomicSize(i);
-        if (auto w = StyleLength(i, "width", line.right - line.left))
+        if (auto w = StyleLength(i, "width", percentBase))
             size.width = *w;
         if (auto h = StyleLength(i, "height"))
             size.height = *h;
-        Rect r = Place(line, std::max(0, size.width), std::max(0, size.height));
+        size = Size{std::max(0, size.width), std::max(0, size.height)};
+        if (IsAnyOf(N(i).tag, {"IMG", "IFRAME", "OBJECT", "EMBED", "APPLET"})) {
+            Sides bd = Border(i);
+            size.width += bd.left + bd.right;
+            size.height += bd.top + bd.bottom;
+        }
+        return size;
+    }
+
+    void LayoutAtomic(NodeIndex i, Line& line) {
+        Size size = AtomicBox(i, line.right - line.left);
+        Rect r = Place(line, size.width, size.height);
         SetBox(i, r);
         std::string_view tag = N(i).tag;
         if (tag == "SELECT")
@@ -748,10 +762,7 @@ private:
             } else if (d == Display::Inline) {
                 MeasureFlow(c, m, pre);
             } else if (d == Display::Atomic) {
-                int32_t width = AtomicSize(c).width;
-                if (auto w = StyleLength(c, "width"))
-                    width = *w;
-                m.Piece(std::max(0, width));
+                m.Piece(AtomicBox(c, std::nullopt).width);
             } else {
                 m.Break();
                 Sides margin = Margin(c);
