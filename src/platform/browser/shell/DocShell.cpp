@@ -274,9 +274,9 @@ void DocShell::DestroyChildren() {
     std::vector<nsCOMPtr<DocShell>> children;
     children.swap(m_children);
     for (auto& child : children) {
-        if (child->m_frameElement) {
-            if (auto* owner = dynamic_cast<dom::FrameOwner*>(child->m_frameElement))
-                owner->AttachWindow(*child->m_frameElement, nullptr);
+        if (dom::Element* element = child->FrameElement()) {
+            if (auto* owner = dynamic_cast<dom::FrameOwner*>(element))
+                owner->AttachWindow(*element, nullptr);
             child->m_frameElement = nullptr;
         }
         child->Destroy();
@@ -565,9 +565,9 @@ void DocShell::PlaceFrames() {
                        TRUE);
     }
     for (auto& child : m_children) {
-        if (!child->m_frameElement)
+        if (!child->FrameElement())
             continue;
-        RECT rect = m_presShell->ClientRect(*child->m_frameElement).value_or(RECT{0, 0, 0, 0});
+        RECT rect = m_presShell->ClientRect(*child->FrameElement()).value_or(RECT{0, 0, 0, 0});
         if (IsWindow(child->m_window))
             MoveWindow(child->m_window, rect.left, rect.top, rect.right - rect.left,
                        rect.bottom - rect.top, TRUE);

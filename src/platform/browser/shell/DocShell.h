@@ -18,6 +18,7 @@
 // the same way, with the failure as status.
 #pragma once
 
+#include "platform/browser/dom/Element.h"
 #include "platform/browser/dom/Window.h"
 #include "platform/browser/shell/DocumentLoader.h"
 #include "platform/browser/shell/NativeWindows.h"
@@ -104,7 +105,7 @@ public:
     // The native windows of the document's plug-ins (OBJECT, EMBED).
     std::vector<HWND> PluginWindows() const;
     // The FRAME or IFRAME element this shell shows its window in.
-    void SetFrameElement(dom::Element* element) { m_frameElement = element; }
+    dom::Element* FrameElement() const { return static_cast<dom::Element*>(m_frameElement.get()); }
     // Moves the native window (client coordinates of its parent).
     void SetBounds(const RECT& rect);
 
@@ -240,8 +241,10 @@ private:
     nsCOMPtr<Widget> m_mainWidget; // the window the shell sits in (its own at the top)
     nsCOMPtr<nsIDOMWindowInternal> m_domWindow;
     std::unique_ptr<WindowHook> m_windowHook;
-    dom::Window* m_windowCore = nullptr;    // observes: kept alive by m_domWindow
-    dom::Element* m_frameElement = nullptr; // observes: the frame element's document holds it
+    dom::Window* m_windowCore = nullptr; // observes: kept alive by m_domWindow
+    // Held: a script may take the element out of its document while the
+    // frame still shows its window.
+    dom::NodeRef m_frameElement;
     std::vector<nsCOMPtr<DocShell>> m_children;
     // Plug-in windows of the document's OBJECT and EMBED elements.
     std::vector<std::pair<dom::NodeRef, HWND>> m_plugins;

@@ -215,6 +215,26 @@ TEST_F(DocShellTest, ServicesAreRegisteredWhileTheFrameworkRuns) {
     ASSERT_EQ(app.Start(), NS_OK);
 }
 
+TEST_F(DocShellTest, FrameElementRemovedFromItsDocumentIsSafe) {
+    Write("inner.html", "<p>inner</p>");
+    BrowserWindow* window = Open(Write("top.html", "<div id=box><iframe id=f src='inner.html'>"
+                                                   "</iframe></div><p>after</p>"));
+    DocShell* content = window->ContentShell();
+    ASSERT_EQ(content->Children().size(), 1u);
+    {
+        nsCOMPtr<nsIDOMNode> box = ById(content, u"box")->AsDOMNode();
+        nsCOMPtr<nsIDOMNode> frame = ById(content, u"f")->AsDOMNode();
+        nsCOMPtr<nsIDOMNode> removed;
+        ASSERT_EQ(box->RemoveChild(frame, getter_AddRefs(removed)), NS_OK);
+    }
+    content->Relayout();
+    content->Children()[0]->Reload(0);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    content->LoadURI(u"inner.html", 0);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_TRUE(content->Children().empty());
+}
+
 TEST_F(DocShellTest, WorkPostedFromAnotherThreadRunsOnTheUIThread) {
     DWORD uiThread = GetCurrentThreadId();
     std::atomic<DWORD> ranOn = 0;
