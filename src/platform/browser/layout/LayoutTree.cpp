@@ -200,8 +200,10 @@ private:
                     d = Display::Table;
             }
         }
-        // A non-empty hidden attribute hides the element as the agent reads it.
-        if (auto h = Attr(i, "hidden"); h && !h->empty() && *h != "false")
+        // A non-empty hidden attribute hides the element, as the agent reads
+        // it; XUL also writes hidden="false" for a shown element.
+        if (auto h = Attr(i, "hidden");
+            h && !h->empty() && !(node.markup == SourceTree::Markup::Xul && *h == "false"))
             d = Display::None;
         if (ParentOf(i) != SourceTree::kNoParent && m_display[ParentOf(i)] == Display::None)
             d = Display::None;

@@ -347,7 +347,8 @@ TEST(LayoutVisibility, HiddenElementsHaveNoBoxAndInvisibleOnesAreNotHit) {
     NodeIndex none = p.El(p.body, "DIV", {{"style", "DISPLAY: None"}});
     NodeIndex child = p.El(none, "P", u"under none");
     NodeIndex attr = p.El(p.body, "DIV", u"x", {{"hidden", "true"}});
-    NodeIndex notHidden = p.El(p.body, "DIV", u"x", {{"hidden", "false"}});
+    NodeIndex falseHidden = p.El(p.body, "DIV", u"x", {{"hidden", "false"}});
+    NodeIndex notHidden = p.El(p.body, "DIV", u"x", {{"hidden", ""}});
     NodeIndex script = p.El(p.body, "SCRIPT", u"var x = 1;");
     NodeIndex invisible = p.El(p.body, "DIV", {{"style", "visibility: hidden"}});
     NodeIndex inherits = p.El(invisible, "SPAN", u"inherits");
@@ -355,7 +356,7 @@ TEST(LayoutVisibility, HiddenElementsHaveNoBoxAndInvisibleOnesAreNotHit) {
     NodeIndex after = p.El(p.body, "DIV", u"after");
     p.Layout();
 
-    for (NodeIndex n : {none, child, attr, script}) {
+    for (NodeIndex n : {none, child, attr, falseHidden, script}) {
         EXPECT_FALSE(p.layout.BoxOf(n).hasBox) << p.tree.At(n).tag;
         EXPECT_EQ(p.layout.BoxOf(n).offsetParent, SourceTree::kNoParent);
     }
@@ -489,6 +490,10 @@ TEST(LayoutXul, BoxesShareTheirAxisByFlex) {
     tree.SetAttribute(go, "label", "Go");
     NodeIndex content = tree.AddElement(window, "browser", M::Xul);
     tree.SetAttribute(content, "flex", "1");
+    NodeIndex shownButton = tree.AddElement(window, "button", M::Xul);
+    tree.SetAttribute(shownButton, "hidden", "false");
+    NodeIndex hiddenButton = tree.AddElement(window, "button", M::Xul);
+    tree.SetAttribute(hiddenButton, "hidden", "true");
     NodeIndex popup = tree.AddElement(window, "menupopup", M::Xul);
     NodeIndex item = tree.AddElement(popup, "menuitem", M::Xul);
     LayoutTree layout = LayoutTree::Build(tree, Size{800, 600});
@@ -500,7 +505,10 @@ TEST(LayoutXul, BoxesShareTheirAxisByFlex) {
     EXPECT_EQ(layout.BoxOf(url).border.left, layout.BoxOf(back).border.right);
     EXPECT_EQ(layout.BoxOf(url).border.right, layout.BoxOf(go).border.left);
     EXPECT_EQ(layout.BoxOf(content).border,
-              Rect::FromSize(0, kXulButtonHeight, 800, 600 - kXulButtonHeight));
+              Rect::FromSize(0, kXulButtonHeight, 800, 600 - 2 * kXulButtonHeight))
+        << "the shown button below it takes its height";
+    EXPECT_TRUE(layout.BoxOf(shownButton).hasBox);
+    EXPECT_FALSE(layout.BoxOf(hiddenButton).hasBox);
     EXPECT_FALSE(layout.BoxOf(popup).hasBox);
     EXPECT_FALSE(layout.BoxOf(item).hasBox) << "a closed popup shows nothing";
     EXPECT_EQ(layout.HitTest(Point{10, 10}), back);
