@@ -94,6 +94,7 @@ BrowserWindow::BrowserWindow(ShellHost& host, std::string chromeURL, std::string
     GetClientRect(m_window, &client);
     m_chrome = DocShell::Create(m_host, *this, nullptr, nsIDocShellTreeItem::typeChrome, nullptr,
                                 client, m_window);
+    SetResizeObserver(m_window, this);
     m_chrome->StartLoad(m_chromeURL, DocShell::HistoryMode::Keep);
 }
 
@@ -124,6 +125,7 @@ void BrowserWindow::Close() {
     if (m_closed)
         return;
     m_closed = true;
+    SetResizeObserver(m_window, nullptr);
     if (auto* listener = static_cast<CommandListener*>(m_commandListener.get()))
         listener->Detach();
     if (m_chrome && m_chrome->WindowCore() && m_commandListener)
@@ -154,17 +156,37 @@ void BrowserWindow::DocumentShown(DocShell& shell) {
         UpdateChrome();
 }
 
-void BrowserWindow::MakeContentArea() {
+RECT BrowserWindow::ContentAreaRect() const {
     RECT client{};
     GetClientRect(m_window, &client);
     RECT area{0, kToolbarHeight, client.right, client.bottom};
     if (dom::Element* browser = ChromeElement(u"content")) {
-        if (PresShell* presentation = m_chrome->Presentation()) {
+        if (PresShell* presentation = m_chrome ? m_chrome->Presentation() : nullptr) {
             auto box = presentation->ClientRect(*browser);
             if (box && box->right > box->left && box->bottom > box->top)
                 area = *box;
         }
     }
+    return area;
+}
+
+void BrowserWindow::WindowResized() {
+    if (m_closed || !m_chrome)
+        return;
+    m_chrome->Relayout();
+    if (!m_content)
+        return;
+    RECT area = ContentAreaRect();
+    int width = area.right - area.left;
+    int height = area.bottom - area.top;
+    MoveWindow(m_holders[0], area.left, area.top, width, height, TRUE);
+    MoveWindow(m_holders[1], 0, 0, width, height, TRUE);
+    MoveWindow(m_holders[2], 0, 0, width, height, TRUE);
+    m_content->SetBounds(RECT{0, 0, width, height});
+}
+
+void BrowserWindow::MakeContentArea() {
+    RECT area = ContentAreaRect();
     int width = area.right - area.left;
     int height = area.bottom - area.top;
     m_holders[0] =

@@ -14,7 +14,7 @@
 
 namespace browser {
 
-class BrowserWindow final : public WindowOwner {
+class BrowserWindow final : public WindowOwner, public ResizeObserver {
 public:
     struct Geometry {
         int x = 0;
@@ -56,11 +56,16 @@ public:
     dom::Window* ChromeWindow() override;
     void DocumentShown(DocShell& shell) override;
 
+    // ResizeObserver: the chrome is laid out again and the content area
+    // follows its "browser" element.
+    void WindowResized() override;
+
 private:
     class TreeOwnerImpl;
     class CommandListener;
 
     void MakeContentArea();
+    RECT ContentAreaRect() const;
     void UpdateChrome();
 
     ShellHost& m_host; // observes: the browser outlives its windows

@@ -5,16 +5,36 @@
 
 namespace browser {
 
+namespace {
+
+LRESULT BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SIZE) {
+        if (auto* observer =
+                reinterpret_cast<ResizeObserver*>(GetWindowLongPtr(window, GWLP_USERDATA)))
+            observer->WindowResized();
+    }
+    return DefWindowProc(window, message, wParam, lParam);
+}
+
+} // namespace
+
 void RegisterBrowserWindowClasses() {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (const char* name : {kBrowserWindowClass, kPluginWindowClass}) {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = DefWindowProc;
-            wc.lpszClassName = name;
-            RegisterClass(&wc);
-        }
+        WNDCLASSA browser{};
+        browser.lpfnWndProc = BrowserWindowProc;
+        browser.lpszClassName = kBrowserWindowClass;
+        RegisterClass(&browser);
+        WNDCLASSA plugin{};
+        plugin.lpfnWndProc = DefWindowProc;
+        plugin.lpszClassName = kPluginWindowClass;
+        RegisterClass(&plugin);
     });
+}
+
+void SetResizeObserver(HWND window, ResizeObserver* observer) {
+    if (IsWindow(window))
+        SetWindowLongPtr(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(observer));
 }
 
 HWND CreateTopLevelWindow(std::string_view title, int x, int y, int width, int height) {

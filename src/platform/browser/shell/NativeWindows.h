@@ -39,6 +39,16 @@ inline constexpr const char* kPluginWindowClass = "PluginWindowClass";
 // Registers the window classes once per process.
 void RegisterBrowserWindowClasses();
 
+// Told when a top-level browser window changed its size.
+class ResizeObserver {
+public:
+    virtual ~ResizeObserver() = default;
+    virtual void WindowResized() = 0;
+};
+// Connects a top-level window to the object that lays it out again when it
+// is resized (null disconnects; the observer disconnects before it goes).
+void SetResizeObserver(HWND window, ResizeObserver* observer);
+
 // A top-level browser window of `width` x `height` at (x, y), shown.
 HWND CreateTopLevelWindow(std::string_view title, int x, int y, int width, int height);
 // A child window of `parent` at (x, y) in its client area.

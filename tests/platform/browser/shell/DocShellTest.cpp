@@ -235,6 +235,23 @@ TEST_F(DocShellTest, FrameElementRemovedFromItsDocumentIsSafe) {
     EXPECT_TRUE(content->Children().empty());
 }
 
+TEST_F(DocShellTest, ContentAreaFollowsTheWindowsSize) {
+    BrowserWindow* window = Open(Write("a.html", "<p>a</p>"));
+    HWND content = window->ContentShell()->NativeWindow();
+    RECT before{}, after{}, top{};
+    GetClientRect(content, &before);
+    GetWindowRect(window->Handle(), &top);
+    MoveWindow(window->Handle(), top.left, top.top, (top.right - top.left) + 200,
+               (top.bottom - top.top) + 100, TRUE);
+    GetClientRect(content, &after);
+    EXPECT_EQ(after.right, before.right + 200);
+    EXPECT_EQ(after.bottom, before.bottom + 100);
+    nsCOMPtr<nsIDOMWindowInternal> domWindow = window->ContentShell()->DOMWindow();
+    PRInt32 width = 0;
+    domWindow->GetInnerWidth(&width);
+    EXPECT_EQ(width, after.right);
+}
+
 TEST_F(DocShellTest, WorkPostedFromAnotherThreadRunsOnTheUIThread) {
     DWORD uiThread = GetCurrentThreadId();
     std::atomic<DWORD> ranOn = 0;
