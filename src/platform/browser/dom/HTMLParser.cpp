@@ -164,7 +164,54 @@ void CopyChildren(const GumboNode& from, Node& to, Document& document) {
 
 } // namespace
 
+namespace {
+
+bool IsValidUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        size_t needed = byte < 0x80                   ? 1
+                        : byte >= 0xC2 && byte < 0xE0 ? 2
+                        : byte >= 0xE0 && byte < 0xF0 ? 3
+                        : byte >= 0xF0 && byte < 0xF5 ? 4
+                                                      : 0;
+        if (!needed || i + needed > text.size())
+            return false;
+        for (size_t k = 1; k < needed; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += needed;
+    }
+    return true;
+}
+
+// Windows-1252, the desktop's code page, for pages that are not UTF-8: the
+// bytes 0x80 to 0x9F are its own, the others those of Latin-1.
+nsString Utf16FromWindows1252(std::string_view text) {
+    static constexpr char16_t kHigh[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    nsString out;
+    out.reserve(text.size());
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        out += byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : static_cast<char16_t>(byte);
+    }
+    return out;
+}
+
+} // namespace
+
 nsCOMPtr<nsIDOMHTMLDocument> ParseHTMLDocument(std::string_view markup, std::u16string_view url) {
+    // Pages that are not UTF-8 are taken in the desktop's code page, as a
+    // browser of this platform does without a declared character set.
+    std::string converted;
+    if (!IsValidUtf8(markup)) {
+        converted = Utf8FromUtf16(Utf16FromWindows1252(markup));
+        markup = converted;
+    }
     nsCOMPtr<nsIDOMDocument> created = NewDocument(ElementNamespace::HTML, nsString(url));
     nsCOMPtr<nsIDOMHTMLDocument> result = do_QueryInterface(created);
     Document* document = Document::FromDOM(created);

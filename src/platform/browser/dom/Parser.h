@@ -17,7 +17,8 @@
 
 namespace dom {
 
-// `markup` in UTF-8, or in UTF-16.
+// `markup` in UTF-8 (bytes that are not UTF-8 are read as Windows-1252),
+// or in UTF-16.
 nsCOMPtr<nsIDOMHTMLDocument> ParseHTMLDocument(std::string_view markup, std::u16string_view url);
 nsCOMPtr<nsIDOMHTMLDocument> ParseHTMLDocument(std::u16string_view markup, std::u16string_view url);
 

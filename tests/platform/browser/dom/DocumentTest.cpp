@@ -286,6 +286,18 @@ TEST(Document, DeeplyNestedTreesAreSerializedAndFreedWithoutRecursion) {
     EXPECT_EQ(CoreOf(deep).ElementCount(), CountByWalking(CoreOf(deep)));
 }
 
+TEST(Document, MarkupThatIsNotUtf8IsReadInTheDesktopCodePage) {
+    auto utf8 = LoadPage("<p id=p>\xE2\x82\xAC caf\xC3\xA9\xC2\xA0</p>");
+    auto latin = LoadPage("<p id=p>\x80 caf\xE9\xA0</p>");
+    for (auto* page : {utf8.get(), latin.get()}) {
+        nsCOMPtr<nsIDOMNode> text;
+        ById(page, u"p")->GetFirstChild(getter_AddRefs(text));
+        nsString value;
+        text->GetNodeValue(value);
+        EXPECT_EQ(value, u"\u20AC caf\u00E9\u00A0");
+    }
+}
+
 TEST(Document, URLsResolveAgainstTheDocument) {
     auto page = LoadPage("");
     dom::Document& core = CoreOf(page);
