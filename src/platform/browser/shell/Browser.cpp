@@ -28,6 +28,19 @@ bool IsTextField(dom::Element& element) {
     return type.empty() || type == u"text" || type == u"password" || type == u"file";
 }
 
+// A chrome textbox keeps its text in an anonymous HTML input: events of
+// editing go there (listeners outside see the textbox as their target).
+dom::Element& EditTarget(dom::Element& element) {
+    if (element.HasTag(u"textbox"))
+        if (dom::Element* input = element.Anonymous())
+            return *input;
+    return element;
+}
+
+bool IsEditable(dom::Element& element) {
+    return IsTextField(element) || element.HasTag(u"textbox");
+}
+
 bool IsFocusable(dom::Element& element) {
     if (element.HasAttribute(u"disabled"))
         return false;
@@ -287,10 +300,10 @@ dom::Element* Browser::FocusedElement() const {
 
 void Browser::FireChangeIfEdited() {
     dom::Element* focused = FocusedElement();
-    if (!focused || !IsTextField(*focused) || !m_focusedShell->Presentation())
+    if (!focused || !IsEditable(*focused) || !m_focusedShell->Presentation())
         return;
     if (ValueOf(*focused) != m_valueAtFocus)
-        m_focusedShell->Presentation()->FirePlain(*focused, u"change", true, false);
+        m_focusedShell->Presentation()->FirePlain(EditTarget(*focused), u"change", true, false);
 }
 
 void Browser::FocusOn(DocShell* shell, dom::Element* element) {
@@ -408,8 +421,8 @@ bool Browser::Type(std::u16string_view text) {
     dom::Element* focused = FocusedElement();
     if (!focused || !m_focusedShell->Presentation())
         return false;
-    bool field = IsTextField(*focused) || focused->HasTag(u"textbox");
-    if (!field || focused->HasAttribute(u"readonly") || focused->HasAttribute(u"disabled"))
+    if (!IsEditable(*focused) || focused->HasAttribute(u"readonly") ||
+        focused->HasAttribute(u"disabled"))
         return false;
     dom::NodeRef keep(focused);
     nsCOMPtr<PresShell> presentation(m_focusedShell->Presentation());
@@ -419,7 +432,7 @@ bool Browser::Type(std::u16string_view text) {
             return true;
         }
         SetValueOf(*focused, ValueOf(*focused) + c);
-        presentation->FirePlain(*focused, u"input", true, false);
+        presentation->FirePlain(EditTarget(*focused), u"input", true, false);
         if (!focused->IsConnected())
             break;
     }

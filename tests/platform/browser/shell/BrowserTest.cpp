@@ -1,6 +1,7 @@
 #include "platform/browser/shell/Browser.h"
 
 #include "platform/browser/dom/Document.h"
+#include "platform/browser/dom/Events.h"
 #include "platform/browser/dom/Parser.h"
 #include "platform/browser/shell/PresShell.h"
 #include "platform/xpcom/dom/nsIDOMEvent.h"
@@ -548,10 +549,35 @@ TEST_F(UserTest, ClickTypeAndTabGiveTheBrowsersEventSequence) {
         << content->CurrentURL();
 }
 
+// Notes the original target of the "change" events it hears.
+class ChangeOrigin final : public nsSupportsImpl<ChangeOrigin, nsIDOMEventListener> {
+public:
+    nsresult HandleEvent(nsIDOMEvent* event) override {
+        dom::Event* core = dom::Event::FromDOM(event);
+        nsCOMPtr<nsIDOMHTMLInputElement> input =
+            do_QueryInterface(core ? core->OriginalTarget() : nullptr);
+        if (input) {
+            nsString value;
+            input->GetValue(value);
+            values.push_back(Narrow(value));
+        } else {
+            values.push_back("(not an input)");
+        }
+        return NS_OK;
+    }
+    std::vector<std::string> values;
+};
+
 TEST_F(UserTest, AddressFieldLoadsWhatIsEntered) {
     BrowserWindow* window = Open(Write("a.html", "<p>a</p>"));
     std::string b = Write("b.html", "<p id=b>b</p>");
+    nsCOMPtr<ChangeOrigin> changes(new ChangeOrigin);
+    nsCOMPtr<nsIDOMEventTarget> chrome = do_QueryInterface(window->ChromeShell()->DOMWindow());
+    chrome->AddEventListener(u"change", changes, PR_TRUE);
     ASSERT_TRUE(app.EnterAddress(*window, dom::Utf16FromUtf8(b)));
+    EXPECT_EQ(changes->values, std::vector<std::string>{b})
+        << "the address field's change comes from its HTML input";
+    chrome->RemoveEventListener(u"change", changes, PR_TRUE);
     ASSERT_TRUE(app.WaitUntilIdle());
     EXPECT_EQ(window->ContentShell()->CurrentURL(), b);
     EXPECT_TRUE(ById(window->ContentShell(), u"b"));
