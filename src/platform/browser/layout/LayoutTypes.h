@@ -54,14 +54,17 @@ struct Rect {
 // Layout units per pixel, as the platform's device context reports them.
 constexpr int32_t kUnitsPerPixel = 15;
 
+// Saturates at the ends of the 32-bit range rather than wrapping.
 constexpr int32_t PixelsToUnits(int32_t pixels) {
-    return pixels * kUnitsPerPixel;
+    int64_t units = int64_t(pixels) * kUnitsPerPixel;
+    return units > INT32_MAX ? INT32_MAX : units < INT32_MIN ? INT32_MIN : int32_t(units);
 }
 
 // Rounds to the nearest whole pixel, halves away from zero.
 constexpr int32_t UnitsToPixels(int32_t units) {
-    return units >= 0 ? (units + kUnitsPerPixel / 2) / kUnitsPerPixel
-                      : -((-units + kUnitsPerPixel / 2) / kUnitsPerPixel);
+    int64_t u = units;
+    return int32_t(u >= 0 ? (u + kUnitsPerPixel / 2) / kUnitsPerPixel
+                          : -((-u + kUnitsPerPixel / 2) / kUnitsPerPixel));
 }
 
 // The fixed metrics that make layout deterministic.

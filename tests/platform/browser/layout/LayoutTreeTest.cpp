@@ -558,6 +558,22 @@ TEST(LayoutRobustness, MisorderedNodesEmptyTreesAndOutOfRangeQueries) {
     EXPECT_EQ(empty.HitTest(Point{0, 0}), std::nullopt);
 }
 
+TEST(LayoutUnits, PixelsRoundTripAndUnitsRoundToTheNearestPixel) {
+    for (int32_t px = -1000; px <= 1000; ++px)
+        ASSERT_EQ(UnitsToPixels(PixelsToUnits(px)), px) << px;
+    EXPECT_EQ(UnitsToPixels(7), 0);
+    EXPECT_EQ(UnitsToPixels(8), 1);
+    EXPECT_EQ(UnitsToPixels(-7), 0);
+    EXPECT_EQ(UnitsToPixels(-8), -1) << "halves round away from zero on both sides";
+    EXPECT_EQ(UnitsToPixels(22), 1);
+    EXPECT_EQ(UnitsToPixels(23), 2);
+    // The ends of the range neither wrap nor overflow.
+    EXPECT_EQ(PixelsToUnits(INT32_MAX), INT32_MAX);
+    EXPECT_EQ(PixelsToUnits(INT32_MIN), INT32_MIN);
+    EXPECT_EQ(UnitsToPixels(INT32_MIN), -(int64_t(INT32_MAX) + 1 + 7) / 15);
+    EXPECT_EQ(UnitsToPixels(INT32_MAX), (int64_t(INT32_MAX) + 7) / 15);
+}
+
 TEST(LayoutRobustness, HugeSizesNeverOverflowTheCoordinates) {
     Page p;
     NodeIndex column = p.El(p.body, "DIV", {{"style", "width: 10px"}});
