@@ -322,6 +322,12 @@ private:
         return (o == "auto" || o == "scroll") && m_style[i].Get("height").has_value();
     }
 
+    // Overflow hidden clips like a scrolling box but does not scroll.
+    bool Clips(NodeIndex i) const {
+        auto v = m_style[i].Get("overflow");
+        return v && LowerAscii(*v) == "hidden";
+    }
+
     // ---- Inline formatting -------------------------------------------------
 
     struct Line {
@@ -554,11 +560,13 @@ private:
         int32_t height = contentBottom + pd.bottom + bd.bottom - borderTop;
         if (auto h = StyleLength(i, "height")) {
             int32_t fixed = *h + bd.top + bd.bottom + pd.top + pd.bottom;
+            B(i).clips = Clips(i);
             if (Scrolls(i)) {
                 // The padding box is the visible client area; the scroll
                 // extent is the content, at least that area.
                 Box& b = B(i);
                 b.scrolls = true;
+                b.clips = true;
                 b.clientSize = Size{std::max(0, width - bd.left - bd.right),
                                     std::max(0, *h + pd.top + pd.bottom)};
                 int32_t paddingLeft = left + bd.left;
@@ -1267,7 +1275,7 @@ std::optional<NodeIndex> LayoutTree::HitTest(Point point) const {
             shift[i] = shift[p];
             clip[i] = clip[p];
             clipped[i] = clipped[p];
-            if (m_boxes[p].scrolls) {
+            if (m_boxes[p].clips) {
                 Rect pr = m_boxes[p].border.Moved(shift[p].x, shift[p].y);
                 clip[i] = clipped[i]
                               ? Rect{std::max(clip[i].left, pr.left), std::max(clip[i].top, pr.top),

@@ -66,10 +66,12 @@ struct Box {
     bool hasBox = false;          // false for display:none, hidden and non-rendered elements
     bool hitTestable = false;     // false for visibility:hidden and closed drop-down options
     bool scrolls = false;         // overflow auto or scroll with a height: a scrolling division
-    Rect border;                  // border box in document coordinates (before any scrolling)
-    Size clientSize;              // padding box of a scrolling box: the part that shows
-    Size scrollSize;              // content extent of a scrolling box (at least clientSize)
-    Edges borderWidths;           // the widths the border box includes
+    bool clips =
+        false;       // with a height, content outside the box does not show (scrolling boxes too)
+    Rect border;     // border box in document coordinates (before any scrolling)
+    Size clientSize; // padding box of a scrolling box: the part that shows
+    Size scrollSize; // content extent of a scrolling box (at least clientSize)
+    Edges borderWidths; // the widths the border box includes
     NodeIndex offsetParent = SourceTree::kNoParent;
     Point offset; // offsetLeft/offsetTop, relative to the offset parent
 };
@@ -96,7 +98,7 @@ public:
     Rect VisibleBox(NodeIndex node) const;
 
     // Deepest hit-testable element whose visible box contains `documentPoint`,
-    // clipped by scrolling ancestors; nullopt when none.
+    // clipped by scrolling and clipping ancestors; nullopt when none.
     std::optional<NodeIndex> HitTest(Point documentPoint) const;
 
     // Indented text of every element of `tree` (the tree this layout was

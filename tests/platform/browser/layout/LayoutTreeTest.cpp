@@ -437,6 +437,22 @@ TEST_F(LayoutScrolling, HitTestingFollowsTheScrollAndTheClip) {
     EXPECT_EQ(L().HitTest(Point{first.left + 1, first.top + 1 + kLineHeight}), lines[6]);
 }
 
+TEST(LayoutHitTest, HiddenOverflowIsClippedButDoesNotScroll) {
+    Page p;
+    NodeIndex box = p.El(p.body, "DIV", {{"style", "overflow: hidden; height: 20px"}});
+    NodeIndex first = p.El(box, "DIV", u"first");
+    NodeIndex second = p.El(box, "DIV", u"second");
+    NodeIndex after = p.El(p.body, "DIV", u"after");
+    p.Layout();
+    EXPECT_TRUE(p.layout.BoxOf(box).clips);
+    EXPECT_FALSE(p.layout.BoxOf(box).scrolls);
+    EXPECT_FALSE(p.layout.SetScroll(box, Point{0, 10}));
+    EXPECT_EQ(p.layout.HitTest(Point{10, p.R(first).top + 1}), first);
+    // The second line lies below the clip, where the next division shows.
+    ASSERT_GE(p.R(second).top + 5, p.R(box).bottom);
+    EXPECT_EQ(p.layout.HitTest(Point{10, p.R(second).top + 5}), after);
+}
+
 TEST(LayoutHitTest, DeepestElementUnderThePoint) {
     Page p;
     NodeIndex para = p.El(p.body, "P");
