@@ -268,9 +268,10 @@ bool PresShell::FireMouse(dom::Element& target, std::u16string_view type,
 
 bool PresShell::FirePlain(dom::Node& target, std::u16string_view type, bool bubbles,
                           bool cancelable) {
-    dom::EventKind kind = type == u"DOMActivate" ? dom::EventKind::UI : dom::EventKind::Plain;
+    // The browser's own events are UI events: listeners read their page
+    // coordinates (zero here) through the UI interfaces of any event.
     nsCOMPtr<nsIDOMEvent> event =
-        dom::NewEvent(kind, type, bubbles ? dom::Bubbles::Yes : dom::Bubbles::No,
+        dom::NewEvent(dom::EventKind::UI, type, bubbles ? dom::Bubbles::Yes : dom::Bubbles::No,
                       cancelable ? dom::Cancelable::Yes : dom::Cancelable::No);
     dom::NodeRef keep(&target);
     nsCOMPtr<PresShell> self(this);

@@ -62,6 +62,8 @@ public:
         int32_t detail = 1;
     };
     bool FireMouse(dom::Element& target, std::u16string_view type, const MouseDetails& mouse);
+    // Events without a pointer (change, submit, input, command, ...); they
+    // answer the UI event interfaces too.
     bool FirePlain(dom::Node& target, std::u16string_view type, bool bubbles, bool cancelable);
     // The default action of a click (links, check boxes, radio buttons,
     // submit buttons, options) and of an activation.

@@ -553,6 +553,8 @@ TEST_F(UserTest, ClickTypeAndTabGiveTheBrowsersEventSequence) {
 class ChangeOrigin final : public nsSupportsImpl<ChangeOrigin, nsIDOMEventListener> {
 public:
     nsresult HandleEvent(nsIDOMEvent* event) override {
+        nsCOMPtr<nsIDOMNSUIEvent> ui = do_QueryInterface(event);
+        EXPECT_TRUE(ui) << "a recorder reads the page position of every event";
         dom::Event* core = dom::Event::FromDOM(event);
         nsCOMPtr<nsIDOMHTMLInputElement> input =
             do_QueryInterface(core ? core->OriginalTarget() : nullptr);
