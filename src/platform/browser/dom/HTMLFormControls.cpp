@@ -1,5 +1,7 @@
 #include "platform/browser/dom/HTMLFormControls.h"
 
+#include <functional>
+
 namespace dom {
 
 namespace {
@@ -151,13 +153,15 @@ private:
         value = !attribute ? nsString() : document ? document->ResolveURL(*attribute) : *attribute;
         return NS_OK;
     }
+    // Calls `visit` for the other radio buttons of this one's group.
+    void ForEachOfGroup(const std::function<void(HTMLInputElement&)>& visit);
     void UncheckOthersOfGroup();
 
     std::optional<nsString> m_value; // set once the value was changed
     std::optional<bool> m_checked;   // set once the checked state was changed
 };
 
-void HTMLInputElement::UncheckOthersOfGroup() {
+void HTMLInputElement::ForEachOfGroup(const std::function<void(HTMLInputElement&)>& visit) {
     const nsString* name = FindAttribute(u"name");
     if (!name || name->empty())
         return;
@@ -176,8 +180,12 @@ void HTMLInputElement::UncheckOthersOfGroup() {
             continue;
         if (const nsString* otherName = other->FindAttribute(u"name");
             otherName && *otherName == *name)
-            other->m_checked = false;
+            visit(*other);
     }
+}
+
+void HTMLInputElement::UncheckOthersOfGroup() {
+    ForEachOfGroup([](HTMLInputElement& other) { other.m_checked = false; });
 }
 
 void SubmitOrReset(Element& control, bool submit);
@@ -189,16 +197,22 @@ nsresult HTMLInputElement::Click() {
     NodeRef keepAlive(this);
     nsString type = Type();
     bool wasChecked = Checked();
-    std::optional<bool> previousState = m_checked;
-    if (type == u"checkbox")
+    // The states a cancelled click restores: this box's, or every radio
+    // button's of the group.
+    std::vector<std::pair<NodeRef, std::optional<bool>>> before;
+    if (type == u"checkbox") {
+        before.emplace_back(NodeRef(this), m_checked);
         SetCheckedState(!wasChecked);
-    else if (type == u"radio")
+    } else if (type == u"radio") {
+        ForEachOfGroup([&](HTMLInputElement& radio) {
+            before.emplace_back(NodeRef(&radio), radio.m_checked);
+        });
+        before.emplace_back(NodeRef(this), m_checked);
         SetCheckedState(true);
-    bool allowed = FireClick(*this);
-    if (!allowed) {
-        // A cancelled click undoes the toggle.
-        if (type == u"checkbox")
-            m_checked = previousState;
+    }
+    if (!FireClick(*this)) {
+        for (auto& [radio, state] : before)
+            static_cast<HTMLInputElement&>(*radio).m_checked = state;
         return NS_OK;
     }
     if (IsCheckable() && Checked() != wasChecked)

@@ -359,4 +359,20 @@ TEST(HTMLElements, CancelledClickLeavesACheckBoxAsItWas) {
     EXPECT_EQ(onClick->count, 1);
 }
 
+TEST(HTMLElements, CancelledClickLeavesTheRadioGroupAsItWas) {
+    auto page = LoadPage("<input id=a type=radio name=g checked><input id=b type=radio name=g>");
+    auto a = ById<nsIDOMHTMLInputElement>(page, u"a");
+    auto b = ById<nsIDOMHTMLInputElement>(page, u"b");
+    nsCOMPtr<CountingListener> onClick(new CountingListener());
+    onClick->cancel = true;
+    nsCOMPtr<nsIDOMEventTarget> target = do_QueryInterface(b);
+    target->AddEventListener(u"click", onClick, PR_FALSE);
+    b->Click();
+    PRBool checked = PR_FALSE;
+    a->GetChecked(&checked);
+    EXPECT_TRUE(checked);
+    b->GetChecked(&checked);
+    EXPECT_FALSE(checked);
+}
+
 } // namespace
