@@ -628,10 +628,9 @@ private:
             return Size{Clamped(int64_t(TextLength(i)) * kCharWidth + kButtonPadding),
                         kControlHeight};
         if (tag == "SELECT") {
-            int32_t longest = 0, options = 0;
+            int32_t longest = 0;
             for (NodeIndex j = i + 1; j < m_tree.Count() && IsDescendant(j, i); ++j)
                 if (IsElement(j) && (N(j).tag == "OPTION" || N(j).tag == "OPTGROUP")) {
-                    ++options;
                     longest = std::max(longest, N(j).tag == "OPTGROUP"
                                                     ? int32_t(Attr(j, "label").value_or("").size())
                                                     : TextLength(j));
@@ -644,7 +643,6 @@ private:
                     kControlHeight};
             if (rows <= 0)
                 rows = kDefaultListRows;
-            (void)options;
             return Size{Clamped(int64_t(longest) * kCharWidth + kDropDownArrow + kControlPadding),
                         rows * kLineHeight + kControlPadding};
         }
@@ -991,14 +989,12 @@ private:
         std::vector<int32_t> rows = SplitFrameSizes(rowsSpec, area.Height());
         std::vector<int32_t> cols = SplitFrameSizes(colsSpec, area.Width());
         size_t slot = 0, total = rows.size() * cols.size();
-        int32_t top = area.top;
         std::vector<int32_t> colLeft(cols.size(), area.left);
         for (size_t k = 1; k < cols.size(); ++k)
             colLeft[k] = colLeft[k - 1] + cols[k - 1];
         std::vector<int32_t> rowTop(rows.size(), area.top);
         for (size_t k = 1; k < rows.size(); ++k)
             rowTop[k] = rowTop[k - 1] + rows[k - 1];
-        (void)top;
         for (NodeIndex c = m_first[fs]; c != SourceTree::kNoParent; c = m_next[c]) {
             if (!IsElement(c) || m_display[c] == Display::None)
                 continue;

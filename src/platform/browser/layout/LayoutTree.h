@@ -9,7 +9,11 @@
 //     auto body = tree.AddElement(SourceTree::kNoParent, "BODY");
 //     tree.AddText(body, u"Hello");
 //     LayoutTree layout = LayoutTree::Build(tree, Size{800, 600});
-//     Rect r = layout.Box(body).border;
+//     Rect r = layout.BoxOf(body).border;
+//
+// Everything is deterministic: fixed character metrics (LayoutTypes.h), no
+// fonts, no floats or positioning; the same tree and viewport always give
+// the same boxes. DocumentLayout.h builds the tree from a DOM document.
 #pragma once
 
 #include "platform/browser/layout/LayoutTypes.h"
@@ -66,11 +70,12 @@ struct Box {
     bool hasBox = false;          // false for display:none, hidden and non-rendered elements
     bool hitTestable = false;     // false for visibility:hidden and closed drop-down options
     bool scrolls = false;         // overflow auto or scroll with a height: a scrolling division
-    bool clips =
-        false;       // with a height, content outside the box does not show (scrolling boxes too)
-    Rect border;     // border box in document coordinates (before any scrolling)
-    Size clientSize; // padding box of a scrolling box: the part that shows
-    Size scrollSize; // content extent of a scrolling box (at least clientSize)
+    // Overflow other than visible with a height: content outside the box
+    // does not show (true for scrolling boxes too).
+    bool clips = false;
+    Rect border;        // border box in document coordinates (before any scrolling)
+    Size clientSize;    // padding box of a scrolling box: the part that shows
+    Size scrollSize;    // content extent of a scrolling box (at least clientSize)
     Edges borderWidths; // the widths the border box includes
     NodeIndex offsetParent = SourceTree::kNoParent;
     Point offset; // offsetLeft/offsetTop, relative to the offset parent

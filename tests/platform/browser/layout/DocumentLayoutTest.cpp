@@ -323,6 +323,19 @@ TEST(DocumentLayout, XulDocumentsGiveBoxObjectsOnTheScreen) {
     EXPECT_EQ(layout.ElementAt(Point{field->left + 3, field->top + 3}), input.get());
 }
 
+TEST(DocumentLayout, SamePageSameRectanglesFromLoadToLoad) {
+    LoadedPage first(kPage);
+    LoadedPage second(kPage);
+    EXPECT_EQ(first.layout->Dump(), second.layout->Dump());
+    for (std::u16string_view id : {u"title", u"link", u"c2", u"img", u"l6", u"tall"})
+        EXPECT_EQ(first.layout->ClientBox(first.Id(id)), second.layout->ClientBox(second.Id(id)))
+            << dom::Utf8FromUtf16(id);
+    // Asking again without a change does not move anything.
+    std::string before = first.layout->Dump();
+    first.layout->Invalidate();
+    EXPECT_EQ(first.layout->Dump(), before);
+}
+
 TEST(DocumentLayout, ElementsOfAnotherDocumentAreNotLaidOut) {
     LoadedPage first(kPage);
     LoadedPage second("<p id=other>x</p>");
