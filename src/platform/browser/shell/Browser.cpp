@@ -112,6 +112,7 @@ Browser::~Browser() {
 nsresult Browser::Start() {
     if (m_started)
         return NS_OK;
+    m_alive = std::make_shared<bool>(true);
     m_queue = EventQueue::ForCurrentThread();
     m_loader = new DocumentLoaderService;
     m_io = new IOService;
@@ -148,6 +149,7 @@ nsresult Browser::Start() {
 void Browser::Shutdown() {
     if (!m_started)
         return;
+    *m_alive = false;
     m_focusedShell = nullptr;
     for (auto& window : m_windows)
         window->Close();
@@ -189,7 +191,10 @@ BrowserWindow* Browser::OpenWindow(const std::string& url, std::string chromeURL
 
 void Browser::OpenLinkWindow(const std::string& url) {
     // Links that open a window: not in the middle of the click's dispatch.
-    Post([this, url] { OpenWindow(url, std::string(kNavigatorURL)); });
+    Post([this, alive = m_alive, url] {
+        if (*alive)
+            OpenWindow(url, std::string(kNavigatorURL));
+    });
 }
 
 BrowserWindow* Browser::FindWindow(HWND handle) const {

@@ -121,6 +121,8 @@ private:
     bool ClickAt(const Hit& hit, MouseButton button, int32_t clickCount);
 
     bool m_started = false;
+    // Cleared at shutdown: work the browser posted for itself then does nothing.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::string m_homePage = "about:blank";
     nsCOMPtr<EventQueue> m_queue;
     nsCOMPtr<DocumentLoaderService> m_loader;

@@ -252,6 +252,21 @@ TEST_F(DocShellTest, ContentAreaFollowsTheWindowsSize) {
     EXPECT_EQ(width, after.right);
 }
 
+TEST_F(DocShellTest, ShutdownWithWorkPendingOpensNothingMore) {
+    Write("b.html", "<p>b</p>");
+    BrowserWindow* window = Open(Write("a.html", "<a id=blank href='b.html' target=_blank>b</a>"));
+    auto point = app.ScreenCenterOf(*ById(window->ContentShell(), u"blank"));
+    ASSERT_TRUE(point);
+    ASSERT_TRUE(app.Click(*point)); // the new window is only queued
+    window->ContentShell()->LoadURI(u"b.html", 0);
+    app.Shutdown();
+    EXPECT_TRUE(app.Windows().empty());
+    EXPECT_FALSE(app.IsStarted());
+    ASSERT_EQ(app.Start(), NS_OK);
+    EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_TRUE(app.Windows().empty());
+}
+
 TEST_F(DocShellTest, WorkPostedFromAnotherThreadRunsOnTheUIThread) {
     DWORD uiThread = GetCurrentThreadId();
     std::atomic<DWORD> ranOn = 0;
