@@ -4,9 +4,14 @@
 #include "platform/browser/shell/PresShell.h"
 #include "platform/xpcom/nsXPCOM.h"
 
+#include <arpa/inet.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -265,6 +270,70 @@ TEST_F(DocShellTest, ShutdownWithWorkPendingOpensNothingMore) {
     ASSERT_EQ(app.Start(), NS_OK);
     EXPECT_TRUE(app.WaitUntilIdle());
     EXPECT_TRUE(app.Windows().empty());
+}
+
+// A small HTTP server on the loopback interface that answers each path
+// with its page (404 for others) until it is destroyed.
+class PageServer {
+public:
+    explicit PageServer(std::map<std::string, std::string> pages) : m_pages(std::move(pages)) {
+        m_socket = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        listen(m_socket, 8);
+        m_thread = std::thread([this] {
+            for (;;) {
+                int client = accept(m_socket, nullptr, nullptr);
+                if (client < 0)
+                    return;
+                char buffer[4096] = {};
+                ssize_t got = recv(client, buffer, sizeof buffer - 1, 0);
+                std::string request(buffer, got > 0 ? size_t(got) : 0);
+                std::string path = request.substr(4, request.find(' ', 4) - 4);
+                auto it = m_pages.find(path);
+                std::string body = it == m_pages.end() ? "<p id=missing>missing</p>" : it->second;
+                std::string response = std::string(it == m_pages.end() ? "HTTP/1.0 404 Not Found"
+                                                                       : "HTTP/1.0 200 OK") +
+                                       "\r\nContent-Type: text/html\r\nContent-Length: " +
+                                       std::to_string(body.size()) + "\r\n\r\n" + body;
+                (void)!send(client, response.data(), response.size(), 0);
+                close(client);
+            }
+        });
+    }
+    ~PageServer() {
+        shutdown(m_socket, SHUT_RDWR);
+        close(m_socket);
+        m_thread.join();
+    }
+    std::string URL(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(m_port) + path;
+    }
+
+private:
+    std::map<std::string, std::string> m_pages;
+    int m_socket = -1;
+    int m_port = 0;
+    std::thread m_thread;
+};
+
+TEST_F(DocShellTest, HttpPagesLoadTheirFramesByRelativeAddress) {
+    PageServer server({{"/site/index.html", "<iframe src='frame.html'></iframe>"},
+                       {"/site/frame.html", "<p id=framed>framed</p><iframe src='../gone'>"
+                                            "</iframe>"}});
+    BrowserWindow* window = Open(server.URL("/site/index.html"));
+    DocShell* content = window->ContentShell();
+    ASSERT_EQ(content->Children().size(), 1u);
+    DocShell* frame = content->Children()[0];
+    EXPECT_EQ(frame->CurrentURL(), server.URL("/site/frame.html"));
+    EXPECT_TRUE(ById(frame, u"framed"));
+    ASSERT_EQ(frame->Children().size(), 1u);
+    EXPECT_TRUE(ById(frame->Children()[0], u"missing")) << "a 404 page is a page like others";
 }
 
 TEST_F(DocShellTest, WorkPostedFromAnotherThreadRunsOnTheUIThread) {
