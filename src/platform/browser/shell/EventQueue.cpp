@@ -54,13 +54,18 @@ nsCOMPtr<EventQueue> EventQueue::FindForCurrentThread() {
 }
 
 void EventQueue::Post(Task task) {
+    bool wasEmpty;
     {
         std::lock_guard lock(m_mutex);
         if (m_closed)
             return;
+        wasEmpty = m_tasks.empty();
         m_tasks.push_back(std::move(task));
     }
-    PostThreadMessage(m_thread, kWakeMessage, 0, 0);
+    // One wake-up per batch: the owner runs the queue until it is empty, and
+    // never waits while tasks are pending.
+    if (wasEmpty)
+        PostThreadMessage(m_thread, kWakeMessage, 0, 0);
 }
 
 size_t EventQueue::PendingCount() const {
