@@ -1,0 +1,373 @@
+#include "agent/model/CNS6Page.h"
+
+#include "agent/dispatch/RequestArgs.h"
+#include "agent/host/DomHelpers.h"
+#include "agent/host/TrapState.h"
+#include "agent/host/WindowHelpers.h"
+#include "platform/win32/WinUser.h"
+#include "platform/xpcom/shell/nsIDocShell.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int32_t kStateLoading = 1;
+constexpr int32_t kStateComplete = 4;
+
+nsCOMPtr<nsIDocShell> DocShellOf(nsIDOMWindow* window) {
+    nsCOMPtr<nsIDocShell> shell;
+    if (NS_FAILED(GetDocShell(window, getter_AddRefs(shell)))) {
+        return nullptr;
+    }
+    return shell;
+}
+
+// The window-level browser operations of a DOM window: offered by the window
+// itself or by its document shell.
+nsCOMPtr<nsIBrowserWindow> BrowserWindowOf(nsIDOMWindow* window) {
+    nsCOMPtr<nsIBrowserWindow> browser = do_QueryInterface(window);
+    if (browser) {
+        return browser;
+    }
+    nsCOMPtr<nsIDocShell> shell = DocShellOf(window);
+    if (!shell) {
+        return nullptr;
+    }
+    browser = do_QueryInterface(shell);
+    if (!browser) {
+        browser = NS_GetInterface<nsIBrowserWindow>(shell.get());
+    }
+    return browser;
+}
+
+// Every frame window below `window`, depth first in document order.
+void CollectFrameWindows(nsIDOMWindow* window, std::vector<nsCOMPtr<nsIDOMWindow>>& out) {
+    std::vector<nsCOMPtr<nsIDOMWindow>> pending{nsCOMPtr<nsIDOMWindow>(window)};
+    while (!pending.empty()) {
+        nsCOMPtr<nsIDOMWindow> current = pending.back();
+        pending.pop_back();
+        if (current.get() != window) {
+            out.push_back(current);
+        }
+        nsCOMPtr<nsIDOMWindowCollection> frames;
+        PRUint32 length = 0;
+        if (NS_FAILED(current->GetFrames(getter_AddRefs(frames))) || !frames ||
+            NS_FAILED(frames->GetLength(&length))) {
+            continue;
+        }
+        // Reversed onto the stack, so that the first frame comes out first.
+        for (PRUint32 i = length; i > 0; --i) {
+            nsCOMPtr<nsIDOMWindow> child;
+            if (NS_SUCCEEDED(frames->Item(i - 1, getter_AddRefs(child))) && child) {
+                pending.push_back(child);
+            }
+        }
+    }
+}
+
+// The first frame of `frames` that passes `test`; null if none.
+template <typename Test> CWebObjRef FirstFrame(std::vector<CWebObjRef>& frames, Test test) {
+    for (CWebObjRef& frame : frames) {
+        auto* object = dynamic_cast<CNS6Frame*>(frame.Get());
+        if (object != nullptr && test(*object)) {
+            return frame;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+CNS6Page::CNS6Page(nsIDOMWindow* window, HWND handle, const CWebObjRef& parent)
+    : CNS6Frame(window, handle, parent) {
+    SetWindowField(static_cast<int32_t>(HandleToULong(handle)));
+}
+
+bool CNS6Page::IsAlive() {
+    return CNS6Frame::IsAlive() && GetNativeWindow(GetDomWindow()) == GetWindow();
+}
+
+bool CNS6Page::IsLoading() {
+    nsCOMPtr<nsIBrowserWindow> browser = BrowserWindowOf(GetDomWindow());
+    PRBool busy = PR_FALSE;
+    if (browser && NS_SUCCEEDED(browser->GetIsBusy(&busy))) {
+        return busy != PR_FALSE;
+    }
+    nsCOMPtr<nsIDocShell> shell = DocShellOf(GetDomWindow());
+    PRUint32 flags = nsIDocShell::BUSY_FLAGS_NONE;
+    return shell && NS_SUCCEEDED(shell->GetBusyFlags(&flags)) &&
+           (flags & nsIDocShell::BUSY_FLAGS_BUSY) != 0;
+}
+
+bool CNS6Page::GetPropertyAt(std::string& name, CWebVariantList& value, int position) {
+    if (!IsAlive()) {
+        return CNS6Frame::GetPropertyAt(name, value, position);
+    }
+    if (position == 0 || (position < 0 && name == "state")) {
+        name = "state";
+        value.Set(IsLoading() ? kStateLoading : kStateComplete);
+        return true;
+    }
+    if (position < 0) {
+        return CNS6Frame::GetPropertyAt(name, value, position);
+    }
+    // The frame table's own "state" is shadowed by ours; listing it again
+    // would report a second, contradicting state while the page loads.
+    if (!CNS6Frame::GetPropertyAt(name, value, position - 1)) {
+        return false;
+    }
+    if (name == "state") {
+        value.Clear();
+        return false;
+    }
+    return true;
+}
+
+bool CNS6Page::CollectFrames(std::vector<CWebObjRef>& out) {
+    const int count = CWebObj::GetChildCount();
+    for (int i = 0; i < count; ++i) {
+        CWebObjRef child(m_Children[static_cast<size_t>(i)]);
+        if (child && dynamic_cast<CNS6Frame*>(child.Get()) != nullptr) {
+            out.push_back(std::move(child));
+        }
+    }
+    return !out.empty();
+}
+
+void CNS6Page::PruneDeadFrames() {
+    std::vector<CWebObjRef> frames;
+    CollectFrames(frames);
+    for (CWebObjRef& frame : frames) {
+        auto* object = dynamic_cast<CNS6Frame*>(frame.Get());
+        if (object != nullptr && !object->IsAlive()) {
+            frame.Destroy();
+        }
+    }
+}
+
+bool CNS6Page::AppendFrames(std::vector<CWebObjRef>& out) {
+    CWebVariantList state;
+    if (GetProperty("state", state) && state.GetType() == WebVariantType::Integer &&
+        !state.IsEmpty() && state.GetAt(0)->GetInteger() != kStateComplete) {
+        RefreshFrames();
+    }
+    PruneDeadFrames();
+    CollectFrames(out);
+    return !out.empty();
+}
+
+nsresult CNS6Page::RefreshFrames() {
+    if (GetDomWindow() == nullptr) {
+        return E_INVALIDARG;
+    }
+    std::vector<nsCOMPtr<nsIDOMWindow>> windows;
+    CollectFrameWindows(GetDomWindow(), windows);
+    CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();
+    for (nsCOMPtr<nsIDOMWindow>& window : windows) {
+        if (IsSameWindow(window.get()) || FindFrameByWindow(window.get())) {
+            continue;
+        }
+        if (trap != nullptr) {
+            trap->GetOrCreateFrame(window.get(), GetWindow());
+        }
+    }
+    PruneDeadFrames();
+    return NS_OK;
+}
+
+bool CNS6Page::AddChild(const CWebObjRef& child) {
+    PruneDeadFrames();
+    return CWebObj::AddChild(child);
+}
+
+CWebObjRef CNS6Page::FindFrameByWindow(nsIDOMWindow* window) {
+    if (IsSameWindow(window)) {
+        return CWebObjRef(this);
+    }
+    PruneDeadFrames();
+    std::vector<CWebObjRef> frames;
+    CollectFrames(frames);
+    return FirstFrame(frames, [&](CNS6Frame& frame) { return frame.IsSameWindow(window); });
+}
+
+CWebObjRef CNS6Page::FindFrameByDocument(nsIDOMDocument* document) {
+    if (document == nullptr) {
+        return {};
+    }
+    if (IsSameHostObject(GetDocument().get(), document)) {
+        return CWebObjRef(this);
+    }
+    PruneDeadFrames();
+    std::vector<CWebObjRef> frames;
+    CollectFrames(frames);
+    return FirstFrame(frames, [&](CNS6Frame& frame) {
+        return IsSameHostObject(frame.GetDocument().get(), document);
+    });
+}
+
+CWebObjRef CNS6Page::FindFrameById(const CWebRunTimeID& id) {
+    if (!IsAlive()) {
+        return {};
+    }
+    if (RunTimeID() == id) {
+        return CWebObjRef(this);
+    }
+    PruneDeadFrames();
+    std::vector<CWebObjRef> frames;
+    AppendFrames(frames);
+    PruneDeadFrames();
+    for (CWebObjRef& frame : frames) {
+        if (frame && frame->RunTimeID() == id) {
+            return frame;
+        }
+    }
+    return {};
+}
+
+nsresult CNS6Page::FindIdByWindow(HWND window, CWebRunTimeID& out) {
+    if (window == nullptr) {
+        return E_INVALIDARG;
+    }
+    // The window, then its parent windows in turn, until one is known.
+    for (HWND current = window; current != nullptr; current = ::GetParent(current)) {
+        const auto value = static_cast<int32_t>(HandleToULong(current));
+        if (value == GetWindowValue()) {
+            out = RunTimeID();
+            return NS_OK;
+        }
+        PruneDeadFrames();
+        std::vector<CWebObjRef> frames;
+        AppendFrames(frames);
+        auto byWindow = [value](CNS6Frame& frame) { return frame.GetWindowValue() == value; };
+        CWebObjRef found = FirstFrame(frames, byWindow);
+        if (!found) {
+            RefreshFrames();
+            frames.clear();
+            AppendFrames(frames);
+            found = FirstFrame(frames, byWindow);
+        }
+        if (found) {
+            out = found->RunTimeID();
+            return NS_OK;
+        }
+        if (!out.IsEmpty()) {
+            break;
+        }
+    }
+    return E_FAIL;
+}
+
+CWebObjRef CNS6Page::FindDescendant(const CWebRunTimeID& id) {
+    if (id.First() != CWebRunTimeID::kUnused && id.Second() != CWebRunTimeID::kUnused &&
+        id.Third() != CWebRunTimeID::kUnused) {
+        return CNS6Frame::FindDescendant(id);
+    }
+    if (id.First() != CWebRunTimeID::kUnused && id.Second() != CWebRunTimeID::kUnused) {
+        return FindFrameById(id);
+    }
+    return {};
+}
+
+CWebObjRef CNS6Page::GetChildById(const CWebRunTimeID& id) {
+    CWebRunTimeID frameLevel = id.FrameLevel();
+    if (frameLevel.Second() == CWebRunTimeID::kUnused || id.Third() != CWebRunTimeID::kUnused) {
+        return {};
+    }
+    return FindFrameById(frameLevel);
+}
+
+bool CNS6Page::CollectChildren(std::vector<CWebObjRef>& out, int32_t flags) {
+    if (flags == 0) {
+        AppendFrames(out);
+    }
+    CollectDocumentChildren(out, flags);
+    return true;
+}
+
+bool CNS6Page::CollectDescendants(std::vector<CWebObjRef>& out, int32_t flags) {
+    std::vector<CWebObjRef> frames;
+    AppendFrames(frames);
+    if (flags == 0 && !frames.empty()) {
+        out.insert(out.end(), frames.begin(), frames.end());
+    }
+    CollectDocumentDescendants(out, flags);
+    for (CWebObjRef& frame : frames) {
+        if (frame) {
+            frame->CollectDescendants(out, flags);
+        }
+    }
+    return true;
+}
+
+bool CNS6Page::CallMethod(std::string_view method, CWebInfo& record) {
+    if (IsWindowDisabled()) {
+        // Swallowed while a modal dialog runs: handled, record untouched.
+        return true;
+    }
+    if (method == "MakeVisible") {
+        CWebVariantList rect;
+        GetProperty("rect", rect);
+        CWebVariantList handle;
+        handle.Set(GetWindowValue());
+        record.SetAttr("handle", handle);
+        record.SetAttr("rect", rect);
+        record.SetRetValue(NS_OK);
+        return true;
+    }
+    if (method == "BrowserCommand") {
+        record.SetRetValue(E_FAIL);
+        if (static_cast<int32_t>(RunBrowserCommand(record)) >= 0) {
+            record.SetRetValue(NS_OK);
+        }
+        return true;
+    }
+    return CNS6Frame::CallMethod(method, record);
+}
+
+nsresult CNS6Page::RunBrowserCommand(const CWebInfo& record) {
+    // The host runs arbitrary page code during navigation; whatever it throws
+    // ends the command, not the agent.
+    try {
+        return RunBrowserCommandUnguarded(record);
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+nsresult CNS6Page::RunBrowserCommandUnguarded(const CWebInfo& record) {
+    nsCOMPtr<nsIBrowserWindow> window = BrowserWindowOf(GetDomWindow());
+    nsCOMPtr<nsIDocShell> shell = DocShellOf(GetDomWindow());
+    nsCOMPtr<nsIWebNavigation> navigation = do_QueryInterface(shell);
+    if (!window || !navigation) {
+        return E_FAIL;
+    }
+    std::optional<std::string> command = StringArg(record, "command");
+    if (!command) {
+        return E_FAIL;
+    }
+    PRBool can = PR_FALSE;
+    if (*command == "Back") {
+        if (NS_SUCCEEDED(navigation->GetCanGoBack(&can)) && can) {
+            navigation->GoBack();
+        }
+    } else if (*command == "Forward") {
+        if (NS_SUCCEEDED(navigation->GetCanGoForward(&can)) && can) {
+            navigation->GoForward();
+        }
+    } else if (*command == "Stop") {
+        window->Stop();
+    } else if (*command == "Home") {
+        window->Home();
+    } else if (*command == "ReLoad") {
+        navigation->Reload(nsIWebNavigation::LOAD_FLAGS_NONE);
+    } else if (*command == "Navigate") {
+        std::optional<std::string> url = StringArg(record, "url");
+        if (!url) {
+            return E_FAIL;
+        }
+        std::string_view cut = *url;
+        cut = cut.substr(0, std::min(cut.size(), kMaxNavigateBytes));
+        navigation->LoadURI(ToHostString(cut), nsIWebNavigation::LOAD_FLAGS_NONE);
+    }
+    return NS_OK;
+}

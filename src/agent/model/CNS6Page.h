@@ -1,0 +1,67 @@
+#pragma once
+// The page object: the top document of one browser window's content area. It
+// is a frame that holds every frame object of its window (at any depth) as a
+// direct child, tells whether the window is loading ("state") and runs the
+// browser commands.
+//
+//     CWebObjRef page(new CNS6Page(contentWindow, contentHwnd, browser));
+//     browser->AddChild(page);
+//     CWebInfo request;
+//     AppendString(request, "command", "Back");
+//     page->CallMethod("BrowserCommand", request);   // result 0, or E_FAIL
+//
+// Frames are added when their documents finish loading and when the page
+// refreshes its frames while it loads; dead frames are pruned lazily.
+
+#include "agent/model/CNS6Frame.h"
+
+#include <string_view>
+#include <vector>
+
+class CNS6Page : public CNS6Frame, public INS6Page {
+public:
+    // URLs given to "Navigate" are cut to this many bytes.
+    static constexpr size_t kMaxNavigateBytes = 1024;
+
+    CNS6Page(nsIDOMWindow* window, HWND handle, const CWebObjRef& parent);
+
+    bool AddChild(const CWebObjRef& child) override;
+    bool GetPropertyAt(std::string& name, CWebVariantList& value, int position) override;
+    CWebObjRef FindDescendant(const CWebRunTimeID& id) override;
+    CWebObjRef GetChildById(const CWebRunTimeID& id) override;
+    bool CollectDescendants(std::vector<CWebObjRef>& out, int32_t flags) override;
+    bool CollectChildren(std::vector<CWebObjRef>& out, int32_t flags) override;
+    bool CallMethod(std::string_view method, CWebInfo& record) override;
+    // The frame test, and the DOM window's native window is still the
+    // page's own.
+    bool IsAlive() override;
+    bool IsPage() override { return true; }
+    nsCOMPtr<nsIDOMElement> GetFrameElement() override { return nullptr; }
+
+    // Destroys the frame children that are no longer alive.
+    void PruneDeadFrames();
+    // Refreshes the frames while the page loads, prunes, and appends the
+    // frame children; true when `out` is not empty.
+    bool AppendFrames(std::vector<CWebObjRef>& out) override;
+    // Appends the frame children as they are; true when `out` is not empty.
+    bool CollectFrames(std::vector<CWebObjRef>& out);
+    // Makes frame objects for the frame windows below the page that have
+    // none yet; E_INVALIDARG without a DOM window.
+    nsresult RefreshFrames();
+
+    CWebObjRef FindFrameByWindow(nsIDOMWindow* window) override;
+    CWebObjRef FindFrameByDocument(nsIDOMDocument* document);
+    CWebObjRef FindFrameById(const CWebRunTimeID& id) override;
+    // The identifier of the page or frame whose native window is `window`
+    // or, failing that, one of its ancestors.
+    nsresult FindIdByWindow(HWND window, CWebRunTimeID& out);
+
+    // Busy loading: the window or one of its frames is still loading.
+    bool IsLoading();
+    // "Back", "Forward", "Stop", "Home", "ReLoad" and "Navigate"; a result
+    // code.
+    nsresult RunBrowserCommand(const CWebInfo& record);
+
+private:
+    nsresult RunBrowserCommandUnguarded(const CWebInfo& record);
+};
