@@ -54,10 +54,10 @@ void DescribeRequest(nsIRequest* request, std::string& spec, std::string& detail
     }
 }
 
+// A new listener with no reference yet: the browser object takes the one it
+// keeps.
 nsIURIContentListener* MakeContentListener(const CWebObjRef& browser) {
-    auto* listener = new NS6trapURIContentListener(browser);
-    listener->AddRef();
-    return listener;
+    return new NS6trapURIContentListener(browser);
 }
 
 } // namespace
