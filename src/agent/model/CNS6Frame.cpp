@@ -214,11 +214,13 @@ bool CConversionMaps::EnsureMaps() {
 }
 
 bool CConversionMaps::LookupDescription(CWebInfo& /*record*/) {
-    return EnsureMaps() && false;
+    EnsureMaps();
+    return false;
 }
 
 bool CConversionMaps::LookupIdentifier(CWebInfo& /*record*/) {
-    return EnsureMaps() && false;
+    EnsureMaps();
+    return false;
 }
 
 CNS6Frame::CNS6Frame(nsIDOMWindow* window, HWND handle, const CWebObjRef& parent)
