@@ -482,7 +482,7 @@ nsresult SetContentWindow(Element& frameElement, Window* window) {
 }
 
 FrameOwner::~FrameOwner() {
-    if (Window* window = ContentWindow(); window && window->FrameElement())
+    if (Window* window = ContentWindow(); window && window->FrameElement() == m_self)
         window->SetFrameElement(nullptr);
 }
 
@@ -494,6 +494,7 @@ void FrameOwner::AttachWindow(Element& self, Window* window) {
     if (Window* old = ContentWindow(); old && old->FrameElement() == &self)
         old->SetFrameElement(nullptr);
     m_window = window ? window->AsDOMWindow() : nullptr;
+    m_self = &self;
     if (window)
         window->SetFrameElement(&self);
 }

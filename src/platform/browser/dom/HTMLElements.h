@@ -39,6 +39,7 @@ protected:
 
 private:
     nsCOMPtr<nsIDOMWindowInternal> m_window;
+    Element* m_self = nullptr; // observes: the element this owner is part of
 };
 
 template <typename Derived, typename Primary, typename... Extra>

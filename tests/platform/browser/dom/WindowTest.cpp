@@ -70,6 +70,43 @@ TEST(Window, ShowsItsDocumentAndTheDocumentKnowsTheWindow) {
     EXPECT_EQ(Narrow(href), "about:blank");
 }
 
+// A shell window that remembers its scroll position.
+class FakeShellWindow final : public dom::WindowHook {
+public:
+    HWND__* NativeWindow() override { return reinterpret_cast<HWND__*>(0x1234); }
+    nsISupports* DocShell() override { return nullptr; }
+    int32_t ScrollX() override { return x; }
+    int32_t ScrollY() override { return y; }
+    void ScrollTo(int32_t toX, int32_t toY) override {
+        x = toX;
+        y = toY;
+    }
+    int32_t InnerWidth() override { return 800; }
+    int32_t InnerHeight() override { return 600; }
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+TEST(Window, ShellHookAnswersNativeWindowScrollAndSize) {
+    Shown shown = Show("", u"http://host/");
+    FakeShellWindow shell;
+    dom::Window::FromDOM(shown.window)->SetHook(&shell);
+    HWND__* native = nullptr;
+    EXPECT_EQ(shown.window->GetNativeWindow(&native), NS_OK);
+    EXPECT_EQ(native, reinterpret_cast<HWND__*>(0x1234));
+    shown.window->ScrollTo(10, 20);
+    shown.window->ScrollBy(5, -5);
+    PRInt32 x = 0, y = 0, width = 0;
+    shown.window->GetScrollX(&x);
+    shown.window->GetScrollY(&y);
+    shown.window->GetInnerWidth(&width);
+    EXPECT_EQ(x, 15);
+    EXPECT_EQ(y, 15);
+    EXPECT_EQ(width, 800);
+    dom::Window::FromDOM(shown.window)->SetHook(nullptr);
+    EXPECT_EQ(shown.window->ScrollTo(0, 0), NS_ERROR_NOT_AVAILABLE);
+}
+
 TEST(Window, FramesAreTheWindowsOfFrameElements) {
     Shown top = Show("<iframe id=f name=inner src=child.html></iframe><iframe id=g></iframe>",
                      u"http://host/");
