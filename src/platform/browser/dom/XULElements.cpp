@@ -257,6 +257,15 @@ public:
         nsCOMPtr<nsIDOMHTMLInputElement> input = Input();
         return input ? input->SetValue(value) : NS_ERROR_NOT_AVAILABLE;
     }
+    // The focus goes to the input that holds the text, as typing needs it.
+    nsresult Focus() override {
+        nsCOMPtr<nsIDOMHTMLInputElement> input = Input();
+        return input ? input->Focus() : NS_ERROR_NOT_AVAILABLE;
+    }
+    nsresult Blur() override {
+        nsCOMPtr<nsIDOMHTMLInputElement> input = Input();
+        return input ? input->Blur() : NS_ERROR_NOT_AVAILABLE;
+    }
 
 protected:
     // The textbox's value and type attributes give the input its default

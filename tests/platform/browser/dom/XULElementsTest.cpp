@@ -131,6 +131,12 @@ TEST(XUL, TextBoxHoldsAnAnonymousInputThatIsNotCounted) {
     nsString name;
     input->GetNodeName(name);
     EXPECT_EQ(Narrow(name), "INPUT");
+
+    // Focusing the textbox focuses its input.
+    box->Focus();
+    EXPECT_EQ(core.FocusedElement(), dom::Node::FromDOM(input));
+    box->Blur();
+    EXPECT_EQ(core.FocusedElement(), nullptr);
 }
 
 class Recorder final : public nsSupportsImpl<Recorder, nsIDOMEventListener> {
