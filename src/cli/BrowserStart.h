@@ -20,6 +20,9 @@ namespace cli {
 
 struct BrowserStart {
     std::vector<std::string> pages; // files or URLs; the demo site when empty
+    // Serve requests through an agent window of a stand-in browser window
+    // instead of starting the simulated browser (for wire-level work).
+    bool standIn = false;
 };
 
 // A simulated user's action, as a script line gives it.
@@ -43,6 +46,8 @@ struct UserAction {
     // (at its top-left plus 2,2, or plus `at` when both are given).
     std::optional<POINT> at;
     std::optional<CWebRunTimeID> on;
+    // The screen point the pointer actions use, worked out from at and on.
+    std::optional<POINT> target;
     // The typed text, the key ("Tab", "Enter"), the toolbar button, the
     // history label, the address bar text or the URL to navigate to.
     std::string text;
@@ -54,7 +59,6 @@ class SimulatedBrowser {
 public:
     virtual ~SimulatedBrowser() = default;
     virtual HWND BrowserWindow() const = 0;
-    virtual std::optional<CWebRunTimeID> PageId() const = 0;
     virtual bool Perform(const UserAction& action, std::string& error) = 0;
 };
 

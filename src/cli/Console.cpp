@@ -61,7 +61,7 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
     printer.Heading("connection announcement");
     runner.Drain();
     if (!session.HasBrowser() && printer.Form() == OutputForm::Text) {
-        out << "(" << kBrowserUnavailable
+        out << "(" << session.BrowserError()
             << ": the agent window serves a stand-in browser window, so requests for pages, "
                "frames and elements find no object)\n";
     }
@@ -82,12 +82,14 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
 std::string ConsoleUsage() {
     return "usage: webagent                      run the demo session\n"
            "       webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw]\n"
-           "                [--trace MASK] [--demo]\n"
+           "                [--trace MASK] [--no-browser] [--demo]\n"
            "  --page FILE_OR_URL  open a browser window on the page (repeatable)\n"
            "  --script FILE       read JSON lines from FILE instead of standard input\n"
            "  --json              print replies and events as JSON lines\n"
            "  --raw               print replies as {\"raw\": HEX}, the rest as JSON lines\n"
            "  --trace MASK        turn the agent's trace categories on (decimal or 0x...)\n"
+           "  --no-browser        serve requests through an agent window for a stand-in\n"
+           "                      browser window, without the simulated browser\n"
            "  --demo              run the demo session with these options\n";
 }
 
@@ -133,6 +135,8 @@ bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions&
             json = true;
         } else if (arg == "--raw") {
             raw = true;
+        } else if (arg == "--no-browser") {
+            options.standIn = true;
         } else if (arg == "--demo") {
             options.demo = true;
         } else if (arg == "--trace") {
@@ -193,12 +197,14 @@ int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostr
     Session session;
     BrowserStart start;
     start.pages = options.pages;
+    start.standIn = options.standIn;
     if (!session.Start(start, error)) {
         errors << "webagent: the session could not start: " << error << '\n';
         return kExitRefused;
     }
-    if (!session.HasBrowser() && !options.pages.empty()) {
-        errors << "webagent: " << kBrowserUnavailable << "; the pages are not shown\n";
+    if (!session.HasBrowser() && !options.standIn && !options.demo) {
+        errors << "webagent: note: " << session.BrowserError()
+               << "; requests go to an agent window for a stand-in browser window\n";
     }
     Printer printer(out, options.form);
     ScriptRunner runner(session, printer, errors);

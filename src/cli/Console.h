@@ -4,6 +4,7 @@
 //
 //     webagent                                   the demo session
 //     webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw] [--trace MASK]
+//              [--no-browser] [--demo]
 #pragma once
 
 #include "cli/Printer.h"
@@ -21,6 +22,7 @@ struct ConsoleOptions {
     std::optional<std::string> script; // standard input when absent
     OutputForm form = OutputForm::Text;
     std::optional<int32_t> traceMask;
+    bool standIn = false; // --no-browser
 };
 
 // Exit statuses: every line handled, some refused, bad command-line usage.

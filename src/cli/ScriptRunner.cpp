@@ -24,8 +24,7 @@ std::optional<CWebRunTimeID> FirstId(const CWebInfo& record) {
 
 } // namespace
 
-std::optional<CWebRunTimeID> ScriptRunner::Resolve(std::string_view name,
-                                                   std::string& error) const {
+std::optional<CWebRunTimeID> ScriptRunner::Resolve(std::string_view name, std::string& error) {
     if (name == "browser") {
         return m_session.BrowserId(error);
     }

@@ -45,7 +45,7 @@ private:
     void PrintIncoming(std::vector<Incoming> incoming, std::optional<int32_t> expectedId,
                        bool collectingRecorded, bool& replied);
     void CollectRecorded();
-    std::optional<CWebRunTimeID> Resolve(std::string_view name, std::string& error) const;
+    std::optional<CWebRunTimeID> Resolve(std::string_view name, std::string& error);
 
     Session& m_session;
     Printer& m_printer;

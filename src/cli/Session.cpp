@@ -14,6 +14,10 @@ namespace cli {
 namespace {
 
 constexpr const char* kStandInBrowserClass = "WebAgentConsoleBrowser";
+constexpr int32_t kMsgGetProperties = 5;
+// The number of the console's own requests (page lookups, rectangles); the
+// script's requests are numbered from 1.
+constexpr int32_t kOwnRequestNumber = -4711;
 constexpr const char* kStandInBrowserTitle = "webagent console";
 
 // The tool's windows are looked up by class, so there is one session per
@@ -123,11 +127,13 @@ bool Session::Start(const BrowserStart& browser, std::string& error) {
     m_traceProc = reinterpret_cast<WNDPROC>(SetWindowLongPtr(
         m_tool.TraceViewerWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CaptureTraceProc)));
 
-    std::string browserError;
-    m_browser = StartSimulatedBrowser(browser, browserError);
+    m_browserError = kBrowserUnavailable;
+    if (!browser.standIn) {
+        m_browser = StartSimulatedBrowser(browser, m_browserError);
+    }
     if (m_browser) {
+        m_browserError.clear();
         m_browserWindow = m_browser->BrowserWindow();
-        WatchRecordSignals(m_browserWindow);
     } else {
         m_agent = std::make_unique<AgentThread>();
         m_browserWindow = m_agent->Browser();
@@ -165,16 +171,63 @@ std::optional<CWebRunTimeID> Session::BrowserId(std::string& error) const {
     return CWebRunTimeID(static_cast<int32_t>(HandleToULong(m_browserWindow)), -1, -1, -1);
 }
 
-std::optional<CWebRunTimeID> Session::PageId(std::string& error) const {
+std::optional<CWebRunTimeID> Session::PageId(std::string& error) {
     if (!m_browser) {
-        error = kBrowserUnavailable;
+        error = m_browserError;
         return std::nullopt;
     }
-    auto page = m_browser->PageId();
-    if (!page) {
-        error = "the browser window shows no page";
+    // The page is the browser object's first child.
+    CWebInfo request;
+    request.SetMsgId(kMsgGetProperties);
+    request.SetRunTimeID(*BrowserId(error));
+    request.AppendAttr("child", CWebVariantList(CWebVariant(1)));
+    auto reply = AskAgent(request);
+    const CWebVariant* id = reply ? reply->FindFirstValue("child") : nullptr;
+    if (!id || id->GetType() != WebVariantType::RunTimeID) {
+        error = "the browser object has no page";
+        return std::nullopt;
     }
-    return page;
+    return id->GetRunTimeID();
+}
+
+std::optional<CWebInfo> Session::AskAgent(CWebInfo request) {
+    request.SetWebInfoId(kOwnRequestNumber);
+    Send(request);
+    std::optional<CWebInfo> reply;
+    std::lock_guard lock(m_mutex);
+    for (auto it = m_incoming.begin(); it != m_incoming.end(); ++it) {
+        if (it->kind == Incoming::Kind::Record && it->record.GetWebInfoId() == kOwnRequestNumber) {
+            reply = std::move(it->record);
+            m_incoming.erase(it);
+            break;
+        }
+    }
+    // The trace lines of the console's own request are not the script's.
+    std::erase_if(m_incoming, [](const Incoming& in) {
+        return in.kind == Incoming::Kind::Trace &&
+               in.text.find("WebInfoId=" + std::to_string(kOwnRequestNumber)) != std::string::npos;
+    });
+    return reply;
+}
+
+bool Session::ResolveTarget(UserAction& action, std::string& error) {
+    if (!action.on) {
+        action.target = action.at;
+        return true;
+    }
+    CWebInfo request;
+    request.SetMsgId(kMsgGetProperties);
+    request.SetRunTimeID(*action.on);
+    request.AppendAttr("rect", CWebVariantList());
+    auto reply = AskAgent(request);
+    const CWebVariant* rect = reply ? reply->FindFirstValue("rect") : nullptr;
+    if (!rect || rect->GetType() != WebVariantType::Rect) {
+        error = "the object has no screen rectangle";
+        return false;
+    }
+    POINT offset = action.at.value_or(POINT{2, 2});
+    action.target = POINT{rect->GetRect().left + offset.x, rect->GetRect().top + offset.y};
+    return true;
 }
 
 LRESULT Session::Send(const CWebInfo& request) {
@@ -192,13 +245,14 @@ std::vector<Incoming> Session::TakeIncoming() {
 
 bool Session::Perform(const UserAction& action, std::string& error) {
     if (!m_browser) {
-        error = kBrowserUnavailable;
+        error = m_browserError;
         return false;
     }
-    bool done = m_browser->Perform(action, error);
-    // An action may open frames and windows: watch them too.
-    WatchRecordSignals(m_browserWindow);
-    return done;
+    UserAction resolved = action;
+    if (!ResolveTarget(resolved, error)) {
+        return false;
+    }
+    return m_browser->Perform(resolved, error);
 }
 
 void Session::Push(Incoming incoming) {

@@ -62,9 +62,12 @@ public:
 
     // Whether the simulated browser runs (pages, frames and elements exist).
     bool HasBrowser() const { return m_browser != nullptr; }
+    // Why the simulated browser does not run ("" when it does).
+    const std::string& BrowserError() const { return m_browserError; }
     // The first browser window's browser and page objects.
     std::optional<CWebRunTimeID> BrowserId(std::string& error) const;
-    std::optional<CWebRunTimeID> PageId(std::string& error) const;
+    // Asks the agent for the object of the first window's content area.
+    std::optional<CWebRunTimeID> PageId(std::string& error);
     HWND AgentWindow() const { return m_agentWindow; }
     HWND BrowserWindow() const { return m_browserWindow; }
 
@@ -79,8 +82,8 @@ public:
     // Whether the agent signalled a recorded statement since the last call.
     bool TakeRecordSignal() { return m_recordSignal.exchange(false); }
 
-    // Performs a simulated user's action in the browser; false with the reason
-    // when it cannot be done.
+    // Performs a simulated user's action in the browser (an "on" object's
+    // point taken from the agent); false with the reason when it cannot be done.
     bool Perform(const UserAction& action, std::string& error);
 
     // Window procedures that capture what the agent sends; public for the
@@ -93,10 +96,16 @@ public:
 
 private:
     void Push(Incoming incoming);
+    // A request of the console's own: its reply is taken out, everything
+    // else that arrived stays for the script's output.
+    std::optional<CWebInfo> AskAgent(CWebInfo request);
+    // The screen point of a pointer action.
+    bool ResolveTarget(UserAction& action, std::string& error);
 
     tool::TestTool m_tool;
     std::unique_ptr<SimulatedBrowser> m_browser; // the real browser, when it runs
     std::unique_ptr<AgentThread> m_agent;        // the stand-in browser thread otherwise
+    std::string m_browserError;                  // why the simulated browser does not run
     HWND m_agentWindow = nullptr;
     HWND m_browserWindow = nullptr;
     WNDPROC m_receiverProc = nullptr; // the tool's own procedures, chained for other messages

@@ -59,7 +59,7 @@ void ExpectAnnouncement(const std::string& line) {
 }
 
 TEST(Console, ScriptedSessionPrintsEveryReplyInTheFullForm) {
-    ConsoleRun run = Console({"--json"}, R"(# options first
+    ConsoleRun run = Console({"--no-browser", "--json"}, R"(# options first
 {"msg": 48, "attrs": [["var_name", "UseOldName"], ["var_value", 1]]}
 
 {"msg": 60, "webinfo": 77, "ret": "0x80004005", "attrs": [["id", {"type": 6, "items": [{"t": 6, "v": [1, 2, 3, 4]}]}], ["id", "second"], ["s", {"type": 1, "status": 4, "items": [{"t": 2, "v": "caf\u00e9"}]}]]}
@@ -104,9 +104,9 @@ TEST(Console, RawLinesAndRawRepliesCarryTheWireBytes) {
     ASSERT_TRUE(request.Serialize(bytes));
     std::string hex = cli::HexFromBytes(bytes);
 
-    ConsoleRun run = Console({"--raw"}, "{\"raw\": \"" + hex +
-                                            "\"}\n{\"msg\": 60, \"webinfo\": 5, "
-                                            "\"attrs\": [[\"handle\", 42]]}\n");
+    ConsoleRun run = Console({"--no-browser", "--raw"}, "{\"raw\": \"" + hex +
+                                                            "\"}\n{\"msg\": 60, \"webinfo\": 5, "
+                                                            "\"attrs\": [[\"handle\", 42]]}\n");
     EXPECT_EQ(run.status, cli::kExitHandled) << Transcript(run.errors);
     ASSERT_EQ(run.out.size(), 3u) << Transcript(run.out);
     ExpectAnnouncement(run.out[0]);
@@ -117,7 +117,7 @@ TEST(Console, RawLinesAndRawRepliesCarryTheWireBytes) {
     // A record cut inside its attribute still reaches the agent, which answers
     // the header it decoded.
     std::string cut = cli::HexFromBytes(std::span(bytes).first(40));
-    ConsoleRun partial = Console({"--json"}, "{\"raw\": \"" + cut + "\"}\n");
+    ConsoleRun partial = Console({"--no-browser", "--json"}, "{\"raw\": \"" + cut + "\"}\n");
     ASSERT_EQ(partial.out.size(), 2u) << Transcript(partial.out);
     json reply = json::parse(partial.out[1]);
     EXPECT_EQ(reply["reply"]["msg"], 60);
@@ -126,7 +126,7 @@ TEST(Console, RawLinesAndRawRepliesCarryTheWireBytes) {
 }
 
 TEST(Console, BadLinesAreReportedWithTheirNumberAndTheRestStillRuns) {
-    ConsoleRun run = Console({"--json"}, R"({"msg": 60}
+    ConsoleRun run = Console({"--no-browser", "--json"}, R"({"msg": 60}
 {"msg": 60,
 [1, 2]
 {"msg": 60, "id": "last"}
@@ -190,7 +190,7 @@ TEST(Console, CommandLineMistakesExitWithUsage) {
 }
 
 TEST(Console, TraceLinesArePrintedInArrivalOrder) {
-    ConsoleRun run = Console({"--json", "--trace", "0x400"}, "{\"msg\": 60}\n");
+    ConsoleRun run = Console({"--no-browser", "--json", "--trace", "0x400"}, "{\"msg\": 60}\n");
     EXPECT_EQ(run.status, cli::kExitHandled) << Transcript(run.errors);
     ASSERT_EQ(run.out.size(), 6u) << Transcript(run.out);
     ExpectAnnouncement(run.out[0]);
@@ -211,7 +211,9 @@ TEST(Console, TraceLinesArePrintedInArrivalOrder) {
 TEST(Console, SignalledStatementIsCollectedAndPrintedAsRecorded) {
     cli::Session session;
     std::string error;
-    ASSERT_TRUE(session.Start({}, error)) << error;
+    cli::BrowserStart standIn;
+    standIn.standIn = true;
+    ASSERT_TRUE(session.Start(standIn, error)) << error;
     std::ostringstream out;
     std::ostringstream errors;
     cli::Printer printer(out, cli::OutputForm::Json);
@@ -259,7 +261,7 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
     }
     EXPECT_EQ(replies, cli::DemoSteps().size()) << text;
 
-    ConsoleRun json = Console({"--demo", "--json"}, "");
+    ConsoleRun json = Console({"--no-browser", "--demo", "--json"}, "");
     EXPECT_EQ(json.status, cli::kExitHandled);
     ASSERT_EQ(json.out.size(), cli::DemoSteps().size() + 1) << Transcript(json.out);
     ExpectAnnouncement(json.out[0]);
@@ -271,7 +273,7 @@ namespace {
 
 TEST(Console, ShippedRequestScriptRunsCleanly) {
     std::string script = cli::DemoSiteFolder() + "/requests.jsonl";
-    ConsoleRun run = Console({"--json", "--script", script}, "");
+    ConsoleRun run = Console({"--no-browser", "--json", "--script", script}, "");
     EXPECT_EQ(run.status, cli::kExitHandled) << Transcript(run.errors);
     EXPECT_TRUE(run.errors.empty()) << Transcript(run.errors);
     // The announcement and one reply per request line.
