@@ -99,6 +99,18 @@ public:
         if (IsTrue(*this, u"disabled"))
             return NS_OK;
         NodeRef keepAlive(this);
+        // Choosing a check or radio menu item changes its mark first.
+        if (this->LocalName() == u"menuitem" && this->Attribute(u"autocheck") != u"false") {
+            nsString type = this->Attribute(u"type");
+            if (type == u"checkbox") {
+                if (IsTrue(*this, u"checked"))
+                    Element::RemoveAttribute(u"checked");
+                else
+                    Element::SetAttribute(u"checked", u"true");
+            } else if (type == u"radio") {
+                CheckMenuRadio();
+            }
+        }
         FireEvent(*this, u"command", true, true);
         return NS_OK;
     }
@@ -112,6 +124,21 @@ public:
     }
 
 private:
+    // Checks this radio menu item and unchecks the others of its menu with
+    // the same name.
+    void CheckMenuRadio() {
+        nsString name = this->Attribute(u"name");
+        if (Node* menu = this->Parent()) {
+            for (size_t i = 0; i < menu->ChildCount(); ++i) {
+                Node* other = menu->ChildAt(i);
+                if (other != this && IsXULTag(other, u"menuitem") &&
+                    static_cast<Element*>(other)->Attribute(u"type") == u"radio" &&
+                    static_cast<Element*>(other)->Attribute(u"name") == name)
+                    static_cast<Element*>(other)->RemoveAttribute(u"checked");
+            }
+        }
+        Element::SetAttribute(u"checked", u"true");
+    }
     // Checks this radio and unchecks the others of its radio group.
     void CheckRadio() {
         Element* group = this->ClosestWithTag(u"radiogroup");

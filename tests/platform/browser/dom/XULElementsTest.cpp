@@ -31,6 +31,11 @@ constexpr const char* kChrome = R"(<?xml version="1.0"?>
     </treechildren>
   </tree>
   <treeitem id="stray"/>
+  <menupopup id="view">
+    <menuitem id="bar" type="checkbox" label="Bar"/>
+    <menuitem id="big" type="radio" name="size" checked="true"/>
+    <menuitem id="small" type="radio" name="size"/>
+  </menupopup>
 </window>
 )";
 
@@ -173,6 +178,13 @@ TEST(XUL, ClickAndCommandFireTheirEventsAndToggleState) {
     EXPECT_FALSE(has);
     ById(document, u"r2")->GetAttribute(u"checked", value);
     EXPECT_EQ(Narrow(value), "true");
+
+    ById(document, u"bar")->DoCommand();
+    ById(document, u"bar")->GetAttribute(u"checked", value);
+    EXPECT_EQ(Narrow(value), "true");
+    ById(document, u"small")->DoCommand();
+    ById(document, u"big")->HasAttribute(u"checked", &has);
+    EXPECT_FALSE(has);
 
     recorder->seen.clear();
     ById(document, u"back-button")->DoCommand();
