@@ -159,6 +159,52 @@ private:
     nsCOMPtr<FakeChromeDom> m_Dom;
 };
 
+// Stands in for the trap's content listener: counts its instances and the
+// navigations it hears of, and keeps the listener it chains to.
+class TestListener final : public nsSupportsImpl<TestListener, nsIURIContentListener> {
+public:
+    TestListener() { ++Counter(); }
+    ~TestListener() override { --Counter(); }
+    static int Instances() { return Counter(); }
+    static nsIURIContentListener* Make(const CWebObjRef&) { return new TestListener(); }
+
+    nsresult OnStartURIOpen(nsIURI*, PRBool* abort) override {
+        ++opened;
+        *abort = PR_FALSE;
+        return NS_OK;
+    }
+    nsresult GetProtocolHandler(nsIURI*, nsISupports**) override { return E_NOTIMPL; }
+    nsresult DoContent(const char*, PRBool, nsIRequest*, nsIStreamListener**, PRBool*) override {
+        return E_NOTIMPL;
+    }
+    nsresult IsPreferred(const char*, PRInt32, nsACString&, PRBool*) override { return E_NOTIMPL; }
+    nsresult CanHandleContent(const char*, PRInt32, nsACString&, PRBool*) override {
+        return E_NOTIMPL;
+    }
+    nsresult GetLoadCookie(nsISupports**) override { return E_NOTIMPL; }
+    nsresult SetLoadCookie(nsISupports*) override { return E_NOTIMPL; }
+    nsresult GetParentContentListener(nsIURIContentListener** parent) override {
+        *parent = m_Parent;
+        if (m_Parent != nullptr) {
+            m_Parent->AddRef();
+        }
+        return NS_OK;
+    }
+    nsresult SetParentContentListener(nsIURIContentListener* parent) override {
+        m_Parent = parent;
+        return NS_OK;
+    }
+
+    int opened = 0;
+
+private:
+    static int& Counter() {
+        static int count = 0;
+        return count;
+    }
+    nsIURIContentListener* m_Parent = nullptr; // observes, as the trap's listener does
+};
+
 // A trap state and a browser dispatcher, as after library load and the
 // trap's Initialize; both gone again after the test.
 class TrapStateTest : public ::testing::Test {

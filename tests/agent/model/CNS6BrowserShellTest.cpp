@@ -92,4 +92,32 @@ TEST_F(BrowserOnShell, ClosedBrowserWindowIsNotAliveAndIsPurged) {
     EXPECT_FALSE(m_Handle.IsValid());
 }
 
+TEST_F(BrowserOnShell, ContentNavigationsReachTheListenerUntilItsBrowserGoes) {
+    const int before = traptest::TestListener::Instances();
+    SetContentListenerFactory(&traptest::TestListener::Make);
+    browser::BrowserWindow* second = m_App.OpenWindow("data:text/html,<p>One</p>");
+    ASSERT_TRUE(m_App.WaitUntilIdle());
+    nsIDOMWindow* chrome = second->ChromeShell()->DOMWindow();
+    CWebObjRef browser = Trap().GetOrCreateBrowser(second->Handle(), chrome);
+    SetContentListenerFactory(nullptr);
+    ASSERT_TRUE(browser.IsValid());
+    nsIURIContentListener* ours = static_cast<CNS6Container*>(browser.Get())->GetContentListener();
+    ASSERT_NE(ours, nullptr);
+    auto* listener = static_cast<traptest::TestListener*>(ours);
+
+    second->ContentShell()->LoadURI(u"data:text/html,<p>Two</p>", 0);
+    ASSERT_TRUE(m_App.WaitUntilIdle());
+    EXPECT_EQ(listener->opened, 1);
+
+    // The shell keeps no reference: after the browser object went, the next
+    // navigation must not reach the freed listener.
+    browser.Destroy();
+    EXPECT_EQ(traptest::TestListener::Instances(), before);
+    nsCOMPtr<nsIURIContentListener> left;
+    second->ChromeShell()->GetParentURIContentListener(getter_AddRefs(left));
+    EXPECT_EQ(left.get(), nullptr);
+    second->ContentShell()->LoadURI(u"data:text/html,<p>Three</p>", 0);
+    EXPECT_TRUE(m_App.WaitUntilIdle());
+}
+
 } // namespace

@@ -13,6 +13,7 @@ namespace {
 
 using traptest::ChromeWindow;
 using traptest::MakeWindow;
+using traptest::TestListener;
 
 int32_t ValueOf(HWND window) {
     return static_cast<int32_t>(HandleToULong(window));
@@ -307,48 +308,9 @@ TEST_F(BrowserTest, SaveImageNeedsBothNamesAndReportsASaveThatCouldNotStart) {
     EXPECT_EQ(noUrl.GetRetValue(), E_FAIL);
 }
 
-// Stands in for the trap's content listener: counts its instances and keeps
-// the listener it chains to.
-int g_Listeners = 0;
-
-class TestListener final : public nsSupportsImpl<TestListener, nsIURIContentListener> {
-public:
-    TestListener() { ++g_Listeners; }
-    ~TestListener() override { --g_Listeners; }
-    nsresult OnStartURIOpen(nsIURI*, PRBool*) override { return NS_OK; }
-    nsresult GetProtocolHandler(nsIURI*, nsISupports**) override { return E_NOTIMPL; }
-    nsresult DoContent(const char*, PRBool, nsIRequest*, nsIStreamListener**, PRBool*) override {
-        return E_NOTIMPL;
-    }
-    nsresult IsPreferred(const char*, PRInt32, nsACString&, PRBool*) override { return E_NOTIMPL; }
-    nsresult CanHandleContent(const char*, PRInt32, nsACString&, PRBool*) override {
-        return E_NOTIMPL;
-    }
-    nsresult GetLoadCookie(nsISupports**) override { return E_NOTIMPL; }
-    nsresult SetLoadCookie(nsISupports*) override { return E_NOTIMPL; }
-    nsresult GetParentContentListener(nsIURIContentListener** parent) override {
-        *parent = m_Parent;
-        if (m_Parent != nullptr) {
-            m_Parent->AddRef();
-        }
-        return NS_OK;
-    }
-    nsresult SetParentContentListener(nsIURIContentListener* parent) override {
-        m_Parent = parent;
-        return NS_OK;
-    }
-
-private:
-    nsIURIContentListener* m_Parent = nullptr; // observes, as the trap's listener does
-};
-
-nsIURIContentListener* MakeListener(const CWebObjRef&) {
-    return new TestListener();
-}
-
 TEST_F(BrowserTest, ContentListenerIsChainedInAndTakenOutAgain) {
     EXPECT_FALSE(Browser().IsListenerInstalled());
-    SetContentListenerFactory(&MakeListener);
+    SetContentListenerFactory(&TestListener::Make);
     ChromeWindow chrome;
     nsCOMPtr<TestListener> previous = new TestListener();
     chrome.Shell()->SetParentURIContentListener(previous.get());
@@ -363,13 +325,13 @@ TEST_F(BrowserTest, ContentListenerIsChainedInAndTakenOutAgain) {
     nsCOMPtr<nsIURIContentListener> chained;
     ours->GetParentContentListener(getter_AddRefs(chained));
     EXPECT_EQ(chained.get(), previous.get());
-    EXPECT_EQ(g_Listeners, 2);
+    EXPECT_EQ(TestListener::Instances(), 2);
 
     browser.Destroy();
     SetContentListenerFactory(nullptr);
     // The shell no longer points at the listener that went with the browser.
     EXPECT_EQ(chrome.Shell()->Listener(), previous.get());
-    EXPECT_EQ(g_Listeners, 1);
+    EXPECT_EQ(TestListener::Instances(), 1);
 }
 
 } // namespace
