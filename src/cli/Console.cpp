@@ -228,6 +228,8 @@ const std::vector<DemoStep>& DemoSteps() {
          R"({"msg": 48, "attrs": [["var_name", "TrimProperties"], ["var_value", 256]]})"},
         {"the browser's state (message 1)", R"({"msg": 1, "id": "browser"})"},
         {"every property of the browser (message 7)", R"({"msg": 7, "id": "browser"})"},
+        {"every property of the page in the browser window (message 7)",
+         R"({"msg": 7, "id": "page"})"},
         {"a link by its description (message 15)",
          R"({"msg": 15, "id": "browser", "attrs": [["class", "html_link"], ["text", "Tables"]]})"},
         {"the browser's properties with its class index (message 24, answered as 5)",
