@@ -410,6 +410,8 @@ void DocShell::LoadFinished(uint64_t loadId, nsIRequest* request, nsresult statu
         return; // superseded or stopped
     nsCOMPtr<DocShell> keep(this);
     m_channel = nullptr;
+    if (request)
+        m_finishRequest = request;
     m_loadStatus = status;
     nsString url = Wide(m_loadingURL);
     nsCOMPtr<nsIDOMDocument> document;
@@ -445,11 +447,7 @@ void DocShell::LoadFinished(uint64_t loadId, nsIRequest* request, nsresult statu
     if (!document)
         document = dom::ParseHTMLDocument(ErrorPageMarkup(m_loadingURL, status), url).get();
     ShowDocument(document, m_loadingURL);
-    // The request the listeners are told about: the channel, or for an
-    // address that had none, a fresh channel-less notification.
     m_documentShown = true;
-    if (request)
-        m_finishRequest = request;
     StartFrames();
     FinishIfComplete();
 }
@@ -503,6 +501,21 @@ void DocShell::ShowDocument(nsCOMPtr<nsIDOMDocument> document, const std::string
         }
     }
     m_owner.DocumentShown(*this);
+    NotifyLocation();
+}
+
+void DocShell::NotifyLocation() {
+    nsCOMPtr<DocShell> keep(this);
+    nsCOMPtr<nsIURI> location = NewURI(m_url);
+    nsCOMPtr<nsIRequest> request = m_finishRequest;
+    nsIWebProgress* progress = this;
+    for (DocShell* shell = this; shell; shell = shell->m_parent)
+        shell->m_listeners.Notify([&](nsIWebProgressListener* listener) {
+            listener->OnLocationChange(progress, request, location);
+        });
+    m_host.Loader().Listeners().Notify([&](nsIWebProgressListener* listener) {
+        listener->OnLocationChange(progress, request, location);
+    });
 }
 
 void DocShell::StartFrames() {

@@ -227,6 +227,8 @@ private:
     void ChildFinished();
     void FinishIfComplete();
     void NotifyState(PRUint32 flags, nsresult status);
+    // Tells the listeners that the window shows a document of a new address.
+    void NotifyLocation();
     void NavigateFromForm(dom::Element& form);
     DocShell* FindTarget(std::u16string_view target);
 

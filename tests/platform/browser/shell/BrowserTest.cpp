@@ -56,12 +56,19 @@ public:
                               PRInt32) override {
         return NS_OK;
     }
-    nsresult OnLocationChange(nsIWebProgress*, nsIRequest*, nsIURI*) override { return NS_OK; }
+    nsresult OnLocationChange(nsIWebProgress*, nsIRequest*, nsIURI* location) override {
+        std::string spec;
+        if (location)
+            location->GetSpec(spec);
+        locations.push_back(spec);
+        return NS_OK;
+    }
     nsresult OnStatusChange(nsIWebProgress*, nsIRequest*, nsresult, const nsAString&) override {
         return NS_OK;
     }
     nsresult OnSecurityChange(nsIWebProgress*, nsIRequest*, PRUint32) override { return NS_OK; }
 
+    std::vector<std::string> locations;
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (const Stop& stop : stops)
@@ -287,6 +294,8 @@ TEST_F(BrowserTest, BackAndForwardThroughHistory) {
     ASSERT_TRUE(app.PressToolbarButton(*window, u"back-button"));
     ASSERT_TRUE(app.WaitUntilIdle());
     EXPECT_EQ(content->CurrentURL(), a);
+    ASSERT_FALSE(recorder->locations.empty());
+    EXPECT_EQ(recorder->locations.back(), a) << "listeners hear of the new location";
     content->GetCanGoForward(&can);
     EXPECT_TRUE(can);
     nsCOMPtr<nsISHistory> history;
