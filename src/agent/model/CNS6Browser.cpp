@@ -21,8 +21,9 @@ namespace {
 
 ContentListenerFactory g_ListenerFactory = nullptr;
 
-// A browser or page window is disabled while a modal dialog runs.
-constexpr int32_t kStateDisabled = 4;
+// "state" of a browser with nothing loading; a disabled window (a modal
+// dialog is up) reports it too.
+constexpr int32_t kStateIdle = 4;
 
 int32_t ValueOf(HWND window) {
     return static_cast<int32_t>(HandleToULong(window));
@@ -293,7 +294,7 @@ bool CNS6Container::GetPropertyAt(std::string& name, CWebVariantList& value, int
     }
     // "state"
     if ((static_cast<DWORD>(GetWindowLong(GetWindow(), GWL_STYLE)) & WS_DISABLED) != 0) {
-        value.Set(kStateDisabled);
+        value.Set(kStateIdle);
         return true;
     }
     if (value.GetType() == WebVariantType::RunTimeID && !value.IsEmpty()) {
@@ -307,12 +308,12 @@ bool CNS6Container::GetPropertyAt(std::string& name, CWebVariantList& value, int
         CWebVariantList state;
         if (page && page->GetProperty("state", state) &&
             state.GetType() == WebVariantType::Integer && !state.IsEmpty() &&
-            state.GetAt(0)->GetInteger() != kStateDisabled) {
+            state.GetAt(0)->GetInteger() != kStateIdle) {
             value = state;
             return true;
         }
     }
-    value.Set(kStateDisabled);
+    value.Set(kStateIdle);
     return true;
 }
 
