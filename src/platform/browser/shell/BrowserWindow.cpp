@@ -118,7 +118,9 @@ dom::Element* BrowserWindow::ChromeElement(std::u16string_view id) const {
 }
 
 bool BrowserWindow::IsBusy() const {
-    return m_chrome && m_chrome->IsBusyInTree();
+    // A window closed from outside (WM_CLOSE) is busy no more: what it still
+    // loads goes nowhere.
+    return IsOpen() && m_chrome && m_chrome->IsBusyInTree();
 }
 
 void BrowserWindow::Close() {

@@ -828,8 +828,10 @@ TEST_F(BrowserTest, ClosedWindowTakesItsShellsAlong) {
     window->ContentShell()->GetDOMWindow(getter_AddRefs(content));
     HWND handle = window->Handle();
     nsCOMPtr<nsIDocShell> shell = window->ContentShell();
+    window->ContentShell()->Reload(0); // still loading when it closes
     SendMessage(handle, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(handle));
+    EXPECT_TRUE(app.WaitUntilIdle(2000)) << "a closed window does not keep the browser busy";
     app.PruneClosedWindows();
     EXPECT_TRUE(app.Windows().empty());
     // What the agent may still hold answers safely.
