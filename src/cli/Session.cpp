@@ -5,6 +5,7 @@
 #include "agent/dispatch/CNS6Interface.h"
 
 #include <future>
+#include <iterator>
 #include <map>
 #include <span>
 #include <utility>
@@ -192,21 +193,30 @@ std::optional<CWebRunTimeID> Session::PageId(std::string& error) {
 
 std::optional<CWebInfo> Session::AskAgent(CWebInfo request) {
     request.SetWebInfoId(kOwnRequestNumber);
+    size_t before = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        before = m_incoming.size();
+    }
     Send(request);
     std::optional<CWebInfo> reply;
     std::lock_guard lock(m_mutex);
-    for (auto it = m_incoming.begin(); it != m_incoming.end(); ++it) {
-        if (it->kind == Incoming::Kind::Record && it->record.GetWebInfoId() == kOwnRequestNumber) {
-            reply = std::move(it->record);
-            m_incoming.erase(it);
-            break;
+    // What arrived while the agent served it: its reply and trace lines are
+    // the console's own business; any other record stays for the script.
+    std::vector<Incoming> kept;
+    for (size_t i = before; i < m_incoming.size(); ++i) {
+        Incoming& in = m_incoming[i];
+        if (in.kind == Incoming::Kind::Trace) {
+            continue;
         }
+        if (!reply && in.record.GetWebInfoId() == kOwnRequestNumber) {
+            reply = std::move(in.record);
+            continue;
+        }
+        kept.push_back(std::move(in));
     }
-    // The trace lines of the console's own request are not the script's.
-    std::erase_if(m_incoming, [](const Incoming& in) {
-        return in.kind == Incoming::Kind::Trace &&
-               in.text.find("WebInfoId=" + std::to_string(kOwnRequestNumber)) != std::string::npos;
-    });
+    m_incoming.resize(before);
+    std::move(kept.begin(), kept.end(), std::back_inserter(m_incoming));
     return reply;
 }
 

@@ -50,9 +50,11 @@ TEST(ConsoleInBrowser, ScriptedSessionAgainstTheDemoSite) {
 {"user": "toolbar", "button": "Back"}
 {"user": "wait"}
 {"user": "click", "at": [5000, 5000]}
+{"user": "click", "on": [1, 2, 3, 4]}
 )");
     EXPECT_EQ(run.status, cli::kExitRefused) << run.errors << run.out;
-    EXPECT_EQ(run.errors, "webagent: line 7: nothing to act on at (5000,5000)\n");
+    EXPECT_EQ(run.errors, "webagent: line 7: nothing to act on at (5000,5000)\n"
+                          "webagent: line 8: the object has no screen rectangle\n");
     ASSERT_FALSE(run.events.empty()) << run.out;
     const json& hello = run.events[0];
     EXPECT_EQ(hello["msg"], 38) << "the connection announcement comes first";
