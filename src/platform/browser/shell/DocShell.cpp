@@ -220,12 +220,6 @@ nsCOMPtr<DocShell> DocShell::Create(ShellHost& host, WindowOwner& owner, DocShel
     return shell;
 }
 
-DocShell* DocShell::FromInterface(nsISupports* object) {
-    nsCOMPtr<nsIDocShell> shell = do_QueryInterface(object);
-    // Every nsIDocShell of this browser is a DocShell.
-    return shell ? static_cast<DocShell*>(shell.get()) : nullptr;
-}
-
 void DocShell::Destroy() {
     if (m_destroyed)
         return;
@@ -715,6 +709,7 @@ DocShell* DocShell::FindTarget(std::u16string_view target) {
     nsCOMPtr<nsIDocShellTreeItem> found;
     if (root)
         root->FindItemWithName(nsString(target), getter_AddRefs(found));
+    // Items of this tree are all document shells of this browser.
     if (found)
         return static_cast<DocShell*>(found.get());
     return this;

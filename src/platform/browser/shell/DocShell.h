@@ -76,9 +76,6 @@ public:
                                      PRInt32 itemType, HWND parentWindow, const RECT& rect,
                                      HWND own = nullptr);
 
-    // The core of a shell interface pointer made here; null otherwise.
-    static DocShell* FromInterface(nsISupports* object);
-
     // Takes the shell apart: stops loads, destroys child shells and the
     // native window (unless it was given), detaches the DOM window. Called
     // by whoever made the shell; idempotent.
