@@ -197,7 +197,6 @@ void BrowserWindow::MakeContentArea() {
     m_holders[2] = CreateChildWindow(m_holders[1], kBrowserWindowClass, 0, 0, width, height);
     m_content = DocShell::Create(m_host, *this, m_chrome, nsIDocShellTreeItem::typeContent,
                                  m_holders[2], RECT{0, 0, width, height});
-    m_content->SetName(u"content");
     if (!m_contentURL.empty())
         m_content->StartLoad(m_contentURL, DocShell::HistoryMode::Add);
 }
