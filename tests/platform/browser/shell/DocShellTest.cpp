@@ -336,6 +336,38 @@ TEST_F(DocShellTest, HttpPagesLoadTheirFramesByRelativeAddress) {
     EXPECT_TRUE(ById(frame->Children()[0], u"missing")) << "a 404 page is a page like others";
 }
 
+TEST_F(DocShellTest, LoaderServiceIsTheRootOfEveryShellAndStopsThemAll) {
+    Write("inner.html", "<p>inner</p>");
+    BrowserWindow* window = Open(Write("a.html", "<iframe src='inner.html'></iframe>"));
+    DocShell* frame = window->ContentShell()->Children().at(0);
+    // Loaders chain up to the service.
+    nsCOMPtr<nsIDocumentLoader> loader = frame;
+    for (int depth = 0; depth < 3; ++depth) {
+        nsCOMPtr<nsIDocumentLoader> parent;
+        loader->GetParent(getter_AddRefs(parent));
+        ASSERT_TRUE(parent) << "depth " << depth;
+        loader = parent;
+    }
+    EXPECT_EQ(loader.get(), static_cast<nsIDocumentLoader*>(&app.Loader()));
+    nsCOMPtr<nsIDocShellTreeItem> root;
+    frame->GetSameTypeRootTreeItem(getter_AddRefs(root));
+    EXPECT_EQ(root.get(), static_cast<nsIDocShellTreeItem*>(window->ContentShell()));
+    frame->GetRootTreeItem(getter_AddRefs(root));
+    EXPECT_EQ(root.get(), static_cast<nsIDocShellTreeItem*>(window->ChromeShell()));
+    nsCOMPtr<nsIDocShellTreeItem> none;
+    EXPECT_EQ(frame->GetChildAt(0, getter_AddRefs(none)), NS_ERROR_INVALID_ARG);
+    EXPECT_EQ(window->ContentShell()->GotoIndex(7), NS_ERROR_INVALID_ARG);
+
+    window->ContentShell()->Reload(0);
+    PRBool busy = PR_FALSE;
+    app.Loader().IsBusy(&busy);
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(app.Loader().Stop(), NS_OK);
+    app.Loader().IsBusy(&busy);
+    EXPECT_FALSE(busy);
+    EXPECT_TRUE(app.WaitUntilIdle());
+}
+
 TEST_F(DocShellTest, WorkPostedFromAnotherThreadRunsOnTheUIThread) {
     DWORD uiThread = GetCurrentThreadId();
     std::atomic<DWORD> ranOn = 0;
