@@ -318,14 +318,29 @@ void PresShell::ClickDefault(dom::Element& target) {
         if (select)
             list = do_QueryInterface(select->AsDOMNode());
         if (face && list) {
-            PRInt32 before = -1;
-            list->GetSelectedIndex(&before);
-            face->SetSelected(PR_TRUE);
-            PRInt32 after = -1;
-            list->GetSelectedIndex(&after);
-            PRBool multiple = PR_FALSE;
-            list->GetMultiple(&multiple);
-            if (before != after || multiple)
+            // A plain click selects this option alone, in lists of several
+            // choices too; the list changes when the selection did.
+            nsCOMPtr<nsIDOMHTMLCollection> options;
+            list->GetOptions(getter_AddRefs(options));
+            PRUint32 count = 0;
+            if (options)
+                options->GetLength(&count);
+            bool changed = false;
+            for (PRUint32 i = 0; i < count; ++i) {
+                nsCOMPtr<nsIDOMNode> node;
+                options->Item(i, getter_AddRefs(node));
+                nsCOMPtr<nsIDOMHTMLOptionElement> each = do_QueryInterface(node);
+                if (!each)
+                    continue;
+                PRBool selected = PR_FALSE;
+                each->GetSelected(&selected);
+                bool wanted = SameCOMIdentity(each, face);
+                if (bool(selected) != wanted) {
+                    each->SetSelected(wanted ? PR_TRUE : PR_FALSE);
+                    changed = true;
+                }
+            }
+            if (changed)
                 FirePlain(*select, u"change", true, false);
         }
         return;

@@ -579,6 +579,37 @@ public:
     std::vector<std::string> values;
 };
 
+TEST_F(UserTest, ClickingAnOptionOfAMultipleListSelectsItAlone) {
+    BrowserWindow* window =
+        Open(Write("list.html", "<select id=list multiple size=3><option selected>a</option>"
+                                "<option selected>b</option><option>c</option></select>"));
+    DocShell* content = window->ContentShell();
+    dom::Element* list = ById(content, u"list");
+    ASSERT_TRUE(list);
+    std::vector<std::string> log;
+    nsCOMPtr<nsIDOMEventListener> listener(new EventLog(log, "list"));
+    nsCOMPtr<nsIDOMEventTarget> target = do_QueryInterface(list->AsDOMNode());
+    target->AddEventListener(u"change", listener, PR_FALSE);
+    ASSERT_TRUE(app.ChooseListItem(*list, 2));
+    EXPECT_EQ(log, std::vector<std::string>{"list:change"});
+    nsCOMPtr<nsIDOMHTMLSelectElement> select = do_QueryInterface(list->AsDOMNode());
+    nsCOMPtr<nsIDOMHTMLCollection> options;
+    select->GetOptions(getter_AddRefs(options));
+    std::string selected;
+    for (PRUint32 i = 0; i < 3; ++i) {
+        nsCOMPtr<nsIDOMNode> node;
+        options->Item(i, getter_AddRefs(node));
+        nsCOMPtr<nsIDOMHTMLOptionElement> option = do_QueryInterface(node);
+        PRBool is = PR_FALSE;
+        option->GetSelected(&is);
+        selected += is ? "1" : "0";
+    }
+    EXPECT_EQ(selected, "001");
+    log.clear();
+    ASSERT_TRUE(app.ChooseListItem(*list, 2));
+    EXPECT_TRUE(log.empty()) << "the same choice again changes nothing";
+}
+
 TEST_F(UserTest, AddressFieldLoadsWhatIsEntered) {
     BrowserWindow* window = Open(Write("a.html", "<p>a</p>"));
     std::string b = Write("b.html", "<p id=b>b</p>");
