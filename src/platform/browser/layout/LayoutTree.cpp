@@ -57,6 +57,10 @@ enum class Display : uint8_t { None, Block, Inline, Atomic, Table, FrameSet, Xul
 constexpr int32_t kMaxLength = 100000;
 constexpr int32_t kMaxCoordinate = 1 << 28;
 
+// Layout recurses along the tree; elements nested deeper than this get no
+// box, so that no page can exhaust the stack.
+constexpr uint32_t kMaxDepth = 1000;
+
 int32_t Clamped(int64_t value) {
     return int32_t(std::clamp<int64_t>(value, -kMaxCoordinate, kMaxCoordinate));
 }
@@ -103,6 +107,7 @@ public:
         out.m_parent.assign(n, SourceTree::kNoParent);
         out.m_isElement.assign(n, false);
         m_refused.assign(n, false);
+        m_depth.assign(n, 0);
         for (NodeIndex i = 0; i < n; ++i) {
             NodeIndex p = tree.At(i).parent;
             out.m_isElement[i] = tree.At(i).kind == SourceTree::Kind::Element;
@@ -115,6 +120,7 @@ public:
                 continue;
             }
             out.m_parent[i] = p;
+            m_depth[i] = m_depth[p] + 1;
             if (m_last[p] == SourceTree::kNoParent)
                 m_first[p] = i;
             else
@@ -175,7 +181,7 @@ private:
 
     void Classify(NodeIndex i) {
         const auto& node = N(i);
-        if (m_refused[i]) {
+        if (m_refused[i] || m_depth[i] > kMaxDepth) {
             m_display[i] = Display::None;
             return;
         }
@@ -584,12 +590,31 @@ private:
 
     // ---- Replaced elements and controls -------------------------------------
 
+    // The descendants of `i` that are displayed, in document order.
+    std::vector<NodeIndex> ShownDescendants(NodeIndex i) const {
+        std::vector<NodeIndex> out, stack;
+        auto pushChildren = [&](NodeIndex parent) {
+            size_t mark = stack.size();
+            for (NodeIndex c = m_first[parent]; c != SourceTree::kNoParent; c = m_next[c])
+                if (m_display[c] != Display::None)
+                    stack.push_back(c);
+            std::reverse(stack.begin() + std::ptrdiff_t(mark), stack.end());
+        };
+        pushChildren(i);
+        while (!stack.empty()) {
+            NodeIndex c = stack.back();
+            stack.pop_back();
+            out.push_back(c);
+            pushChildren(c);
+        }
+        return out;
+    }
+
     int32_t TextLength(NodeIndex i) const {
         // Collapsed text length of the descendants, for labels and options.
         int32_t count = 0;
         bool space = false, any = false;
-        NodeIndex stop = m_next[i];
-        for (NodeIndex j = i + 1; j < m_tree.Count() && j != stop && IsDescendant(j, i); ++j) {
+        for (NodeIndex j : ShownDescendants(i)) {
             if (IsElement(j))
                 continue;
             for (char16_t ch : N(j).text) {
@@ -603,13 +628,6 @@ private:
             }
         }
         return count;
-    }
-
-    bool IsDescendant(NodeIndex j, NodeIndex ancestor) const {
-        for (NodeIndex p = ParentOf(j); p != SourceTree::kNoParent; p = ParentOf(p))
-            if (p == ancestor)
-                return true;
-        return false;
     }
 
     Size AtomicSize(NodeIndex i) const {
@@ -629,7 +647,7 @@ private:
                         kControlHeight};
         if (tag == "SELECT") {
             int32_t longest = 0;
-            for (NodeIndex j = i + 1; j < m_tree.Count() && IsDescendant(j, i); ++j)
+            for (NodeIndex j : ShownDescendants(i))
                 if (IsElement(j) && (N(j).tag == "OPTION" || N(j).tag == "OPTGROUP")) {
                     longest = std::max(longest, N(j).tag == "OPTGROUP"
                                                     ? int32_t(Attr(j, "label").value_or("").size())
@@ -707,8 +725,8 @@ private:
         bool dropDown = IntAttr(select, "size", 0) <= 1 && !Attr(select, "multiple");
         int32_t y = dropDown ? r.bottom : r.top + kControlPadding / 2;
         int32_t inner = std::max(0, r.Width() - kControlPadding - (dropDown ? 0 : kDropDownArrow));
-        for (NodeIndex j = select + 1; j < m_tree.Count() && IsDescendant(j, select); ++j) {
-            if (!IsElement(j) || m_display[j] == Display::None)
+        for (NodeIndex j : ShownDescendants(select)) {
+            if (!IsElement(j))
                 continue;
             if (N(j).tag != "OPTION" && N(j).tag != "OPTGROUP")
                 continue;
@@ -1187,6 +1205,7 @@ private:
     std::vector<StyleDeclarations> m_style;
     std::vector<Display> m_display;
     std::vector<bool> m_refused; // nodes whose parent does not come before them
+    std::vector<uint32_t> m_depth;
     // Right edges reached by boxes and text: the document's first, then one
     // per scrolling box being laid out, innermost last.
     std::vector<int32_t> m_extent{INT32_MIN};

@@ -590,6 +590,21 @@ TEST(LayoutUnits, PixelsRoundTripAndUnitsRoundToTheNearestPixel) {
     EXPECT_EQ(UnitsToPixels(INT32_MAX), (int64_t(INT32_MAX) + 7) / 15);
 }
 
+TEST(LayoutRobustness, DeepNestingStopsBoxesInsteadOfTheStack) {
+    Page p;
+    NodeIndex node = p.body;
+    std::vector<NodeIndex> chain;
+    for (int i = 0; i < 20000; ++i) {
+        node = p.El(node, i % 3 == 0 ? "DIV" : i % 3 == 1 ? "SPAN" : "BUTTON");
+        chain.push_back(node);
+    }
+    p.Text(node, u"deep");
+    p.Layout();
+    EXPECT_TRUE(p.layout.BoxOf(chain[100]).hasBox);
+    EXPECT_FALSE(p.layout.BoxOf(chain.back()).hasBox);
+    EXPECT_TRUE(p.layout.HitTest(Point{10, 10}).has_value());
+}
+
 TEST(LayoutRobustness, HugeSizesNeverOverflowTheCoordinates) {
     Page p;
     NodeIndex column = p.El(p.body, "DIV", {{"style", "width: 10px"}});
