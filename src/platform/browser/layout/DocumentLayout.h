@@ -53,7 +53,8 @@ public:
     bool ScrollWindowBy(int32_t dx, int32_t dy);
 
     // The deepest shown element under a point of the client area; null
-    // where there is none.
+    // where there is none. The layout keeps the element alive until its
+    // next layout; a caller that keeps it longer takes a reference.
     dom::Element* ElementAt(Point clientPoint);
     // The element's border box in client coordinates, moved by the scroll
     // of the window and of its scrolling ancestors; nullopt for an element
@@ -65,7 +66,8 @@ public:
     // The layout tree dump of the document: a debugging aid.
     std::string Dump();
 
-    // dom::LayoutHook
+    // dom::LayoutHook. The scroll area of the root element and of BODY is
+    // the window's; other elements have one only when they scroll.
     std::optional<dom::LayoutBox> OffsetBox(dom::Element& element) override;
     dom::Element* OffsetParent(dom::Element& element) override;
     std::optional<dom::XulBox> BoxObject(dom::Element& element) override;
