@@ -3,7 +3,10 @@
 #include "agent/classutil/ClassUtilities.h"
 #include "agent/dispatch/CNS6Interface.h"
 #include "agent/dispatch/RegExpService.h"
+#include "agent/host/WindowHelpers.h"
 #include "agent/model/CNS6Browser.h"
+#include "agent/model/CNS6Frame.h"
+#include "agent/model/CNS6Page.h"
 #include "platform/win32/WinUser.h"
 
 #include <utility>
@@ -132,15 +135,56 @@ size_t CNS6GeneralTrapInfo::GetBrowserCount() const {
     return m_Browsers.size();
 }
 
-CWebObjRef CNS6GeneralTrapInfo::GetOrCreateFrame(nsIDOMWindow* /*window*/, HWND /*contentWindow*/) {
-    // FIXME: frame objects are not built yet; documents of subframes register
-    // nothing until they are.
-    return {};
+CWebObjRef CNS6GeneralTrapInfo::GetOrCreateFrame(nsIDOMWindow* window, HWND contentWindow) {
+    if (window == nullptr) {
+        return {};
+    }
+    CWebObjRef browserHandle = GetOrCreateBrowser(contentWindow, nullptr);
+    auto* browser = dynamic_cast<CNS6Container*>(browserHandle.Get());
+    if (browser == nullptr) {
+        return {};
+    }
+    HWND native = GetNativeWindow(window);
+    if (CWebObjRef known = browser->FindFrameByWindow(window)) {
+        auto* frame = dynamic_cast<CNS6Frame*>(known.Get());
+        if (frame != nullptr && frame->GetWindow() == native) {
+            return known;
+        }
+    }
+    CWebObjRef page = browser->FindChildByWindow(contentWindow);
+    if (!page.IsValid() || native == nullptr) {
+        return {};
+    }
+    CWebObjRef frame(new CNS6Frame(window, native, page));
+    page->AddChild(frame);
+    return frame.IsValid() ? frame : CWebObjRef();
 }
 
-CWebObjRef CNS6GeneralTrapInfo::GetOrCreatePage(nsIDOMWindow* /*window*/, HWND /*handle*/) {
-    // FIXME: page objects are not built yet, so a browser has no children.
-    return {};
+CWebObjRef CNS6GeneralTrapInfo::GetOrCreatePage(nsIDOMWindow* window, HWND handle) {
+    HWND key = GetNativeWindow(window);
+    if (key == nullptr) {
+        key = handle;
+    }
+    if (key == nullptr) {
+        return {};
+    }
+    CWebObjRef browserHandle = GetOrCreateBrowser(key, nullptr);
+    auto* browser = dynamic_cast<CNS6Container*>(browserHandle.Get());
+    if (browser == nullptr) {
+        return {};
+    }
+    if (CWebObjRef known = browser->FindChildByWindow(key)) {
+        if (auto* page = dynamic_cast<CNS6Page*>(known.Get())) {
+            page->PruneDeadFrames();
+        }
+        return known;
+    }
+    if (window == nullptr) {
+        return {};
+    }
+    CWebObjRef page(new CNS6Page(window, key, browserHandle));
+    browser->AddChild(page);
+    return page.IsValid() ? page : CWebObjRef();
 }
 
 TrapGlobals& GetTrapGlobals() {

@@ -81,9 +81,13 @@ public:
     void ListBrowsers(std::vector<CWebObjRef>& out) const;
     size_t GetBrowserCount() const;
 
-    // Frame and page registration for finished documents. The frame and page
-    // objects arrive with their own classes; until then both answer null.
+    // Frame registration for a finished document of a subframe: the frame
+    // object of `window` under the page of `contentWindow`'s browser, made
+    // when there is none for the window's native window yet.
     CWebObjRef GetOrCreateFrame(nsIDOMWindow* window, HWND contentWindow);
+    // Page registration: the page of the window's native window (or of
+    // `handle` when the window has none) in its browser, refreshed when it
+    // exists and added to the browser when it does not.
     CWebObjRef GetOrCreatePage(nsIDOMWindow* window, HWND handle);
 
 private:

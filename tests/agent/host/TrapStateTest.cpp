@@ -182,11 +182,15 @@ TEST_F(TrapStateTest, NewBrowserGetsItsAgentWindowWhileTheToolIsPresent) {
     DestroyWindow(presence);
 }
 
-TEST_F(TrapStateTest, FramesAndPagesAreNotRegisteredYet) {
+TEST_F(TrapStateTest, PagesAndFramesNeedAKnownBrowser) {
     ChromeWindow chrome;
-    ASSERT_TRUE(Trap().GetOrCreateBrowser(chrome.Window(), chrome.Dom()).IsValid());
-    EXPECT_FALSE(Trap().GetOrCreatePage(chrome.Dom(), chrome.Window()).IsValid());
-    EXPECT_FALSE(Trap().GetOrCreateFrame(chrome.Dom(), chrome.Window()).IsValid());
+    HWND content = MakeWindow(chrome.Window());
+    // No browser object for the window yet: nothing is registered.
+    EXPECT_FALSE(Trap().GetOrCreatePage(nullptr, content).IsValid());
+    EXPECT_FALSE(Trap().GetOrCreateFrame(chrome.Dom(), content).IsValid());
+    EXPECT_EQ(Trap().GetBrowserCount(), 0u);
+    EXPECT_FALSE(Trap().GetOrCreatePage(nullptr, nullptr).IsValid());
+    EXPECT_FALSE(Trap().GetOrCreateFrame(nullptr, content).IsValid());
 }
 
 } // namespace

@@ -2,11 +2,15 @@
 // main chrome with its toolbar, a content area and document shells.
 #include "agent/dispatch/RequestArgs.h"
 #include "agent/host/TrapTestSupport.h"
+#include "agent/host/WindowHelpers.h"
 #include "agent/model/CNS6Browser.h"
 #include "platform/browser/dom/Element.h"
 #include "platform/browser/shell/Browser.h"
 
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -90,6 +94,45 @@ TEST_F(BrowserOnShell, ClosedBrowserWindowIsNotAliveAndIsPurged) {
     EXPECT_FALSE(Browser().GetChild(1).IsValid());
     Trap().PurgeClosedBrowsers();
     EXPECT_FALSE(m_Handle.IsValid());
+}
+
+TEST_F(BrowserOnShell, PageOfTheContentAreaIsMadeOnceAndIsTheFirstChild) {
+    nsIDOMWindow* content = m_Window->ContentShell()->DOMWindow();
+    CWebObjRef page = Browser().GetChild(1);
+    ASSERT_TRUE(page.IsValid());
+    const int32_t contentHandle = static_cast<int32_t>(HandleToULong(GetNativeWindow(content)));
+    EXPECT_EQ(page->RunTimeID(), CWebRunTimeID(Browser().GetWindowValue(), contentHandle, -1, -1));
+    EXPECT_EQ(Trap().GetOrCreatePage(content, nullptr).Get(), page.Get());
+    EXPECT_EQ(Browser().GetChildCount(), 1);
+    CWebVariantList state;
+    ASSERT_TRUE(Browser().GetProperty("state", state));
+    EXPECT_EQ(state.GetAt(0)->GetInteger(), 4);
+}
+
+TEST_F(BrowserOnShell, FrameOfASubframeDocumentIsRegisteredOnceUnderThePage) {
+    auto folder = std::filesystem::temp_directory_path() /
+                  ("webagent_trapframes_" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "inner.html") << "<p>inner</p>";
+    std::ofstream(folder / "top.html") << "<p>top</p><iframe name=f src='inner.html'></iframe>";
+    browser::BrowserWindow* window = m_App.OpenWindow((folder / "top.html").string());
+    ASSERT_TRUE(m_App.WaitUntilIdle());
+    CWebObjRef browser =
+        Trap().GetOrCreateBrowser(window->Handle(), window->ChromeShell()->DOMWindow());
+    ASSERT_TRUE(browser.IsValid());
+    browser::DocShell* content = window->ContentShell();
+    ASSERT_EQ(content->Children().size(), 1u);
+    nsIDOMWindow* inner = content->Children()[0]->DOMWindow();
+
+    CWebObjRef frame = Trap().GetOrCreateFrame(inner, GetNativeWindow(content->DOMWindow()));
+    ASSERT_TRUE(frame.IsValid());
+    CWebObjRef page = frame->GetParent();
+    ASSERT_TRUE(page.IsValid());
+    EXPECT_EQ(page->GetParent().Get(), browser.Get());
+    EXPECT_EQ(Trap().GetOrCreateFrame(inner, GetNativeWindow(content->DOMWindow())).Get(),
+              frame.Get());
+    EXPECT_EQ(browser->GetChildById(frame->RunTimeID()).Get(), frame.Get());
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(BrowserOnShell, ContentNavigationsReachTheListenerUntilItsBrowserGoes) {
