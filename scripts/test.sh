@@ -15,23 +15,9 @@ mode=${1:-default}
 jobs=${JOBS:-$(nproc)}
 
 # Debian packages the build needs; each is installed only when absent.
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
-  libbenchmark-dev libgumbo-dev libpcre2-dev libexpat1-dev
-  libcurl4-openssl-dev nlohmann-json3-dev)
+source "$root/scripts/deps.sh"
 if [ "$mode" = --fuzz ]; then packages+=(clang libclang-rt-14-dev); fi
 
-install_missing() {
-  local missing=()
-  for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "installing: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-}
 install_missing "${packages[@]}"
 
 configure_and_build() {
