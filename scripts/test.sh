@@ -46,8 +46,12 @@ case "$mode" in
       corpus=$(mktemp -d)
       seeds="$root/fuzz/corpus/${name#fuzz_}"
       [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
+      # Slow targets name a smaller count in fuzz/<target>.runs; FUZZ_RUNS
+      # overrides every count.
+      runs=200000
+      [ -f "$root/fuzz/${name#fuzz_}.runs" ] && runs=$(tr -dc 0-9 <"$root/fuzz/${name#fuzz_}.runs")
       echo "fuzzing $name"
-      "$f" -runs="${FUZZ_RUNS:-200000}" -max_len=70000 "$corpus"
+      "$f" -runs="${FUZZ_RUNS:-$runs}" -max_len=70000 "$corpus"
     done
     ;;
   --bench)
