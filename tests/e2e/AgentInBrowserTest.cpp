@@ -19,7 +19,9 @@
 namespace {
 
 constexpr int32_t kMsgGetProperties = 5;
+constexpr int32_t kMsgIdOfWindow = 25;
 constexpr int32_t kMsgConnection = 38;
+constexpr int32_t kMsgCallNamedMethod = 49;
 
 // The framework, the browser and the tool run once for the whole suite, as
 // they do in a browser process: the agent library is loaded once, and its
@@ -83,6 +85,54 @@ protected:
         return s_Tool->Request(agent, request);
     }
 
+    // The first child of an object, by asking its "child" property with index 1.
+    static std::optional<CWebRunTimeID> FirstChild(HWND agent, const CWebRunTimeID& parent) {
+        CWebInfo request;
+        request.SetMsgId(kMsgGetProperties);
+        request.SetRunTimeID(parent);
+        CWebVariantList index;
+        index.Set(1);
+        request.AddAttr("child", index);
+        std::optional<CWebInfo> reply = s_Tool->Request(agent, request);
+        if (!reply || reply->GetRetValue() != NS_OK)
+            return std::nullopt;
+        const CWebVariant* child = reply->FindFirstValue("child");
+        if (!child || child->GetType() != WebVariantType::RunTimeID)
+            return std::nullopt;
+        return child->GetRunTimeID();
+    }
+
+    // Runs a browser command on a page; answers the reply's result code.
+    static nsresult Command(HWND agent, const CWebRunTimeID& page, std::string_view command,
+                            std::optional<std::string> url = std::nullopt) {
+        CWebInfo request;
+        request.SetMsgId(kMsgCallNamedMethod);
+        request.SetRunTimeID(page);
+        CWebVariantList method;
+        method.Set(std::string_view("BrowserCommand"));
+        request.AddAttr("method_name", method);
+        CWebVariantList name;
+        name.Set(command);
+        request.AddAttr("command", name);
+        if (url) {
+            CWebVariantList address;
+            address.Set(std::string_view(*url));
+            request.AddAttr("url", address);
+        }
+        std::optional<CWebInfo> reply = s_Tool->Request(agent, request);
+        return reply ? reply->GetRetValue() : NS_ERROR_FAILURE;
+    }
+
+    // The title of the browser's current page (its first child).
+    static std::string PageTitle(HWND agent, const CWebRunTimeID& browser) {
+        std::optional<CWebRunTimeID> page = FirstChild(agent, browser);
+        if (!page)
+            return "(no page)";
+        std::optional<CWebInfo> reply = Ask(agent, kMsgGetProperties, *page, {"title"});
+        const CWebVariant* title = reply ? reply->FindFirstValue("title") : nullptr;
+        return title ? title->GetString() : "(no title)";
+    }
+
     static inline std::filesystem::path s_Site;
     static inline tool::TestTool* s_Tool = nullptr;
     static inline browser::Browser* s_Browser = nullptr;
@@ -109,6 +159,63 @@ TEST_F(AgentInBrowser, BrowserWindowGetsAnAgentThatAnswersTheTool) {
     const CWebVariant* shownHandle = properties->FindFirstValue("handle");
     ASSERT_NE(nullptr, shownHandle);
     EXPECT_EQ(browserHandle, shownHandle->GetInteger());
+}
+
+TEST_F(AgentInBrowser, PageAndInnerFrameAnswerThroughTheBrowser) {
+    browser::BrowserWindow* window = nullptr;
+    HWND agent = OpenWithAgent("index.html", &window);
+    ASSERT_NE(nullptr, agent);
+    const CWebRunTimeID browserId(static_cast<int32_t>(HandleToULong(window->Handle())), -1, -1,
+                                  -1);
+
+    std::optional<CWebRunTimeID> page = FirstChild(agent, browserId);
+    ASSERT_TRUE(page) << "the browser object has no page";
+    std::optional<CWebInfo> pageProperties =
+        Ask(agent, kMsgGetProperties, *page, {"class", "title", "url", "state"});
+    ASSERT_TRUE(pageProperties);
+    EXPECT_EQ(NS_OK, pageProperties->GetRetValue()) << DumpWebInfo(*pageProperties);
+    const CWebVariant* title = pageProperties->FindFirstValue("title");
+    ASSERT_NE(nullptr, title) << DumpWebInfo(*pageProperties);
+    EXPECT_EQ("Start page", title->GetString());
+    const CWebVariant* state = pageProperties->FindFirstValue("state");
+    ASSERT_NE(nullptr, state);
+    EXPECT_EQ(4, state->GetInteger()) << "a page that finished loading is idle";
+
+    // The inner frame, by the native window its document is shown in (a child
+    // window of the page's content window).
+    HWND frameWindow = FindWindowExA(HwndFromValue(static_cast<ULONG>(page->Second())), nullptr,
+                                     "MozillaWindowClass", nullptr);
+    ASSERT_NE(nullptr, frameWindow);
+    CWebInfo byHandle;
+    byHandle.SetMsgId(kMsgIdOfWindow);
+    CWebVariantList handle;
+    handle.Set(static_cast<int32_t>(HandleToULong(frameWindow)));
+    byHandle.AddAttr("handle", handle);
+    std::optional<CWebInfo> found = s_Tool->Request(agent, byHandle);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(NS_OK, found->GetRetValue()) << DumpWebInfo(*found);
+    const CWebVariant* frame = found->FindFirstValue("id");
+    ASSERT_NE(nullptr, frame) << DumpWebInfo(*found);
+    EXPECT_NE(page->Second(), frame->GetRunTimeID().Second());
+    std::optional<CWebInfo> frameProperties =
+        Ask(agent, kMsgGetProperties, frame->GetRunTimeID(), {"name", "title"});
+    ASSERT_TRUE(frameProperties);
+    EXPECT_EQ(NS_OK, frameProperties->GetRetValue()) << DumpWebInfo(*frameProperties);
+    const CWebVariant* frameTitle = frameProperties->FindFirstValue("title");
+    ASSERT_NE(nullptr, frameTitle) << DumpWebInfo(*frameProperties);
+    EXPECT_EQ("Inner", frameTitle->GetString());
+
+    // Browser commands replayed over the wire: Back without history succeeds
+    // and stays; Navigate loads; Back returns.
+    EXPECT_EQ(NS_OK, Command(agent, *page, "Back"));
+    EXPECT_EQ("Start page", PageTitle(agent, browserId));
+    EXPECT_EQ(NS_OK, Command(agent, *page, "Navigate", (s_Site / "second.html").string()));
+    ASSERT_TRUE(s_Browser->WaitUntilIdle());
+    EXPECT_EQ("Second", PageTitle(agent, browserId));
+    EXPECT_EQ(NS_OK, Command(agent, *page, "Back"));
+    ASSERT_TRUE(s_Browser->WaitUntilIdle());
+    EXPECT_EQ("Start page", PageTitle(agent, browserId));
+    EXPECT_EQ(E_FAIL, Command(agent, *page, "Navigate")) << "Navigate needs its \"url\"";
 }
 
 TEST_F(AgentInBrowser, ClosedBrowserWindowLosesItsAgentWhenTheNextDocumentFinishes) {

@@ -145,7 +145,10 @@ int CWebObj::GetChildCount() {
 }
 
 bool CWebObj::AddChild(const CWebObjRef& child) {
-    GetChildCount();
+    // Only the purge of pending removals: an override of the child count may
+    // collect children, and a page collecting its frames registers new ones
+    // through AddChild again.
+    CWebObj::GetChildCount();
     if (CWebObj* target = child.Get()) {
         target->SetParent(CWebObjRef(this));
         m_ChildrenById[target->RunTimeID()] = target;
