@@ -202,6 +202,15 @@ int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostr
         errors << "webagent: the session could not start: " << error << '\n';
         return kExitRefused;
     }
+    // With the browser in the build, a browser that did not start (a page
+    // that cannot be loaded, say) is an error: the pages asked for are not
+    // there to be driven.
+    if (!session.HasBrowser() && !options.standIn &&
+        session.BrowserError() != kBrowserUnavailable) {
+        errors << "webagent: " << session.BrowserError() << '\n';
+        session.Stop();
+        return kExitRefused;
+    }
     if (!session.HasBrowser() && !options.standIn && !options.demo) {
         errors << "webagent: note: " << session.BrowserError()
                << "; requests go to an agent window for a stand-in browser window\n";

@@ -10,6 +10,7 @@
 #include "platform/xpcom/nsXPCOM.h"
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <future>
 #include <thread>
@@ -133,6 +134,16 @@ private:
             }
             if (error.empty() && !app.WaitUntilIdle(kLoadTimeoutMs)) {
                 error = "the pages did not finish loading";
+            }
+            // A page that failed shows the browser's error page; the user
+            // asked for that page, so it is an error naming it.
+            for (size_t i = 0; error.empty() && i < pages.size() && i < app.Windows().size(); ++i) {
+                browser::DocShell* content = app.Windows()[i]->ContentShell();
+                if (content && NS_FAILED(content->LoadStatus())) {
+                    char code[16];
+                    std::snprintf(code, sizeof code, "0x%08X", content->LoadStatus());
+                    error = "page \"" + pages[i] + "\" cannot be loaded (" + code + ")";
+                }
             }
             WatchWindows();
         }

@@ -68,3 +68,17 @@ TEST(ConsoleInBrowser, ScriptedSessionAgainstTheDemoSite) {
 }
 
 } // namespace
+
+// A page given as an address that the browser cannot load shows the browser's
+// error page; the console reports it by name and refuses to go on. (Runs after
+// the session above: the agent is not needed for it.)
+TEST(ConsoleInBrowser, PageThatFailsToLoadIsAnErrorNamingIt) {
+    const std::string missing = "file:///nonexistent-webagent-folder/missing.html";
+    std::istringstream in("{\"msg\": 1, \"id\": \"browser\"}\n");
+    std::ostringstream out;
+    std::ostringstream errors;
+    int status = cli::RunConsole({"--json", "--page", missing}, in, out, errors);
+    EXPECT_EQ(status, cli::kExitRefused) << errors.str() << out.str();
+    EXPECT_NE(errors.str().find("page \"" + missing + "\" cannot be loaded"), std::string::npos)
+        << errors.str();
+}

@@ -92,6 +92,8 @@ public:
     nsIDOMDocument* CurrentDocument() const { return m_document; }
     const std::string& CurrentURL() const { return m_url; }
     bool IsLoading() const { return m_busy; }
+    // How the last load ended: NS_OK, or why it failed (an error page shows).
+    nsresult LoadStatus() const { return m_loadStatus; }
     // This shell or one below it loads.
     bool IsBusyInTree() const;
     // The top content shell of this shell's tree (itself for it); null for
