@@ -3,47 +3,24 @@
 // parsed, copied into the layout engine's source tree and laid out. Each case
 // reports its time per element ("per_element") and its time as a multiple of
 // copying the page's HTML text with memcpy in the same run ("x_memcpy").
+#include "GeneratedPage.h"
 #include "platform/browser/layout/LayoutTree.h"
 
 #include <benchmark/benchmark.h>
 #include <cctype>
-#include <chrono>
-#include <cstring>
 #include <gumbo.h>
 #include <string>
 #include <vector>
 
 namespace {
 
+using benchpage::Clock;
+using benchpage::GeneratePage;
 using browser::layout::LayoutTree;
 using browser::layout::Size;
 using browser::layout::SourceTree;
-using Clock = std::chrono::steady_clock;
 
 constexpr Size kViewport{1024, 768};
-
-// One block of twenty elements; the parser adds a TBODY to each table.
-std::string Block(int n) {
-    std::string i = std::to_string(n);
-    return "<div><p><a href=\"page" + i + ".html\">Link " + i +
-           "</a> text <img src=\"dot.png\" width=\"16\" height=\"16\" alt=\"dot\"></p>"
-           "<table border=\"1\"><tr><td>cell " +
-           i + "</td><td><a href=\"#c" + i +
-           "\">in cell</a></td></tr><tr><td>a</td><td>b</td></tr></table>"
-           "<form action=\"go\"><input type=\"text\" name=\"t" +
-           i + "\" value=\"v\"><input type=\"checkbox\" name=\"c" + i + "\"><select name=\"s" + i +
-           "\"><option>one</option><option selected>two</option></select>"
-           "<button>Go</button><textarea name=\"a" +
-           i + "\">text</textarea></form></div>\n";
-}
-
-std::string GeneratePage(int elements) {
-    std::string html = "<!DOCTYPE html><html><head><title>Generated</title></head><body>\n";
-    for (int n = 0; n * 20 < elements; ++n) {
-        html += Block(n);
-    }
-    return html + "</body></html>\n";
-}
 
 std::string UpperTag(const GumboNode* node) {
     std::string tag =
@@ -101,29 +78,10 @@ size_t CountElements(const SourceTree& tree) {
     return count;
 }
 
-double RatioToMemcpy(const std::string& html, int64_t iterations, Clock::duration caseTime) {
-    std::string target(html.size(), '\0');
-    // One copy first, so that the target's pages are in place before timing.
-    std::memcpy(target.data(), html.data(), html.size());
-    auto start = Clock::now();
-    for (int64_t i = 0; i < iterations; ++i) {
-        std::memcpy(target.data(), html.data(), html.size());
-        benchmark::DoNotOptimize(target.data());
-        benchmark::ClobberMemory();
-    }
-    auto copyTime = Clock::now() - start;
-    return copyTime.count() > 0
-               ? static_cast<double>(caseTime.count()) / static_cast<double>(copyTime.count())
-               : 0.0;
-}
-
 void Report(benchmark::State& state, const std::string& html, size_t elements,
             Clock::duration caseTime) {
-    state.counters["elements"] = static_cast<double>(elements);
-    state.counters["per_element"] = benchmark::Counter(
-        static_cast<double>(elements),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    state.counters["x_memcpy"] = RatioToMemcpy(html, state.iterations(), caseTime);
+    benchpage::ReportElements(state, elements);
+    state.counters["x_memcpy"] = benchpage::RatioToMemcpy(html, state.iterations(), caseTime);
 }
 
 void BM_ParsePage(benchmark::State& state) {
