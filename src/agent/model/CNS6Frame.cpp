@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace {
 
@@ -321,8 +322,18 @@ bool CNS6Frame::BuildChildren() {
     if (!document || NS_FAILED(document->GetDocumentElement(getter_AddRefs(root))) || !root) {
         return false;
     }
-    nsCOMPtr<nsIDOMNode> rootNode = do_QueryInterface(root);
-    const int32_t count = CountElements(rootNode.get());
+    // The host keeps the document's element count as the tree changes, so
+    // reading it costs nothing however large the page; a document without
+    // that side is counted by walking its tree (the same number).
+    int32_t count = 0;
+    PRUint32 kept = 0;
+    nsCOMPtr<nsIDOMDocumentInternal> internal = do_QueryInterface(document);
+    if (internal && NS_SUCCEEDED(internal->GetElementCount(&kept)) && kept <= INT32_MAX) {
+        count = static_cast<int32_t>(kept);
+    } else {
+        nsCOMPtr<nsIDOMNode> rootNode = do_QueryInterface(root);
+        count = CountElements(rootNode.get());
+    }
     if (count == m_Signature) {
         return true;
     }
