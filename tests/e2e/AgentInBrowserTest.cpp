@@ -21,6 +21,7 @@ namespace {
 constexpr int32_t kMsgGetProperties = 5;
 constexpr int32_t kMsgIdOfWindow = 25;
 constexpr int32_t kMsgConnection = 38;
+constexpr int32_t kMsgFindByProperties = 42;
 constexpr int32_t kMsgCallNamedMethod = 49;
 
 // The framework, the browser and the tool run once for the whole suite, as
@@ -204,6 +205,19 @@ TEST_F(AgentInBrowser, PageAndInnerFrameAnswerThroughTheBrowser) {
     const CWebVariant* frameTitle = frameProperties->FindFirstValue("title");
     ASSERT_NE(nullptr, frameTitle) << DumpWebInfo(*frameProperties);
     EXPECT_EQ("Inner", frameTitle->GetString());
+
+    // A search by a "!" pattern matches through the tool's "rexp.dll", which
+    // the agent finds in its own folder: the first descendant of the browser
+    // whose class matches is the page.
+    CWebInfo search;
+    search.SetMsgId(kMsgFindByProperties);
+    search.SetRunTimeID(browserId);
+    CWebVariantList pattern;
+    pattern.Set(std::string_view("!html_fr.*"));
+    search.AddAttr("class", pattern);
+    std::optional<CWebInfo> searched = s_Tool->Request(agent, search);
+    ASSERT_TRUE(searched);
+    EXPECT_EQ(NS_OK, searched->GetRetValue()) << DumpWebInfo(*searched);
 
     // Browser commands replayed over the wire: Back without history succeeds
     // and stays; Navigate loads; Back returns.

@@ -82,7 +82,9 @@ nsComponentManagerImpl::nsComponentManagerImpl(std::string registryFile)
     m_store->componentRegistryFile = std::move(registryFile);
 }
 
-nsComponentManagerImpl::~nsComponentManagerImpl() { Shutdown(); }
+nsComponentManagerImpl::~nsComponentManagerImpl() {
+    Shutdown();
+}
 
 nsresult nsComponentManagerImpl::Startup() {
     Lock lock(m_lock);
@@ -174,8 +176,7 @@ nsresult nsComponentManagerImpl::RegisterFactory(const nsCID& cid, const char* c
     return Enter(cid, className, contractID, factory, {}, replace);
 }
 
-nsresult nsComponentManagerImpl::RegisterComponentLocation(const nsCID& cid,
-                                                           const char* className,
+nsresult nsComponentManagerImpl::RegisterComponentLocation(const nsCID& cid, const char* className,
                                                            const char* contractID,
                                                            nsIFile* location,
                                                            RegisterReplace replace) {
@@ -197,8 +198,7 @@ nsresult nsComponentManagerImpl::UnregisterFactory(const nsCID& cid, nsIFactory*
     return NS_OK;
 }
 
-nsresult nsComponentManagerImpl::UnregisterComponentLocation(const nsCID& cid,
-                                                             nsIFile* location) {
+nsresult nsComponentManagerImpl::UnregisterComponentLocation(const nsCID& cid, nsIFile* location) {
     Lock lock(m_lock);
     auto entry = m_classes.find(cid);
     if (entry == m_classes.end() || entry->second.location != PathOf(location))
@@ -231,8 +231,7 @@ nsresult nsComponentManagerImpl::ContractIDToCID(const char* contractID, nsCID* 
     return NS_OK;
 }
 
-nsresult nsComponentManagerImpl::LoadModule(const std::string& path,
-                                            nsCOMPtr<nsIModule>& module) {
+nsresult nsComponentManagerImpl::LoadModule(const std::string& path, nsCOMPtr<nsIModule>& module) {
     for (const Library& library : m_libraries) {
         if (library.path == path) {
             module = library.module;
@@ -245,9 +244,15 @@ nsresult nsComponentManagerImpl::LoadModule(const std::string& path,
         return NS_ERROR_FACTORY_NOT_LOADED;
     }
     auto entry = reinterpret_cast<nsGetModuleProc>(dlsym(handle, kNSGetModuleSymbol));
+    if (!entry) {
+        // Not a component library (a helper library a component keeps beside
+        // itself): left out without a word.
+        dlclose(handle);
+        return NS_ERROR_FACTORY_NOT_LOADED;
+    }
     nsCOMPtr<nsIFile> file;
     NS_NewNativeLocalFile(path, getter_AddRefs(file));
-    nsresult rv = entry ? entry(this, file, getter_AddRefs(module)) : NS_ERROR_FACTORY_NOT_LOADED;
+    nsresult rv = entry(this, file, getter_AddRefs(module));
     if (NS_SUCCEEDED(rv) && !module)
         rv = NS_ERROR_FACTORY_NOT_LOADED; // success without a module is no success
     if (NS_FAILED(rv)) {
@@ -287,8 +292,7 @@ nsresult nsComponentManagerImpl::FindFactory(const nsCID& cid, nsCOMPtr<nsIFacto
     return NS_OK;
 }
 
-nsresult nsComponentManagerImpl::GetClassObject(const nsCID& cid, const nsIID& iid,
-                                                void** result) {
+nsresult nsComponentManagerImpl::GetClassObject(const nsCID& cid, const nsIID& iid, void** result) {
     if (!result)
         return NS_ERROR_NULL_POINTER;
     *result = nullptr;
@@ -325,8 +329,8 @@ nsresult nsComponentManagerImpl::CreateInstance(const nsCID& cid, nsISupports* o
 }
 
 nsresult nsComponentManagerImpl::CreateInstanceByContractID(const char* contractID,
-                                                            nsISupports* outer,
-                                                            const nsIID& iid, void** result) {
+                                                            nsISupports* outer, const nsIID& iid,
+                                                            void** result) {
     if (!result)
         return NS_ERROR_NULL_POINTER;
     *result = nullptr;
@@ -359,8 +363,8 @@ nsresult nsComponentManagerImpl::GetService(const nsCID& cid, const nsIID& iid, 
     return service->QueryInterface(iid, result);
 }
 
-nsresult nsComponentManagerImpl::GetServiceByContractID(const char* contractID,
-                                                        const nsIID& iid, void** result) {
+nsresult nsComponentManagerImpl::GetServiceByContractID(const char* contractID, const nsIID& iid,
+                                                        void** result) {
     if (!result || !contractID)
         return NS_ERROR_NULL_POINTER;
     *result = nullptr;
@@ -518,7 +522,8 @@ nsresult nsComponentManagerImpl::AutoRegister(nsIFile* directory) {
         nsRegistryKey libraries = ComponentKey(kLibrariesKey);
         if (auto key = tree.Child(libraries, path)) {
             const auto* known = tree.GetValue(*key, "stamp");
-            if (known && std::get_if<std::string>(known) && *std::get_if<std::string>(known) == stamp)
+            if (known && std::get_if<std::string>(known) &&
+                *std::get_if<std::string>(known) == stamp)
                 continue; // registered at an earlier start and unchanged since
         }
         nsresult rv = RegisterLibrary(path, stamp);
