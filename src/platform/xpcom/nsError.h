@@ -47,8 +47,12 @@ inline constexpr nsresult E_OUTOFMEMORY = NS_ERROR_OUT_OF_MEMORY;
 inline constexpr nsresult E_INVALIDARG = NS_ERROR_INVALID_ARG;
 inline constexpr nsresult CLASS_E_NOAGGREGATION = NS_ERROR_NO_AGGREGATION;
 
-constexpr bool NS_FAILED(nsresult rv) { return (rv & 0x80000000u) != 0; }
-constexpr bool NS_SUCCEEDED(nsresult rv) { return !NS_FAILED(rv); }
+constexpr bool NS_FAILED(nsresult rv) {
+    return (rv & 0x80000000u) != 0;
+}
+constexpr bool NS_SUCCEEDED(nsresult rv) {
+    return !NS_FAILED(rv);
+}
 
 // The symbolic name of a result code, or nullptr for a code not listed.
 const char* NS_ResultName(nsresult rv);

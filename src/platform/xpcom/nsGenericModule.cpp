@@ -53,9 +53,9 @@ public:
         xpcom::internal::AttachManager(manager);
         nsresult result = NS_OK;
         for (const nsModuleComponentInfo& component : Components()) {
-            nsresult rv = manager->RegisterComponentLocation(
-                component.cid, component.description, component.contractID, location,
-                RegisterReplace::Yes);
+            nsresult rv = manager->RegisterComponentLocation(component.cid, component.description,
+                                                             component.contractID, location,
+                                                             RegisterReplace::Yes);
             // A failing callback leaves its component registered as an
             // ordinary component; the first failure is reported.
             if (NS_SUCCEEDED(rv) && component.registerSelf)

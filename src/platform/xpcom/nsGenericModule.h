@@ -27,8 +27,7 @@
 // Makes an instance as `iid`; refuses aggregation unless it supports it.
 using NSConstructorProcPtr = nsresult (*)(nsISupports* outer, const nsIID& iid, void** result);
 using NSRegisterSelfProcPtr = nsresult (*)(nsIComponentManager* manager, nsIFile* location,
-                                           const char* registryLocation,
-                                           const char* componentType,
+                                           const char* registryLocation, const char* componentType,
                                            const struct nsModuleComponentInfo* info);
 using NSUnregisterSelfProcPtr = nsresult (*)(nsIComponentManager* manager, nsIFile* location,
                                              const char* registryLocation,
@@ -41,7 +40,7 @@ struct nsModuleComponentInfo {
     nsCID cid;
     const char* contractID; // may be null
     NSConstructorProcPtr constructor;
-    NSRegisterSelfProcPtr registerSelf; // may be null
+    NSRegisterSelfProcPtr registerSelf;     // may be null
     NSUnregisterSelfProcPtr unregisterSelf; // may be null
 };
 
@@ -53,7 +52,7 @@ struct nsModuleInfo {
     const nsModuleComponentInfo* components;
     size_t componentCount;
     NSModuleConstructorProcPtr constructor; // may be null; runs when the module is made
-    NSModuleDestructorProcPtr destructor; // may be null; runs when the module goes
+    NSModuleDestructorProcPtr destructor;   // may be null; runs when the module goes
 };
 
 // The module of `info`, which must outlive it (it is the library's static

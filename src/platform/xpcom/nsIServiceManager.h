@@ -18,8 +18,7 @@ public:
     // Publishes an existing object as the service of `cid` (or of a contract
     // identifier); NS_ERROR_FACTORY_EXISTS when one is already there.
     virtual nsresult RegisterService(const nsCID& cid, nsISupports* service) = 0;
-    virtual nsresult RegisterServiceByContractID(const char* contractID,
-                                                 nsISupports* service) = 0;
+    virtual nsresult RegisterServiceByContractID(const char* contractID, nsISupports* service) = 0;
     virtual nsresult UnregisterService(const nsCID& cid) = 0;
     virtual nsresult UnregisterServiceByContractID(const char* contractID) = 0;
     virtual nsresult IsServiceInstantiated(const nsCID& cid, bool* result) = 0;

@@ -38,8 +38,7 @@ protected:
     virtual ~nsISupports() = default;
 };
 
-template <typename T>
-constexpr const nsIID& NS_GET_IID() {
+template <typename T> constexpr const nsIID& NS_GET_IID() {
     return T::kIID;
 }
 
@@ -47,8 +46,7 @@ namespace xpcom::internal {
 
 // Finds `iid` in the chain Interface, Interface::BaseInterface, ... and
 // answers the object as that interface.
-template <typename Interface, typename Object>
-void* FindInChain(Object* object, const nsIID& iid) {
+template <typename Interface, typename Object> void* FindInChain(Object* object, const nsIID& iid) {
     if constexpr (std::is_void_v<Interface>) {
         return nullptr;
     } else {
@@ -69,16 +67,16 @@ void* FindInChain(Object* object, const nsIID& iid) {
 // A class that offers weak references (nsSupportsWeakReference) has its weak
 // references cleared as soon as the count reaches zero, before its destructor
 // runs, so that no holder can revive a half-destroyed object.
-template <typename Derived, typename... Interfaces>
-class nsSupportsImpl : public Interfaces... {
+template <typename Derived, typename... Interfaces> class nsSupportsImpl : public Interfaces... {
 public:
     uint32_t AddRef() override { return m_refCount.fetch_add(1, std::memory_order_relaxed) + 1; }
 
     uint32_t Release() override {
         uint32_t count = m_refCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
         if (count == 0) {
-            m_refCount.store(1); // Stabilise: a destructor that AddRefs/Releases us must not re-enter.
-            if constexpr (requires(Derived* d) { d->ClearWeakReferences(); })
+            m_refCount.store(
+                1); // Stabilise: a destructor that AddRefs/Releases us must not re-enter.
+            if constexpr (requires(Derived * d) { d->ClearWeakReferences(); })
                 self()->ClearWeakReferences();
             delete self();
         }

@@ -78,11 +78,10 @@ class nsQueryReferent {
 public:
     nsQueryReferent(nsIWeakReference* weak, nsresult* error) : m_weak(weak), m_error(error) {}
 
-    template <typename T>
-    operator nsCOMPtr<T>() const {
+    template <typename T> operator nsCOMPtr<T>() const {
         nsCOMPtr<T> result;
-        nsresult rv = m_weak ? m_weak->QueryReferent(T::kIID, getter_AddRefs(result))
-                             : NS_ERROR_NULL_POINTER;
+        nsresult rv =
+            m_weak ? m_weak->QueryReferent(T::kIID, getter_AddRefs(result)) : NS_ERROR_NULL_POINTER;
         if (m_error)
             *m_error = rv;
         if (NS_FAILED(rv))

@@ -28,8 +28,7 @@ public:
     }
 
 private:
-    template <typename Query>
-    nsresult Ask(bool* result, Query query) const {
+    template <typename Query> nsresult Ask(bool* result, Query query) const {
         if (!result)
             return NS_ERROR_NULL_POINTER;
         std::error_code ec;

@@ -325,12 +325,12 @@ public:
     }
 
     nsresult AddKey(nsRegistryKey base, const char* name, nsRegistryKey* result) override {
-        return Answer(Check(base, name, result), [&] { return m_tree->AddChild(base, name); },
-                      result);
+        return Answer(
+            Check(base, name, result), [&] { return m_tree->AddChild(base, name); }, result);
     }
     nsresult GetKey(nsRegistryKey base, const char* name, nsRegistryKey* result) override {
-        return Answer(Check(base, name, result), [&] { return m_tree->Child(base, name); },
-                      result);
+        return Answer(
+            Check(base, name, result), [&] { return m_tree->Child(base, name); }, result);
     }
     nsresult RemoveKey(nsRegistryKey base, const char* name) override {
         nsRegistryKey key = 0;
@@ -338,12 +338,12 @@ public:
         return NS_FAILED(rv) ? rv : RemoveAt(key);
     }
     nsresult AddSubtree(nsRegistryKey base, const char* path, nsRegistryKey* result) override {
-        return Answer(Check(base, path, result), [&] { return m_tree->AddPath(base, path); },
-                      result);
+        return Answer(
+            Check(base, path, result), [&] { return m_tree->AddPath(base, path); }, result);
     }
     nsresult GetSubtree(nsRegistryKey base, const char* path, nsRegistryKey* result) override {
-        return Answer(Check(base, path, result), [&] { return m_tree->Find(base, path); },
-                      result);
+        return Answer(
+            Check(base, path, result), [&] { return m_tree->Find(base, path); }, result);
     }
     nsresult RemoveSubtree(nsRegistryKey base, const char* path) override {
         nsRegistryKey key = 0;

@@ -11,7 +11,9 @@ nsIComponentManager* g_manager = nullptr; // owns one reference unless g_attache
 bool g_attached = false;
 } // namespace
 
-nsIComponentManager* CurrentManager() { return g_manager; }
+nsIComponentManager* CurrentManager() {
+    return g_manager;
+}
 
 void SetOwnedManager(nsIComponentManager* manager) {
     if (manager)
@@ -71,7 +73,9 @@ nsresult NS_ShutdownXPCOM() {
     return NS_OK;
 }
 
-bool NS_IsXPCOMRunning() { return CurrentManager() != nullptr; }
+bool NS_IsXPCOMRunning() {
+    return CurrentManager() != nullptr;
+}
 
 nsresult NS_GetComponentManager(nsIComponentManager** result) {
     if (!result)
@@ -107,8 +111,7 @@ nsresult nsGetServiceOrInstance::Get(const nsIID& iid, void** result) const {
         rv = NS_GetComponentManager(getter_AddRefs(components));
         if (components)
             rv = m_cid ? components->CreateInstance(*m_cid, nullptr, iid, result)
-                       : components->CreateInstanceByContractID(m_contractID, nullptr, iid,
-                                                                result);
+                       : components->CreateInstanceByContractID(m_contractID, nullptr, iid, result);
     }
     if (m_error)
         *m_error = rv;

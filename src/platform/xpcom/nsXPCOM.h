@@ -28,7 +28,7 @@
 
 struct nsXPCOMOptions {
     std::string componentsDirectory; // empty: no component libraries
-    std::string registryFile; // empty: the registry lives in memory only
+    std::string registryFile;        // empty: the registry lives in memory only
 };
 
 // NS_ERROR_ALREADY_INITIALIZED when the framework runs already. A broken
@@ -51,8 +51,7 @@ public:
 
     nsresult Get(const nsIID& iid, void** result) const;
 
-    template <typename T>
-    operator nsCOMPtr<T>() const {
+    template <typename T> operator nsCOMPtr<T>() const {
         nsCOMPtr<T> object;
         if (NS_FAILED(Get(T::kIID, getter_AddRefs(object))))
             object = nullptr;
@@ -75,7 +74,6 @@ inline nsGetServiceOrInstance do_GetService(const char* contractID, nsresult* er
 inline nsGetServiceOrInstance do_CreateInstance(const nsCID& cid, nsresult* error = nullptr) {
     return {nsGetServiceOrInstance::Kind::Instance, &cid, nullptr, error};
 }
-inline nsGetServiceOrInstance do_CreateInstance(const char* contractID,
-                                                nsresult* error = nullptr) {
+inline nsGetServiceOrInstance do_CreateInstance(const char* contractID, nsresult* error = nullptr) {
     return {nsGetServiceOrInstance::Kind::Instance, nullptr, contractID, error};
 }

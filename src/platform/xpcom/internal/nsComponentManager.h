@@ -62,7 +62,7 @@ private:
     struct ClassEntry {
         std::string className;
         std::string contractID;
-        std::string location; // library path; empty for a factory object
+        std::string location;         // library path; empty for a factory object
         nsCOMPtr<nsIFactory> factory; // made or loaded on first use
     };
     struct Library {

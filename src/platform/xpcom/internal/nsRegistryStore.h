@@ -55,8 +55,8 @@ private:
 };
 
 struct RegistryStore {
-    RegistryTree componentRegistry; // well-known registry 1
-    RegistryTree applicationRegistry; // well-known registry 2
+    RegistryTree componentRegistry;    // well-known registry 1
+    RegistryTree applicationRegistry;  // well-known registry 2
     std::string componentRegistryFile; // empty: kept in memory only
 
     RegistryTree* Tree(int32_t registry);
