@@ -7,13 +7,21 @@
 // agent's own thread, where every send is a direct call. Each reports its time
 // per request as a multiple of an empty SendMessage on the same path
 // ("x_sendmessage"), measured in the same run.
+//
+// A third family runs whole console lines against the simulated browser on
+// the demo site: message 7 on "page" (with the page remembered, and looked up
+// again for every line as the console once did) and message 60 with no
+// object; "lookups" counts the console's own page requests per line.
 #include "agent/channel/CAgentWindow.h"
 #include "agent/channel/ToolSender.h"
 #include "agent/dispatch/CNS6Interface.h"
+#include "cli/Printer.h"
+#include "cli/ScriptRunner.h"
 #include "cli/Session.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -154,8 +162,53 @@ void BM_RoundTripOnAgentThread(benchmark::State& state) {
     ShutdownAgentWindows();
 }
 
+enum class PageLookup { Remembered, EveryLine };
+
+void ConsoleLine(benchmark::State& state, const char* line, PageLookup lookup) {
+    cli::Session session;
+    std::string error;
+    if (!session.Start(cli::BrowserStart{}, error) || !session.HasBrowser()) {
+        state.SkipWithError(error.empty() ? session.BrowserError().c_str() : error.c_str());
+        return;
+    }
+    std::ostringstream out;
+    std::ostringstream errors;
+    cli::Printer printer(out, cli::OutputForm::Json);
+    cli::ScriptRunner runner(session, printer, errors);
+    runner.Drain();
+    size_t lineNumber = 0;
+    const size_t lookupsBefore = session.PageLookups();
+    for (auto _ : state) {
+        if (lookup == PageLookup::EveryLine) {
+            session.ForgetPage();
+        }
+        benchmark::DoNotOptimize(runner.RunLine(line, ++lineNumber));
+        out.str("");
+    }
+    if (runner.Refused() > 0) {
+        state.SkipWithError(errors.str().c_str());
+    }
+    state.counters["lookups"] =
+        benchmark::Counter(static_cast<double>(session.PageLookups() - lookupsBefore),
+                           benchmark::Counter::kAvgIterations);
+    session.Stop();
+}
+
+void BM_ConsoleLineMsg7OnPage(benchmark::State& state) {
+    ConsoleLine(state, R"({"msg": 7, "id": "page"})", PageLookup::Remembered);
+}
+void BM_ConsoleLineMsg7OnPageLookedUpEveryLine(benchmark::State& state) {
+    ConsoleLine(state, R"({"msg": 7, "id": "page"})", PageLookup::EveryLine);
+}
+void BM_ConsoleLineMsg60NoObject(benchmark::State& state) {
+    ConsoleLine(state, R"({"msg": 60})", PageLookup::Remembered);
+}
+
 BENCHMARK(BM_RoundTripFromToolThread)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_RoundTripOnAgentThread)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_ConsoleLineMsg7OnPage)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_ConsoleLineMsg7OnPageLookedUpEveryLine)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_ConsoleLineMsg60NoObject)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 } // namespace
 
