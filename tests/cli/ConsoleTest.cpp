@@ -49,6 +49,17 @@ std::string Transcript(const std::vector<std::string>& lines) {
     return text;
 }
 
+// A session whose agent window serves a stand-in browser window.
+::testing::AssertionResult StartStandIn(cli::Session& session) {
+    std::string error;
+    cli::BrowserStart standIn;
+    standIn.standIn = true;
+    if (!session.Start(standIn, error)) {
+        return ::testing::AssertionFailure() << error;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 // The agent's connection announcement opens every session's output.
 void ExpectAnnouncement(const std::string& line) {
     json first = json::parse(line);
@@ -212,10 +223,7 @@ TEST(Console, TraceLinesArePrintedInArrivalOrder) {
 
 TEST(Console, SignalledStatementIsCollectedAndPrintedAsRecorded) {
     cli::Session session;
-    std::string error;
-    cli::BrowserStart standIn;
-    standIn.standIn = true;
-    ASSERT_TRUE(session.Start(standIn, error)) << error;
+    ASSERT_TRUE(StartStandIn(session));
     std::ostringstream out;
     std::ostringstream errors;
     cli::Printer printer(out, cli::OutputForm::Json);
@@ -370,10 +378,7 @@ CInterface* SlowSource() {
 
 TEST(Console, SlowReplyIsATimeOutThenPrintedAsTheReplyWhenItComes) {
     cli::Session session;
-    std::string error;
-    cli::BrowserStart standIn;
-    standIn.standIn = true;
-    ASSERT_TRUE(session.Start(standIn, error)) << error;
+    ASSERT_TRUE(StartStandIn(session));
     SlowDispatcher slow;
     g_slow = &slow;
     SetDispatcherSource(&SlowSource);
