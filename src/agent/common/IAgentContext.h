@@ -19,6 +19,7 @@
 #include "platform/win32/WinDef.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,6 +30,10 @@ class nsIDOMWindow;
 class nsIURI;
 class nsIURIContentListener;
 
+// The comparison of a described text (which it may cut in place) with an
+// actual text.
+using TextMatchFunction = bool (*)(std::string& described, std::string_view actual);
+
 class IAgentContext {
 public:
     IAgentContext() = default;
@@ -37,6 +42,8 @@ public:
 
     // --- Tool options and the dispatcher ---
 
+    // Whether a dispatcher is there to serve requests.
+    virtual bool HasDispatcher() const = 0;
     // A tool option (message 48); 0 when never set or when there is no
     // dispatcher. Test objects read "TrimProperties" and the like through it.
     virtual int32_t GetOption(std::string_view name) const = 0;
@@ -56,8 +63,14 @@ public:
     virtual void StoreLastEvent(const CWebRunTimeID& id, std::string_view name,
                                 const CWebInfo& record) = 0;
 
+    // The comparison test objects use for texts: the agent's text matching
+    // with "!" patterns (MatchText), or null for plain equality.
+    virtual TextMatchFunction GetTextMatcher() const = 0;
+
     // --- The global trap state ---
 
+    // Whether the global trap state exists (its registry and module).
+    virtual bool HasTrapState() const = 0;
     // The module instance of the agent's component library; null without a
     // trap state (no tool-tip or agent window class can be owned then).
     virtual HINSTANCE GetModuleInstance() const = 0;
@@ -85,7 +98,7 @@ public:
     virtual void NotifyNavigationStart(const CWebObjRef& browser, nsIURI* uri) = 0;
 
 protected:
-    ~IAgentContext() = default;
+    virtual ~IAgentContext() = default;
 };
 
 // The context of this process: the global trap state's while it exists, else
