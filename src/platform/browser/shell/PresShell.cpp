@@ -1,5 +1,6 @@
 #include "platform/browser/shell/PresShell.h"
 
+#include "platform/browser/Ascii.h"
 #include "platform/browser/dom/Events.h"
 #include "platform/browser/dom/HTMLElements.h"
 #include "platform/browser/dom/Parser.h"
@@ -23,13 +24,6 @@ int32_t ToPixels(nscoord twips) {
 
 RECT ToRECT(const layout::Rect& rect) {
     return RECT{rect.left, rect.top, rect.right, rect.bottom};
-}
-
-std::u16string Lower(std::u16string text) {
-    for (char16_t& c : text)
-        if (c < 128)
-            c = static_cast<char16_t>(std::tolower(static_cast<int>(c)));
-    return text;
 }
 
 dom::Element* AsElement(dom::Node* node) {
@@ -301,7 +295,7 @@ void PresShell::FollowLink(dom::Element& link, std::u16string_view suffix) {
 void PresShell::ClickDefault(dom::Element& target) {
     nsCOMPtr<PresShell> self(this);
     if (dom::Element* input = ClosestOf(target, {u"input"})) {
-        nsString type = Lower(input->Attribute(u"type"));
+        nsString type = AsciiLower(input->Attribute(u"type"));
         nsCOMPtr<nsIDOMHTMLInputElement> face = do_QueryInterface(input->AsDOMNode());
         if (face && (type == u"checkbox" || type == u"radio")) {
             PRBool checked = PR_FALSE;
@@ -364,7 +358,7 @@ void PresShell::ActivateDefault(dom::Element& target) {
     dom::Element* control = ClosestOf(target, {u"input", u"button"});
     if (!control)
         return;
-    nsString type = Lower(control->Attribute(u"type"));
+    nsString type = AsciiLower(control->Attribute(u"type"));
     bool submits = control->HasTag(u"button") ? (type.empty() || type == u"submit")
                                               : (type == u"submit" || type == u"image");
     if (!submits)
