@@ -995,3 +995,94 @@ TEST_F(ScrollTest, ScrollingDivisionMovesTheFrameAndPluginWindowsInsideIt) {
     body->GetScrollTop(&windowTop);
     EXPECT_EQ(windowTop, 0);
 }
+
+// Selection lists are native controls of the document's window, as on the
+// desktop the browser was made for: a list's handle is the child window
+// under its corner, and a disabled list's window is skipped by the window
+// under a point, but not by the child window under a point.
+TEST_F(ScrollTest, SelectionListsHaveNativeChildWindowsWhereTheyAreLaidOut) {
+    BrowserWindow* window = Open(
+        Write("page.html", "<select id=box size=3><option>a<option>b<option>c<option>d</select>"
+                           "<select id=drop><option>one<option>two</select>"
+                           "<select id=off disabled><option>x</select>"
+                           "<div style='height:3000px'>tall</div>"));
+    DocShell* content = window->ContentShell();
+    std::vector<HWND> lists = content->ListWindows();
+    ASSERT_EQ(lists.size(), 3u);
+    char name[64];
+    const char* kinds[] = {"ListBox", "ComboBox", "ComboBox"};
+    const char16_t* ids[] = {u"box", u"drop", u"off"};
+    for (size_t k = 0; k < 3; ++k) {
+        GetClassName(lists[k], name, sizeof name);
+        EXPECT_STREQ(name, kinds[k]);
+        EXPECT_EQ(GetParent(lists[k]), content->NativeWindow());
+        RECT laid = content->Presentation()->ClientRect(*ById(content, ids[k])).value();
+        RECT placed = RectInParent(lists[k]);
+        EXPECT_EQ(placed.left, laid.left);
+        EXPECT_EQ(placed.top, laid.top);
+        EXPECT_EQ(placed.right, laid.right);
+        EXPECT_EQ(placed.bottom, laid.bottom);
+    }
+    auto corner = [&](size_t k) {
+        RECT laid = content->Presentation()->ClientRect(*ById(content, ids[k])).value();
+        POINT point{laid.left + 5, laid.top + 5};
+        return point;
+    };
+    for (size_t k = 0; k < 2; ++k) {
+        POINT screen = corner(k);
+        ClientToScreen(content->NativeWindow(), &screen);
+        EXPECT_EQ(WindowFromPoint(screen), lists[k]);
+    }
+    EXPECT_FALSE(IsWindowEnabled(lists[2]));
+    POINT screen = corner(2);
+    ClientToScreen(content->NativeWindow(), &screen);
+    EXPECT_EQ(WindowFromPoint(screen), content->NativeWindow());
+    EXPECT_EQ(ChildWindowFromPoint(content->NativeWindow(), corner(2)), lists[2]);
+
+    // Scrolling the window moves them with their lists.
+    RECT before = RectInParent(lists[0]);
+    nsCOMPtr<nsIDOMNSHTMLElement> body =
+        do_QueryInterface(DocumentOf(content)->Body()->AsDOMNode());
+    body->SetScrollTop(7);
+    EXPECT_EQ(RectInParent(lists[0]).top, before.top - 7);
+
+    // A click on an option goes through the list's window to the list.
+    body->SetScrollTop(0);
+    dom::Element* box = ById(content, u"box");
+    RECT boxRect = content->Presentation()->ClientRect(*box).value();
+    POINT second{boxRect.left + 8, boxRect.top + 4 + 20};
+    ClientToScreen(content->NativeWindow(), &second);
+    ASSERT_TRUE(app.Click(second));
+    nsCOMPtr<nsIDOMHTMLSelectElement> select = do_QueryInterface(box->AsDOMNode());
+    PRInt32 index = -1;
+    select->GetSelectedIndex(&index);
+    EXPECT_EQ(index, 1);
+
+    // A new document takes the old lists' windows along.
+    window->ContentShell()->StartLoad(Write("empty.html", "<p>none</p>"),
+                                      DocShell::HistoryMode::Add);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_TRUE(content->ListWindows().empty());
+    for (HWND list : lists)
+        EXPECT_FALSE(IsWindow(list));
+}
+
+TEST_F(UserTest, ChromeTextBoxReadThroughItsInterfaceHasWhatWasTyped) {
+    BrowserWindow* window = Open(Write("a.html", "<p>a</p>"));
+    dom::Element* urlbar = window->ChromeElement(u"urlbar");
+    ASSERT_TRUE(urlbar);
+    nsCOMPtr<nsIDOMXULTextBoxElement> box = do_QueryInterface(urlbar->AsDOMNode());
+    ASSERT_TRUE(box);
+    nsString before, attribute;
+    box->GetValue(before);
+    auto center = app.ScreenCenterOf(*urlbar);
+    ASSERT_TRUE(center);
+    ASSERT_TRUE(app.Click(*center));
+    ASSERT_TRUE(app.Type(u"/typed"));
+    nsString value;
+    box->GetValue(value);
+    EXPECT_EQ(Narrow(value), Narrow(before) + "/typed");
+    // The attribute only seeds the anonymous input: it does not follow typing.
+    box->GetAttribute(u"value", attribute);
+    EXPECT_EQ(attribute.find(u"typed"), nsString::npos);
+}
