@@ -4,6 +4,7 @@
 #include "platform/browser/dom/Events.h"
 #include "platform/browser/dom/Parser.h"
 #include "platform/browser/shell/PresShell.h"
+#include "platform/xpcom/dom/nsIContent.h"
 #include "platform/xpcom/dom/nsIDOMEvent.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 #include "platform/xpcom/dom/nsIDOMXULElement.h"
@@ -1085,4 +1086,39 @@ TEST_F(UserTest, ChromeTextBoxReadThroughItsInterfaceHasWhatWasTyped) {
     // The attribute only seeds the anonymous input: it does not follow typing.
     box->GetAttribute(u"value", attribute);
     EXPECT_EQ(attribute.find(u"typed"), nsString::npos);
+}
+
+TEST_F(BrowserTest, ContentOffersItsBaseAddressAndFramesLoadFromIt) {
+    std::filesystem::path dir =
+        std::filesystem::path(*browser::FilePathFromURI(Write("probe.html", ""))).parent_path();
+    std::filesystem::create_directories(dir / "sub");
+    Write("sub/inner.html", "<p id=here>from the base folder</p>");
+    Write("inner.html", "<p id=wrong>beside the page</p>");
+    std::string base = browser::URIFromFilePath((dir / "sub").string()) + "/";
+    BrowserWindow* window =
+        Open(Write("page.html", "<head><base href='" + base +
+                                    "'></head><iframe src='inner.html'></iframe><img id=img "
+                                    "src='pic.gif'>"));
+    DocShell* content = window->ContentShell();
+    ASSERT_EQ(content->Children().size(), 1u);
+    EXPECT_TRUE(ById(content->Children()[0], u"here")) << "the frame's source resolves on the base";
+
+    nsCOMPtr<nsIContent> image = do_QueryInterface(ById(content, u"img")->AsDOMNode());
+    ASSERT_TRUE(image);
+    nsCOMPtr<nsIURI> uri;
+    ASSERT_EQ(image->GetBaseURL(getter_AddRefs(uri)), NS_OK);
+    ASSERT_TRUE(uri);
+    std::string spec, resolved;
+    uri->GetSpec(spec);
+    EXPECT_EQ(spec, base);
+    uri->Resolve("pic.gif", resolved);
+    EXPECT_EQ(resolved, base + "pic.gif");
+    // The document itself offers the same base.
+    nsCOMPtr<nsIContent> document = do_QueryInterface(content->CurrentDocument());
+    ASSERT_TRUE(document);
+    nsCOMPtr<nsIURI> again;
+    document->GetBaseURL(getter_AddRefs(again));
+    ASSERT_TRUE(again);
+    again->GetSpec(spec);
+    EXPECT_EQ(spec, base);
 }
