@@ -118,6 +118,15 @@ public:
     // navigates there.
     using SubmitHook = std::function<void(Element& form)>;
     void SetSubmitHook(SubmitHook hook) { m_submitHook = std::move(hook); }
+    // Told when the focus moves through the DOM (focus(), blur(), the
+    // browser's own focusing), before the blur and focus events fire:
+    // `focused` is null when the focus is taken away.
+    using FocusHook = std::function<void(Element* previous, Element* focused)>;
+    void SetFocusHook(FocusHook hook) { m_focusHook = std::move(hook); }
+    void NoteFocusMove(Element* previous, Element* focused) {
+        if (m_focusHook)
+            m_focusHook(previous, focused);
+    }
     void SubmitForm(Element& form);
 
     // The element that has the focus (observed: cleared when it leaves the
@@ -139,6 +148,7 @@ private:
     ElementNamespace m_namespace;
     uint32_t m_elementCount = 0;
     uint64_t m_changes = 0;
+    FocusHook m_focusHook;
     // The base address as of change count m_baseStamp (found again only
     // after the tree or an attribute changed, so resolving is not a walk).
     mutable nsString m_baseURL;

@@ -478,6 +478,9 @@ void DocShell::ShowDocument(nsCOMPtr<nsIDOMDocument> document, const std::string
         m_windowCore->SetDocument(document);
     if (dom::Document* core = dom::Document::FromDOM(document)) {
         core->SetSubmitHook([this](dom::Element& form) { NavigateFromForm(form); });
+        core->SetFocusHook([this](dom::Element* previous, dom::Element* focused) {
+            m_host.FocusMoved(*this, previous, focused);
+        });
     }
     m_presShell = new PresShell(*this, document);
     m_presShell->Relayout();

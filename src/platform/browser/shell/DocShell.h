@@ -44,6 +44,9 @@ public:
     virtual std::string HomePage() = 0;
     // Opens a new browser window on `url` (links with target "_blank").
     virtual void OpenLinkWindow(const std::string& url) = 0;
+    // The focus of `shell`'s document moved through the DOM (`focused` null:
+    // taken away), before the blur and focus events.
+    virtual void FocusMoved(DocShell& shell, dom::Element* previous, dom::Element* focused) = 0;
 };
 
 // What a shell needs of the browser window it belongs to.

@@ -7,6 +7,7 @@
 #include "platform/xpcom/dom/nsIDOMXULElement.h"
 
 #include <algorithm>
+#include <utility>
 
 // The simulated user: hit testing, focus, pointer, keyboard, lists, the
 // toolbar and the address field of the browser's windows.
@@ -170,6 +171,7 @@ void Browser::FocusOn(DocShell* shell, dom::Element* element) {
     nsCOMPtr<DocShell> keepNew(shell);
     // A text field tells of its edit when it loses the focus.
     FireChangeIfEdited();
+    bool wasMoving = std::exchange(m_movingFocus, true);
     if (current)
         dom::BlurElement(*current);
     m_focusedShell = shell;
@@ -178,6 +180,24 @@ void Browser::FocusOn(DocShell* shell, dom::Element* element) {
         dom::FocusElement(*element);
         m_valueAtFocus = ValueOf(*element);
     }
+    m_movingFocus = wasMoving;
+}
+
+void Browser::FocusMoved(DocShell& shell, dom::Element* previous, dom::Element* focused) {
+    if (m_movingFocus)
+        return;
+    // The page or the agent moved the focus: the field the user was in tells
+    // of its edit as when the user leaves it, and typing from now on compares
+    // against the value the newly focused field has now.
+    nsCOMPtr<DocShell> keep(&shell);
+    dom::Element* recorded = m_focusedShell.get() == &shell ? previous : FocusedElement();
+    if (recorded && recorded != focused && IsEditable(*recorded) &&
+        ValueOf(*recorded) != m_valueAtFocus && m_focusedShell && m_focusedShell->Presentation()) {
+        dom::NodeRef keepRecorded(recorded);
+        m_focusedShell->Presentation()->FirePlain(EditTarget(*recorded), u"change", true, false);
+    }
+    m_focusedShell = &shell;
+    m_valueAtFocus = focused ? ValueOf(*focused) : nsString();
 }
 
 // ---------------------------------------------------------------------------

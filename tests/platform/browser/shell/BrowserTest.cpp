@@ -1122,3 +1122,128 @@ TEST_F(BrowserTest, ContentOffersItsBaseAddressAndFramesLoadFromIt) {
     again->GetSpec(spec);
     EXPECT_EQ(spec, base);
 }
+
+// Counts the change events that reach a capture listener, by target id.
+class ChangeCounter final : public nsSupportsImpl<ChangeCounter, nsIDOMEventListener> {
+public:
+    nsresult HandleEvent(nsIDOMEvent* event) override {
+        nsCOMPtr<nsIDOMEventTarget> target;
+        event->GetTarget(getter_AddRefs(target));
+        nsCOMPtr<nsIDOMElement> element = do_QueryInterface(target);
+        nsString id;
+        if (element)
+            element->GetAttribute(u"id", id);
+        targets.push_back(Narrow(id));
+        return NS_OK;
+    }
+    std::vector<std::string> targets;
+};
+
+TEST_F(UserTest, AddressFieldChangeOffersItsInputAsOriginalTarget) {
+    BrowserWindow* window = Open(Write("a.html", "<p>a</p>"));
+    std::string b = Write("b.html", "<p>b</p>");
+    class Origin final : public nsSupportsImpl<Origin, nsIDOMEventListener> {
+    public:
+        nsresult HandleEvent(nsIDOMEvent* event) override {
+            nsCOMPtr<nsIDOMEventTarget> target, original;
+            event->GetTarget(getter_AddRefs(target));
+            nsCOMPtr<nsIDOMNSEvent> ns = do_QueryInterface(event);
+            EXPECT_TRUE(ns) << "every event offers its original target";
+            if (ns)
+                ns->GetOriginalTarget(getter_AddRefs(original));
+            targetIsTextBox = nsCOMPtr<nsIDOMXULTextBoxElement>(do_QueryInterface(target));
+            originalIsInput = nsCOMPtr<nsIDOMHTMLInputElement>(do_QueryInterface(original));
+            return NS_OK;
+        }
+        bool targetIsTextBox = false, originalIsInput = false;
+    };
+    nsCOMPtr<Origin> origin(new Origin);
+    nsCOMPtr<nsIDOMEventTarget> chrome = do_QueryInterface(window->ChromeShell()->DOMWindow());
+    chrome->AddEventListener(u"change", origin, PR_TRUE);
+    ASSERT_TRUE(app.EnterAddress(*window, dom::Utf16FromUtf8(b)));
+    chrome->RemoveEventListener(u"change", origin, PR_TRUE);
+    EXPECT_TRUE(origin->targetIsTextBox) << "listeners outside see the text box";
+    EXPECT_TRUE(origin->originalIsInput) << "the original target is its anonymous input";
+}
+
+TEST_F(UserTest, ClickOnCheckBoxOrRadioFiresChangeAsTheElementsOwnClick) {
+    BrowserWindow* window = Open(Write(
+        "form.html", "<input type=checkbox id=box><input type=checkbox id=off disabled>"
+                     "<input type=radio name=r id=r1 checked><input type=radio name=r id=r2>"));
+    DocShell* content = window->ContentShell();
+    nsCOMPtr<ChangeCounter> changes(new ChangeCounter);
+    nsCOMPtr<nsIDOMEventTarget> chrome = do_QueryInterface(window->ChromeShell()->DOMWindow());
+    chrome->AddEventListener(u"change", changes, PR_TRUE);
+    auto click = [&](std::u16string_view id) {
+        auto center = app.ScreenCenterOf(*ById(content, id));
+        ASSERT_TRUE(center);
+        ASSERT_TRUE(app.Click(*center));
+    };
+    auto checked = [&](std::u16string_view id) {
+        nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(ById(content, id)->AsDOMNode());
+        PRBool value = PR_FALSE;
+        input->GetChecked(&value);
+        return bool(value);
+    };
+    click(u"box");
+    EXPECT_TRUE(checked(u"box"));
+    click(u"box");
+    EXPECT_FALSE(checked(u"box"));
+    click(u"off");
+    EXPECT_FALSE(checked(u"off")) << "a disabled box does not change";
+    click(u"r1"); // already checked: no change
+    click(u"r2");
+    EXPECT_TRUE(checked(u"r2"));
+    EXPECT_FALSE(checked(u"r1"));
+    chrome->RemoveEventListener(u"change", changes, PR_TRUE);
+    EXPECT_EQ(changes->targets, (std::vector<std::string>{"box", "box", "r2"}));
+
+    // The element's own click gives the same events.
+    changes->targets.clear();
+    chrome->AddEventListener(u"change", changes, PR_TRUE);
+    nsCOMPtr<nsIDOMHTMLInputElement> box = do_QueryInterface(ById(content, u"box")->AsDOMNode());
+    box->Click();
+    chrome->RemoveEventListener(u"change", changes, PR_TRUE);
+    EXPECT_EQ(changes->targets, (std::vector<std::string>{"box"}));
+}
+
+TEST_F(UserTest, FocusMovedThroughTheDOMKeepsTheUsersFieldRecord) {
+    BrowserWindow* window =
+        Open(Write("form.html", "<input id=a><input id=b value=start><input id=c>"));
+    DocShell* content = window->ContentShell();
+    nsCOMPtr<ChangeCounter> changes(new ChangeCounter);
+    nsCOMPtr<nsIDOMEventTarget> chrome = do_QueryInterface(window->ChromeShell()->DOMWindow());
+    chrome->AddEventListener(u"change", changes, PR_TRUE);
+    auto input = [&](std::u16string_view id) {
+        nsCOMPtr<nsIDOMHTMLInputElement> field = do_QueryInterface(ById(content, id)->AsDOMNode());
+        return field;
+    };
+    auto click = [&](std::u16string_view id) {
+        auto center = app.ScreenCenterOf(*ById(content, id));
+        ASSERT_TRUE(center);
+        ASSERT_TRUE(app.Click(*center));
+    };
+
+    // The user edits a; the agent focuses b: a tells of its edit once.
+    click(u"a");
+    ASSERT_TRUE(app.Type(u"x"));
+    input(u"b")->Focus();
+    EXPECT_EQ(changes->targets, (std::vector<std::string>{"a"}));
+    EXPECT_EQ(app.FocusedElement(), ById(content, u"b"));
+
+    // Typing now goes to b and compares against b's value when it got the
+    // focus, not a's: leaving b after typing tells of b's edit.
+    ASSERT_TRUE(app.Type(u"!"));
+    nsString value;
+    input(u"b")->GetValue(value);
+    EXPECT_EQ(Narrow(value), "start!");
+    click(u"c");
+    EXPECT_EQ(changes->targets, (std::vector<std::string>{"a", "b"}));
+
+    // Focused by the agent and left untouched: no change.
+    input(u"a")->Focus();
+    click(u"c");
+    input(u"a")->Blur();
+    EXPECT_EQ(changes->targets, (std::vector<std::string>{"a", "b"}));
+    chrome->RemoveEventListener(u"change", changes, PR_TRUE);
+}
