@@ -48,6 +48,18 @@ bool IsFocusable(dom::Element& element) {
            element.HasTag(u"textbox");
 }
 
+// Whether `node` is still in its document: anonymous content (the input of
+// a chrome text box) is while its host element is.
+bool InDocument(const dom::Node& node) {
+    const dom::Node* current = &node;
+    while (!current->IsConnected()) {
+        current = current->Parent();
+        if (!current)
+            return false;
+    }
+    return true;
+}
+
 // The focusable element a click on `element` focuses, if any.
 dom::Element* FocusTargetOf(dom::Element* element) {
     for (dom::Node* node = element; node; node = node->Parent()) {
@@ -221,19 +233,19 @@ bool Browser::ClickAt(const Hit& hit, MouseButton button, int32_t clickCount) {
     presentation->FireMouse(target, u"mousedown", mouse);
     if (button == MouseButton::Left)
         FocusOn(shell, FocusTargetOf(&target));
-    if (!target.IsConnected())
+    if (!InDocument(target))
         return true; // a handler took the element away
     presentation->FireMouse(target, u"mouseup", mouse);
-    if (!target.IsConnected())
+    if (!InDocument(target))
         return true;
     bool allowed = presentation->FireMouse(target, u"click", mouse);
     if (button == MouseButton::Right) {
         presentation->FireMouse(target, u"contextmenu", mouse);
         return true;
     }
-    if (allowed && target.IsConnected()) {
+    if (allowed && InDocument(target)) {
         presentation->ClickDefault(target);
-        if (target.IsConnected() && presentation->FirePlain(target, u"DOMActivate", true, true))
+        if (InDocument(target) && presentation->FirePlain(target, u"DOMActivate", true, true))
             presentation->ActivateDefault(target);
     }
     // Chrome buttons and menu items run their command.
@@ -243,7 +255,7 @@ bool Browser::ClickAt(const Hit& hit, MouseButton button, int32_t clickCount) {
             static_cast<dom::Element*>(node)->Namespace() == dom::ElementNamespace::XUL &&
             IsCommandElement(*static_cast<dom::Element*>(node)))
             command = static_cast<dom::Element*>(node);
-    if (allowed && command && !command->HasAttribute(u"disabled") && command->IsConnected())
+    if (allowed && command && !command->HasAttribute(u"disabled") && InDocument(*command))
         presentation->FirePlain(*command, u"command", true, true);
     return true;
 }
@@ -264,7 +276,7 @@ bool Browser::DoubleClick(POINT screen) {
     mouse.client = hit.client;
     mouse.screen = screen;
     mouse.detail = 2;
-    if (hit.element && hit.element->IsConnected() && hit.shell->Presentation())
+    if (hit.element && InDocument(*hit.element) && hit.shell->Presentation())
         hit.shell->Presentation()->FireMouse(*hit.element, u"dblclick", mouse);
     return true;
 }
@@ -309,7 +321,7 @@ bool Browser::Type(std::u16string_view text) {
         }
         SetValueOf(*focused, ValueOf(*focused) + c);
         presentation->FirePlain(EditTarget(*focused), u"input", true, false);
-        if (!focused->IsConnected())
+        if (!InDocument(*focused))
             break;
     }
     return true;

@@ -8,6 +8,7 @@
 #include "platform/xpcom/dom/nsIDOMEvent.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 #include "platform/xpcom/dom/nsIDOMXULElement.h"
+#include "platform/xpcom/nsXPCOM.h"
 
 #include <filesystem>
 #include <fstream>
@@ -1089,6 +1090,19 @@ TEST_F(UserTest, ChromeTextBoxReadThroughItsInterfaceHasWhatWasTyped) {
 }
 
 TEST_F(BrowserTest, ContentOffersItsBaseAddressAndFramesLoadFromIt) {
+    // Address objects come from the I/O service, which the browser registers
+    // with the component framework while it runs.
+    app.Shutdown();
+    ASSERT_EQ(NS_InitXPCOM(nsXPCOMOptions{}), NS_OK);
+    ASSERT_EQ(app.Start(), NS_OK);
+    struct StopFramework {
+        Browser& app;
+        ~StopFramework() {
+            app.Shutdown();
+            NS_ShutdownXPCOM();
+            app.Start();
+        }
+    } stop{app};
     std::filesystem::path dir =
         std::filesystem::path(*browser::FilePathFromURI(Write("probe.html", ""))).parent_path();
     std::filesystem::create_directories(dir / "sub");
