@@ -1,6 +1,6 @@
 #include "cli/ScriptRunner.h"
 
-#include "platform/xpcom/nsError.h"
+#include "agent/common/AgentCodes.h"
 
 #include <chrono>
 #include <cstdio>
@@ -12,11 +12,10 @@ namespace {
 
 constexpr int32_t kMsgLastEvent = 22;
 constexpr int32_t kMsgTraceSettings = 29;
-constexpr nsresult kNoObjectFound = static_cast<nsresult>(0x80040202);
 
 // Whether a reply says that the object it was asked about no longer exists.
 bool SaysObjectGone(const CWebInfo& reply) {
-    if (reply.GetRetValue() == E_FAIL || reply.GetRetValue() == kNoObjectFound) {
+    if (reply.GetRetValue() == E_FAIL || reply.GetRetValue() == kResultNotFound) {
         return true;
     }
     for (const CAttrPair& attr : reply.Attrs()) {

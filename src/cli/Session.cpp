@@ -2,6 +2,7 @@
 
 #include "agent/channel/CAgentWindow.h"
 #include "agent/channel/Trace.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/dispatch/CNS6Interface.h"
 
 #include <future>
@@ -16,8 +17,6 @@ namespace {
 
 constexpr const char* kStandInBrowserClass = "WebAgentConsoleBrowser";
 constexpr int32_t kMsgGetProperties = 5;
-// The record the agent sends on its own when a browser window navigates.
-constexpr int32_t kMsgNavigationNotice = 46;
 // The number of the console's own requests (page lookups, rectangles); the
 // script's requests are numbered from 1.
 constexpr int32_t kOwnRequestNumber = -4711;
@@ -295,7 +294,7 @@ bool Session::Perform(const UserAction& action, std::string& error) {
 
 void Session::Push(Incoming incoming) {
     if (incoming.kind == Incoming::Kind::Record &&
-        incoming.record.GetMsgId() == kMsgNavigationNotice) {
+        incoming.record.GetMsgId() == ToInt(MsgId::NavigationNotice)) {
         ForgetPage();
     }
     {
