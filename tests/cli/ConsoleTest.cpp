@@ -60,6 +60,23 @@ std::string Transcript(const std::vector<std::string>& lines) {
     return ::testing::AssertionSuccess();
 }
 
+// A script runner on a stand-in session, printing JSON into strings; the
+// connection announcement is already taken.
+struct StandInRunner {
+    cli::Session session;
+    std::ostringstream out;
+    std::ostringstream errors;
+    cli::Printer printer{out, cli::OutputForm::Json};
+    cli::ScriptRunner runner{session, printer, errors};
+
+    ::testing::AssertionResult Start() {
+        auto started = StartStandIn(session);
+        runner.Drain();
+        out.str("");
+        return started;
+    }
+};
+
 // The agent's connection announcement opens every session's output.
 void ExpectAnnouncement(const std::string& line) {
     json first = json::parse(line);
@@ -222,14 +239,9 @@ TEST(Console, TraceLinesArePrintedInArrivalOrder) {
 }
 
 TEST(Console, SignalledStatementIsCollectedAndPrintedAsRecorded) {
-    cli::Session session;
-    ASSERT_TRUE(StartStandIn(session));
-    std::ostringstream out;
-    std::ostringstream errors;
-    cli::Printer printer(out, cli::OutputForm::Json);
-    cli::ScriptRunner runner(session, printer, errors);
-    runner.Drain();
-    out.str("");
+    StandInRunner run;
+    ASSERT_TRUE(run.Start());
+    auto& [session, out, errors, printer, runner] = run;
 
     // What the recorder deposits for a click on a link; the agent thread is
     // idle between requests, so the deposit does not race with it.
@@ -377,18 +389,13 @@ CInterface* SlowSource() {
 }
 
 TEST(Console, SlowReplyIsATimeOutThenPrintedAsTheReplyWhenItComes) {
-    cli::Session session;
-    ASSERT_TRUE(StartStandIn(session));
+    StandInRunner run;
+    ASSERT_TRUE(run.Start());
+    auto& [session, out, errors, printer, runner] = run;
     SlowDispatcher slow;
     g_slow = &slow;
     SetDispatcherSource(&SlowSource);
     session.SetReplyWait(std::chrono::milliseconds(300));
-    std::ostringstream out;
-    std::ostringstream errors;
-    cli::Printer printer(out, cli::OutputForm::Json);
-    cli::ScriptRunner runner(session, printer, errors);
-    runner.Drain();
-    out.str("");
 
     // The reply comes after the wait, and after the input's end: the runner
     // waits for it before it finishes.
