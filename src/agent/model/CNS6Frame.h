@@ -28,8 +28,6 @@
 #include <string_view>
 #include <vector>
 
-class CNS6GeneralTrapInfo;
-
 // The per-frame identification engine: a description string for every
 // element of the frame's document and its runtime identifier, both ways, so
 // that a description request resolves with one lookup. The maps are rebuilt
@@ -151,7 +149,6 @@ private:
     nsCOMPtr<nsIDOMWindow> m_DomWindow;
     int32_t m_Window;
     CConversionMaps m_Engine;
-    CNS6GeneralTrapInfo* m_Trap; // observes: the trap state outlives every frame
     int32_t m_Signature = 0;
     std::map<CWebRunTimeID, RecordedState> m_RecordedStates;
 };
