@@ -284,10 +284,14 @@ std::optional<std::string> CapNestingDepth(std::string_view markup) {
             break;
         if (isAnyOf(name, {"script", "style", "textarea", "title", "xmp", "iframe", "noembed",
                            "noframes", "noscript"})) {
-            // Raw text up to the element's own end tag.
-            std::string lower = browser::AsciiLower(markup.substr(i));
-            size_t end = lower.find("</" + name);
-            i = end == std::string::npos ? n : i + end;
+            // Raw text up to the element's own end tag (names compare without
+            // regard to case; nothing is copied, so this stays linear).
+            size_t end = i;
+            while (
+                (end = markup.find("</", end)) != std::string_view::npos &&
+                !browser::EqualsIgnoringAsciiCase<char>(markup.substr(end + 2, name.size()), name))
+                end += 2;
+            i = end == std::string_view::npos ? n : end;
             continue;
         }
         // End tags the tree builder implies.
