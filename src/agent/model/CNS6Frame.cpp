@@ -117,6 +117,23 @@ int32_t CountElements(nsIDOMNode* root) {
     return count;
 }
 
+// Whether `node` hangs in the tree of `document`: the top of its parent
+// chain is that document.
+bool IsInDocument(nsIDOMNode* node, nsIDOMDocument* document) {
+    if (node == nullptr || document == nullptr) {
+        return false;
+    }
+    nsCOMPtr<nsIDOMNode> top(node);
+    while (true) {
+        nsCOMPtr<nsIDOMNode> above;
+        if (NS_FAILED(top->GetParentNode(getter_AddRefs(above))) || !above) {
+            break;
+        }
+        top = above;
+    }
+    return IsSameHostObject(top.get(), document);
+}
+
 nsCOMPtr<nsIDocumentEncoder> NewPlainTextEncoder(nsIDOMDocument* document) {
     nsCOMPtr<nsIDocumentEncoder> encoder = do_CreateInstance(nsIDocumentEncoder::kPlainTextCID);
     if (!encoder) {
@@ -417,11 +434,10 @@ CWebObjRef CNS6Frame::FindElementById(const CWebRunTimeID& id) {
         !node) {
         return {};
     }
-    // A node that lives on in another document (another frame's, or the
-    // document this window showed before it navigated) names no object here.
-    nsCOMPtr<nsIDOMDocument> owner;
-    if (NS_FAILED(node->GetOwnerDocument(getter_AddRefs(owner))) ||
-        !IsSameHostObject(owner.get(), document.get())) {
+    // A node that lives on outside this frame's document (in another frame's,
+    // in the document this window showed before it navigated, or taken out
+    // of the tree) names no object here.
+    if (!IsInDocument(node.get(), document.get())) {
         return {};
     }
     CLayoutTreeBuilder* builder = GetLayoutBuilder();
