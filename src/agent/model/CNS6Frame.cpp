@@ -402,10 +402,14 @@ void CNS6Frame::CollectDocumentChildren(std::vector<CWebObjRef>& out, int32_t fl
         if (!object) {
             continue;
         }
+        // An object the flags do not select is transparent: its nearest
+        // selected objects stand in its place. One that is selected keeps its
+        // own children, as every element does.
         if (object->RunTimeID().MatchesChildFilter(flags)) {
             out.push_back(object);
+        } else {
+            object->CollectChildren(out, flags);
         }
-        object->CollectChildren(out, flags);
     }
 }
 

@@ -140,6 +140,21 @@ TEST_F(Tables, GeneralElementsAreNamedByTextOrClassAttribute) {
     EXPECT_EQ(ClassOf(Element("blank")), "html_general_element");
 }
 
+TEST_F(Tables, FrameChildrenAreTheNearestSpecificObjectsOnly) {
+    LOAD_PAGE("<div><a id=a href='x.html'>in a division</a></div>" + std::string(kThreeByTwo));
+    std::vector<CWebObjRef> children;
+    Page().CollectChildren(children, kChildFilterOrdinary);
+    std::vector<std::string> tags;
+    for (const CWebObjRef& child : children) {
+        tags.push_back(String(*child.Get(), "tag_name"));
+    }
+    EXPECT_EQ(tags, (std::vector<std::string>{"A", "TABLE"}))
+        << "a table's rows are its children, not the frame's";
+    EXPECT_EQ(Page().GetChild(2)->RunTimeID(), Element("t")->RunTimeID());
+    EXPECT_FALSE(Page().GetChild(3));
+    EXPECT_EQ(Page().GetChildCount(), 0) << "a page counts its frames";
+}
+
 TEST_F(Tables, ElementsWithoutTheTableInterfacesCountNothing) {
     LOAD_PAGE("<table id=t></table><p>x</p>");
     CWebObjRef table = Element("t");
