@@ -216,7 +216,7 @@ TEST_F(Element, RectanglesFollowLayoutAndScrolling) {
               "<p id=p style='margin:0;width:100px;height:20px'>x</p></div>"
               "<div id=box style='height:50px;overflow:scroll;position:relative'>"
               "<div style='height:500px'><p id=inner style='margin:0;height:10px'>y</p>"
-              "</div></div></body>");
+              "</div></div><div style='position:relative'><p id=still>z</p></div></body>");
     CWebObjRef para = ElementsOnShell::Element("p");
     std::optional<RECT> before = Rect(*para.Get());
     ASSERT_TRUE(before);
@@ -240,6 +240,14 @@ TEST_F(Element, RectanglesFollowLayoutAndScrolling) {
     nsIDOMWindow* window = m_Window->ContentShell()->DOMWindow();
     ASSERT_EQ(window->ScrollTo(0, 40), NS_OK);
     EXPECT_EQ(Rect(*para.Get())->top, before->top - 40) << "the frame's scroll moves everything";
+    CWebObjRef still = ElementsOnShell::Element("still");
+    ASSERT_EQ(window->ScrollTo(0, 0), NS_OK);
+    std::optional<RECT> stillBefore = Rect(*still.Get());
+    ASSERT_EQ(window->ScrollTo(0, 40), NS_OK);
+    std::optional<RECT> stillAfter = Rect(*still.Get());
+    ASSERT_TRUE(stillBefore && stillAfter);
+    EXPECT_EQ(stillAfter->top, stillBefore->top - 40)
+        << "a division that does not scroll adds no scroll of its own, not the window's again";
     std::optional<RECT> screen = Rect(*para.Get(), "screen_rect");
     CWebVariantList frameRect = Property(Page(), "rect");
     ASSERT_TRUE(screen);
