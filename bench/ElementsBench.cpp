@@ -147,6 +147,21 @@ bool SetUpPages(benchmark::State& state, CNS6Frame*& page, CNS6Frame*& small) {
     return true;
 }
 
+// The pages of the case and the element in the middle of each.
+bool SetUpElements(benchmark::State& state, CNS6Frame*& page, CNS6Frame*& small,
+                   CWebObjRef& element, CWebObjRef& smallElement) {
+    if (!SetUpPages(state, page, small)) {
+        return false;
+    }
+    element = MiddleElement(*page);
+    smallElement = MiddleElement(*small);
+    if (!element || !smallElement) {
+        state.SkipWithError("no element objects on the page");
+        return false;
+    }
+    return true;
+}
+
 void BM_CollectAllElementObjects(benchmark::State& state) {
     CNS6Frame* page = nullptr;
     CNS6Frame* small = nullptr;
@@ -172,13 +187,9 @@ void BM_CollectAllElementObjects(benchmark::State& state) {
 void ReadProperty(benchmark::State& state, std::string_view name) {
     CNS6Frame* page = nullptr;
     CNS6Frame* small = nullptr;
-    if (!SetUpPages(state, page, small)) {
-        return;
-    }
-    CWebObjRef element = MiddleElement(*page);
-    CWebObjRef smallElement = MiddleElement(*small);
-    if (!element || !smallElement) {
-        state.SkipWithError("no element objects on the page");
+    CWebObjRef element;
+    CWebObjRef smallElement;
+    if (!SetUpElements(state, page, small, element, smallElement)) {
         return;
     }
     auto read = [name](CWebObjRef& object) {
@@ -207,13 +218,9 @@ void BM_ReadName(benchmark::State& state) {
 void BM_ObjectForIdentifier(benchmark::State& state) {
     CNS6Frame* page = nullptr;
     CNS6Frame* small = nullptr;
-    if (!SetUpPages(state, page, small)) {
-        return;
-    }
-    CWebObjRef element = MiddleElement(*page);
-    CWebObjRef smallElement = MiddleElement(*small);
-    if (!element || !smallElement) {
-        state.SkipWithError("no element objects on the page");
+    CWebObjRef element;
+    CWebObjRef smallElement;
+    if (!SetUpElements(state, page, small, element, smallElement)) {
         return;
     }
     const CWebRunTimeID id = element->RunTimeID();

@@ -3,6 +3,7 @@
 #include "agent/classutil/ClassUtilities.h"
 #include "agent/elements/ElementClasses.h"
 #include "agent/elements/LayoutTreeBuilder.h"
+#include "agent/elements/internal/DomTree.h"
 #include "agent/host/DomHelpers.h"
 #include "agent/model/CNS6Frame.h"
 #include "agent/model/CNS6Page.h"
@@ -19,6 +20,10 @@
 #include <cmath>
 
 namespace {
+
+using element_internal::IsElementNode;
+using element_internal::OwnerDocumentOf;
+using element_internal::ParentOf;
 
 constexpr std::array<std::string_view, CNS6Obj::kPropertyCount> kElementProperties = {
     "class",      "name",        "tag_name",   "rect",        "pos",        "width",
@@ -54,28 +59,6 @@ enum ElementProperty : int {
 constexpr std::string_view kAttributePrefix = "attribute/";
 // The colour of text when nothing on the page sets one.
 constexpr std::string_view kDefaultColor = "#0000ff";
-
-bool IsElementNode(nsIDOMNode* node) {
-    PRUint16 type = 0;
-    return node != nullptr && NS_SUCCEEDED(node->GetNodeType(&type)) &&
-           type == nsIDOMNode::ELEMENT_NODE;
-}
-
-nsCOMPtr<nsIDOMNode> ParentOf(nsIDOMNode* node) {
-    nsCOMPtr<nsIDOMNode> parent;
-    if (node == nullptr || NS_FAILED(node->GetParentNode(getter_AddRefs(parent)))) {
-        return nullptr;
-    }
-    return parent;
-}
-
-nsCOMPtr<nsIDOMDocument> OwnerDocumentOf(nsIDOMNode* node) {
-    nsCOMPtr<nsIDOMDocument> document;
-    if (node == nullptr || NS_FAILED(node->GetOwnerDocument(getter_AddRefs(document)))) {
-        return nullptr;
-    }
-    return document;
-}
 
 nsCOMPtr<nsIDOMHostService> HostServiceFor(nsIDOMNode* node) {
     nsCOMPtr<nsIDOMHostService> host = do_GetService(nsIDOMHostService::kContractID);
@@ -157,6 +140,18 @@ nsCOMPtr<nsIDOMNode> OffsetParentOf(nsIDOMNode* node) {
     }
     nsCOMPtr<nsIDOMNode> parentNode = do_QueryInterface(parent);
     return IsElementNode(parentNode.get()) ? parentNode : nullptr;
+}
+
+// The scroll position of a frame's window; nothing when it cannot be read.
+std::optional<POINT> FrameScroll(CNS6Frame* frame) {
+    PRInt32 x = 0;
+    PRInt32 y = 0;
+    if (frame == nullptr || frame->GetDomWindow() == nullptr ||
+        NS_FAILED(frame->GetDomWindow()->GetScrollX(&x)) ||
+        NS_FAILED(frame->GetDomWindow()->GetScrollY(&y))) {
+        return std::nullopt;
+    }
+    return POINT{x, y};
 }
 
 // A guard against offset parent chains that loop.
@@ -632,12 +627,8 @@ bool CNS6Obj::GetRect(nsIDOMNode* node, RECT& rect) {
             offsetX += left;
         }
     }
-    CNS6Frame* frame = FrameOfElement();
-    PRInt32 scrollX = 0;
-    PRInt32 scrollY = 0;
-    if (frame == nullptr || frame->GetDomWindow() == nullptr ||
-        NS_FAILED(frame->GetDomWindow()->GetScrollX(&scrollX)) ||
-        NS_FAILED(frame->GetDomWindow()->GetScrollY(&scrollY))) {
+    std::optional<POINT> scroll = FrameScroll(FrameOfElement());
+    if (!scroll) {
         return false;
     }
     PRInt32 top = 0;
@@ -648,8 +639,8 @@ bool CNS6Obj::GetRect(nsIDOMNode* node, RECT& rect) {
     html->GetOffsetLeft(&left);
     html->GetOffsetWidth(&width);
     html->GetOffsetHeight(&height);
-    rect.top = top + offsetY + borderTop - scrollY - divisionY;
-    rect.left = left + offsetX + borderLeft - scrollX - divisionX;
+    rect.top = top + offsetY + borderTop - scroll->y - divisionY;
+    rect.left = left + offsetX + borderLeft - scroll->x - divisionX;
     rect.bottom = rect.top + height;
     rect.right = rect.left + width;
     return true;
@@ -671,16 +662,12 @@ bool CNS6Obj::GetXulRect(nsIDOMNode* node, RECT& rect) {
     if (NS_FAILED(box->GetHeight(&height))) {
         return false;
     }
-    CNS6Frame* frame = OwnerFrame();
-    PRInt32 scrollX = 0;
-    PRInt32 scrollY = 0;
-    if (frame == nullptr || frame->GetDomWindow() == nullptr ||
-        NS_FAILED(frame->GetDomWindow()->GetScrollX(&scrollX)) ||
-        NS_FAILED(frame->GetDomWindow()->GetScrollY(&scrollY))) {
+    std::optional<POINT> scroll = FrameScroll(OwnerFrame());
+    if (!scroll) {
         return false;
     }
-    rect.left = x - scrollX;
-    rect.top = y - scrollY;
+    rect.left = x - scroll->x;
+    rect.top = y - scroll->y;
     rect.right = rect.left + width;
     rect.bottom = rect.top + height;
     return true;
