@@ -12,11 +12,11 @@
 //
 // Each page is loaded once per process and shared by the cases.
 #include "GeneratedPage.h"
+#include "agent/common/DomHelpers.h"
+#include "agent/common/WindowHelpers.h"
 #include "agent/dispatch/CNS6Interface.h"
 #include "agent/elements/CNS6Obj.h"
-#include "agent/host/DomHelpers.h"
 #include "agent/host/TrapState.h"
-#include "agent/host/WindowHelpers.h"
 #include "agent/model/CNS6Page.h"
 #include "platform/browser/shell/Browser.h"
 #include "platform/browser/shell/DocShell.h"

@@ -1,8 +1,6 @@
 # Element objects on generated pages: collecting every element object of a
 # frame, reading properties of one element, and the object for one node by
 # its identifier.
-if(TARGET webagent_browser_shell AND TARGET webagent_elements AND TARGET webagent_trap)
-  webagent_add_benchmark(bench_elements
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ElementsBench.cpp
-    LIBS webagent_elements webagent_trap webagent_model webagent_browser_shell)
-endif()
+webagent_add_benchmark(bench_elements
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ElementsBench.cpp
+  LIBS webagent_elements webagent_trap webagent_model webagent_browser_shell)

@@ -1,10 +1,11 @@
 #include "agent/elements/CNS6Obj.h"
 
 #include "agent/classutil/ClassUtilities.h"
+#include "agent/common/DomHelpers.h"
+#include "agent/common/IAgentContext.h"
 #include "agent/elements/ElementClasses.h"
 #include "agent/elements/LayoutTreeBuilder.h"
 #include "agent/elements/internal/DomTree.h"
-#include "agent/host/DomHelpers.h"
 #include "agent/model/CNS6Frame.h"
 #include "agent/model/CNS6Page.h"
 #include "platform/xpcom/dom/nsIDOMCSS.h"
@@ -16,6 +17,7 @@
 #include "platform/xpcom/nsXPCOM.h"
 #include "platform/xpcom/shell/nsIPresShell.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -174,6 +176,9 @@ int32_t GetDomNodeIdentity(nsIDOMNode* node) {
 CNS6Obj::CNS6Obj(nsIDOMNode* node, const CWebObjRef& owningFrame)
     : CWebObj(node, owningFrame), m_Element(node) {
     SetUtil(&GetClassUtilities().object);
+    if (owningFrame) {
+        SetContext(owningFrame->GetContext());
+    }
     if (node != nullptr && owningFrame) {
         CWebRunTimeID id = owningFrame->RunTimeID();
         id.SetThird(GetDomNodeIdentity(node));
@@ -183,15 +188,14 @@ CNS6Obj::CNS6Obj(nsIDOMNode* node, const CWebObjRef& owningFrame)
 }
 
 CNS6Frame* CNS6Obj::OwnerFrame() const {
-    if (m_Parent == nullptr || !IsLive(m_Parent, m_ParentSerial)) {
-        return nullptr;
-    }
-    return dynamic_cast<CNS6Frame*>(m_Parent);
+    // The base's parent is the owning frame, reached through its revocable
+    // link: null once the frame is gone.
+    return dynamic_cast<CNS6Frame*>(const_cast<CNS6Obj*>(this)->CWebObj::GetParent().Get());
 }
 
 CLayoutTreeBuilder* CNS6Obj::Builder() const {
-    CNS6Frame* frame = OwnerFrame();
-    return frame != nullptr ? frame->GetLayoutBuilder() : nullptr;
+    IAgentContext* context = OwnerFrame() != nullptr ? GetContext() : nullptr;
+    return context != nullptr ? context->GetLayoutBuilder() : nullptr;
 }
 
 CWebObjRef CNS6Obj::ObjectFor(nsIDOMNode* node, uint32_t flags) const {
@@ -575,7 +579,7 @@ CNS6Frame* CNS6Obj::FrameOfElement() const {
     // of that document, found through the page.
     CNS6Page* page = dynamic_cast<CNS6Page*>(frame);
     if (page == nullptr) {
-        page = dynamic_cast<CNS6Page*>(frame->CWebObj::GetParent().Get());
+        page = dynamic_cast<CNS6Page*>(frame->GetParent().Get());
     }
     if (page == nullptr) {
         return frame;

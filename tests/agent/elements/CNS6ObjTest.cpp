@@ -2,7 +2,7 @@
 // and children, rectangles, and identifiers that stay equal across requests
 // and die with their node.
 #include "ElementTestSupport.h"
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/channel/RequestArgs.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // then page or frame, then element; anything stale or foreign is "no object".
 #include "ElementTestSupport.h"
 #include "agent/dispatch/CNS6Interface.h"
-#include "agent/dispatch/MessageIds.h"
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/common/AgentCodes.h"
+#include "agent/channel/RequestArgs.h"
 
 namespace {
 
