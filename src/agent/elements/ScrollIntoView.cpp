@@ -1,8 +1,11 @@
 #include "agent/elements/ScrollIntoView.h"
 
+#include "agent/dispatch/RequestArgs.h"
 #include "agent/host/DomHelpers.h"
+#include "agent/host/WindowHelpers.h"
 #include "agent/model/CNS6Frame.h"
 #include "agent/model/CNS6Page.h"
+#include "platform/win32/WinUser.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMElement.h"
 #include "platform/xpcom/dom/nsIDOMXULElement.h"
@@ -213,4 +216,64 @@ nsresult ScrollNodeIntoView(nsIDOMNode* node, const CWebObjRef& ownerFrame, POIN
         }
     }
     return NS_OK;
+}
+
+namespace {
+
+// Where the owning frame's visible area starts on the screen: its "pos" when
+// it reports one, else the top-left corner of its "rect". Frames report no
+// "pos", and without their offset a click would land off the element.
+std::optional<POINT> FrameOrigin(CWebObj& frame) {
+    CWebVariantList pos;
+    frame.GetProperty("pos", pos);
+    if (pos.GetType() == WebVariantType::Pair && !pos.IsEmpty()) {
+        return POINT{pos.GetAt(0)->GetPairFirst(), pos.GetAt(0)->GetPairSecond()};
+    }
+    if (std::optional<RECT> rect = FrameRect(frame)) {
+        return POINT{rect->left, rect->top};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void MakeNodeVisible(nsIDOMNode* node, const CWebObjRef& ownerFrame, CWebInfo& record,
+                     const NodeRectReader& rectOf) {
+    const std::pair<int32_t, int32_t> requested =
+        PairArg(record, "point").value_or(std::pair{0, 0});
+    const POINT point{requested.first, requested.second};
+    auto* frame = dynamic_cast<CNS6Frame*>(ownerFrame.Get());
+    record.SetAttr("handle", CWebVariantList(CWebVariant(frame ? frame->GetWindowValue() : 0)));
+
+    const nsresult scrolled = ScrollNodeIntoView(node, ownerFrame, point, rectOf);
+    if (NS_FAILED(scrolled)) {
+        record.SetRetValue(scrolled);
+        return;
+    }
+    RECT rect{};
+    if (!rectOf(node, rect)) {
+        rect = RECT{};
+    }
+    POINT pos{point.x + rect.left, point.y + rect.top};
+    if (CWebObj* owner = ownerFrame.Get()) {
+        if (std::optional<POINT> origin = FrameOrigin(*owner)) {
+            pos.x += origin->x;
+            pos.y += origin->y;
+            rect = MovedBy(rect, RECT{origin->x, origin->y, origin->x, origin->y});
+        }
+    }
+    CWebVariantList posValue;
+    posValue.SetPair(pos.x, pos.y);
+    record.SetAttr("pos", posValue);
+    record.SetAttr("rect", CWebVariantList(CWebVariant(rect)));
+    record.SetRetValue(NS_OK);
+}
+
+bool IsOwnerWindowDisabled(const CWebObjRef& ownerFrame) {
+    auto* frame = dynamic_cast<CNS6Frame*>(ownerFrame.Get());
+    if (frame == nullptr) {
+        return false;
+    }
+    HWND top = GetNonChildAncestor(frame->GetWindow());
+    return top != nullptr && (static_cast<DWORD>(GetWindowLong(top, GWL_STYLE)) & WS_DISABLED) != 0;
 }

@@ -12,6 +12,7 @@
 // corner of that frame's "rect".
 #pragma once
 
+#include "agent/channel/CWebInfo.h"
 #include "agent/model/CWebObj.h"
 #include "platform/win32/WinDef.h"
 #include "platform/xpcom/dom/nsIDOMNode.h"
@@ -28,3 +29,17 @@ using NodeRectReader = std::function<bool(nsIDOMNode* node, RECT& rect)>;
 // passed over.
 nsresult ScrollNodeIntoView(nsIDOMNode* node, const CWebObjRef& ownerFrame, POINT point,
                             const NodeRectReader& rectOf);
+
+// "MakeVisible" of an element: scrolls it into view with the record's
+// "point" (a pair; (0, 0) when absent) and adds "handle" (the owning frame's
+// native window), "pos" (the screen point to click: the element's top-left
+// corner plus the point) and "rect" (the element's screen rectangle), both
+// taken after scrolling. A scroll failure becomes the record's result and
+// nothing else is added but "handle".
+void MakeNodeVisible(nsIDOMNode* node, const CWebObjRef& ownerFrame, CWebInfo& record,
+                     const NodeRectReader& rectOf);
+
+// Whether the browser window that shows the owning frame is disabled (a
+// modal dialog runs): the top of the frame's native window chain has
+// WS_DISABLED. False without a frame.
+bool IsOwnerWindowDisabled(const CWebObjRef& ownerFrame);
