@@ -1,5 +1,6 @@
 #include "cli/Console.h"
 
+#include "cli/CheckpointDemo.h"
 #include "cli/ScriptRunner.h"
 
 #include <charconv>
@@ -74,6 +75,7 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
         runner.RunLine(step.line, ++lineNumber);
     }
     runner.Drain();
+    RunCheckpointDemo(runner, printer, out, lineNumber);
     return kExitHandled;
 }
 

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,11 +106,25 @@ bool CWebObjUtil::WriteFormatToFile(const CWebObjRef& object, CWebInfo& record) 
     // The handles keep the children alive while each writes its subtree.
     std::vector<CWebObjRef> children;
     target->CollectChildren(children, kSpecificObjects);
+    // A frame lists the children of its top-level objects beside them; each
+    // of those is written once, in the subtree of its own parent.
+    std::set<CWebRunTimeID> listed;
+    for (const CWebObjRef& child : children) {
+        if (const CWebObj* item = child.Get()) {
+            listed.insert(item->RunTimeID());
+        }
+    }
     record.SetAttr("level", CWebVariantList(CWebVariant(level + 1)));
     for (const CWebObjRef& child : children) {
-        if (CWebObj* item = child.Get()) {
-            item->CallMethod("WriteFormatToFile", record);
+        CWebObj* item = child.Get();
+        if (item == nullptr) {
+            continue;
         }
+        const CWebObjRef parent = item->GetParent();
+        if (parent && parent.Get() != target && listed.count(parent->RunTimeID()) != 0) {
+            continue;
+        }
+        item->CallMethod("WriteFormatToFile", record);
     }
     record.SetAttr("level", CWebVariantList(CWebVariant(level)));
     return true;

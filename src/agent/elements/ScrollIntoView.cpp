@@ -77,6 +77,15 @@ void ScrollDivisionBy(nsIDOMNode* division, int32_t dx, int32_t dy) {
         return;
     }
     nsCOMPtr<nsIScrollableView> scrolling = do_QueryInterface(view.get());
+    // A division without a scrolling area of its own answers the window's
+    // view; the window is scrolled as a frame, not here.
+    nsCOMPtr<nsIViewManager> manager;
+    nsCOMPtr<nsIScrollableView> root;
+    if (scrolling && NS_SUCCEEDED(shell->GetViewManager(getter_AddRefs(manager))) && manager &&
+        NS_SUCCEEDED(manager->GetRootScrollableView(getter_AddRefs(root))) &&
+        SameCOMIdentity(root.get(), scrolling.get())) {
+        return;
+    }
     float pixelsToTwips = 0;
     nscoord x = 0;
     nscoord y = 0;

@@ -189,6 +189,35 @@ TEST_F(CheckpointFiles, FormatTreeIndentsEachLevelByATab) {
     EXPECT_EQ(Bytes("deeper.txt"), "\t\thtml_general_element\r\n");
 }
 
+// A frame lists its top-level objects with their children beside them.
+class FlatFrame : public Obj {
+public:
+    FlatFrame() : Obj(U().frame) {}
+    bool CollectChildren(std::vector<CWebObjRef>& out, int32_t flags) override {
+        std::vector<CWebObjRef> top;
+        Obj::CollectChildren(top, flags);
+        for (const CWebObjRef& child : top) {
+            out.push_back(child);
+            child->CollectChildren(out, flags);
+        }
+        return true;
+    }
+};
+
+TEST_F(CheckpointFiles, FormatTreeOfAFrameWritesEachObjectOnce) {
+    FlatFrame frame;
+    Obj* table = frame.Add(U().table);
+    table->Add(U().row)->Add(U().cell);
+    frame.Add(U().link);
+    CWebInfo record = Request("frame.txt");
+    EXPECT_TRUE(frame.CallMethod("WriteFormatToFile", record));
+    EXPECT_EQ(Bytes("frame.txt"), "html_frame\r\n"
+                                  "\thtml_table\r\n"
+                                  "\t\thtml_row\r\n"
+                                  "\t\t\thtml_cell\r\n"
+                                  "\thtml_link\r\n");
+}
+
 TEST_F(CheckpointFiles, FormatWritersRefuseMissingNamesAndUnwritablePaths) {
     Obj link(U().link);
     CWebInfo none;
