@@ -27,26 +27,36 @@ std::string FileAttr(std::string_view name) {
 }
 
 std::vector<Step> Steps() {
+    // Message 42 finds the first object below the page whose properties
+    // match, depth first.
     const std::string findLink =
-        R"({"msg": 15, "id": "browser", "attrs": [["class", "html_link"], ["text", "Tables"]]})";
+        R"({"msg": 42, "id": "page", "attrs": [["tag_name", "A"], ["inner_text", "Tables"]]})";
     const std::string findTable =
-        R"({"msg": 15, "id": "browser", "attrs": [["class", "html_table"]]})";
+        R"({"msg": 42, "id": "page", "attrs": [["class", "html_table"]]})";
     return {
-        {"scroll the link \"Tables\" into view (messages 15 and 27)", findLink},
+        {"scroll the link \"Tables\" into view (messages 42 and 27)", findLink},
         {nullptr,
          R"({"msg": 27, "id": "last", "attrs": [["point", {"type": 5, "items": [{"t": 5, "v": [2, 2]}]}]]})"},
-        {"replay a click on the link, which follows it (messages 15 and 45)", findLink},
+        {"replay a click on the link, which follows it (messages 42 and 45)", findLink},
         {nullptr, R"({"msg": 45, "id": "last", "attrs": [["event_name", "onclick"]]})"},
         {nullptr, R"({"user": "wait"})"},
         {nullptr, R"({"msg": 5, "id": "page", "attrs": [["title", ""]]})"},
-        {"a table checkpoint of the first table (messages 15 and 21)", findTable},
+        {"a table checkpoint of the first table (messages 42 and 21)", findTable},
         {nullptr, R"({"msg": 21, "id": "last", "attrs": [)" + FileAttr(kDemoTableFile) + "]}"},
-        {"a format file of the first table (messages 15 and 37)", findTable},
+        {"a format file of the first table (messages 42 and 37)", findTable},
         {nullptr, R"({"msg": 37, "id": "last", "attrs": [)" + FileAttr(kDemoFormatFile) + "]}"},
     };
 }
 
 } // namespace
+
+std::vector<std::string> CheckpointDemoLines() {
+    std::vector<std::string> lines;
+    for (const Step& step : Steps()) {
+        lines.push_back(step.line);
+    }
+    return lines;
+}
 
 std::string ShowFileBytes(std::string_view windowsName) {
     std::ifstream in(MapFileName(windowsName), std::ios::binary);

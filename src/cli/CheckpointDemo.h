@@ -14,12 +14,16 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cli {
 
 // The files the demo writes, as the tool names them.
 inline constexpr std::string_view kDemoTableFile = "c:\\temp\\webagent-demo-table.txt";
 inline constexpr std::string_view kDemoFormatFile = "c:\\temp\\webagent-demo-format.txt";
+
+// The part's script lines, in order.
+std::vector<std::string> CheckpointDemoLines();
 
 // Runs the part's lines after `lineNumber`; answers the last line number used.
 size_t RunCheckpointDemo(ScriptRunner& runner, Printer& printer, std::ostream& out,

@@ -2,6 +2,7 @@
 
 #include "agent/dispatch/CInterface.h"
 #include "cli/BrowserStart.h"
+#include "cli/CheckpointDemo.h"
 #include "cli/RecordJson.h"
 #include "cli/ScriptRunner.h"
 
@@ -260,13 +261,21 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
     for (const auto& line : run.out) {
         replies += line.rfind("reply", 0) == 0 ? 1 : 0;
     }
-    EXPECT_EQ(replies + run.errors.size(), cli::DemoSteps().size())
+    const std::vector<std::string> replay = cli::CheckpointDemoLines();
+    const size_t replayRequests = static_cast<size_t>(std::count_if(
+        replay.begin(), replay.end(), [](const std::string& line) { return line[2] == 'm'; }));
+    EXPECT_EQ(replies + run.errors.size(), cli::DemoSteps().size() + replayRequests)
         << text << Transcript(run.errors);
+    // The replayed click followed the link, and both files were printed.
+    EXPECT_NE(text.find("title: string [\"Tables\"]"), std::string::npos) << text;
+    EXPECT_NE(text.find("Col #1\\tCol #2\\tCol #3\\r\\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\\thtml_row\\r\\n"), std::string::npos) << text;
 
     ConsoleRun json = Console({"--no-browser", "--demo", "--json"}, "");
     EXPECT_EQ(json.status, cli::kExitHandled);
-    // Without the browser there is no page: that step alone is refused.
-    ASSERT_EQ(json.errors.size(), 1u) << Transcript(json.errors);
+    // Without the browser there is no page: that step and the replay part,
+    // which acts on the page's objects, are refused.
+    ASSERT_EQ(json.errors.size(), 1u + replay.size()) << Transcript(json.errors);
     EXPECT_EQ(json.errors[0],
               "webagent: line 4: id \"page\": the simulated browser is not available");
     ASSERT_EQ(json.out.size(), cli::DemoSteps().size()) << Transcript(json.out);

@@ -3,6 +3,7 @@
 // replayed events, the disabled-window check, and checkpoint files written
 // from real tables and frames, compared byte for byte.
 #include "ElementTestSupport.h"
+#include "agent/dispatch/CInterface.h"
 #include "agent/dispatch/RequestArgs.h"
 #include "agent/elements/CNS6Table.h"
 #include "platform/win32/WinUser.h"
@@ -54,7 +55,7 @@ protected:
         return frames.empty() ? nullptr : dynamic_cast<CNS6Frame*>(frames.front().Get());
     }
 
-    std::string File(std::string_view name) const {
+    static std::string FilePath(std::string_view name) {
         return (std::filesystem::temp_directory_path() /
                 ("webagent_methods_" + std::to_string(getpid()) + "_" + std::string(name)))
             .string();
@@ -70,8 +71,15 @@ protected:
         return out.str();
     }
 
+    std::string File(std::string_view name) {
+        std::string path = FilePath(name);
+        if (std::find(m_Files.begin(), m_Files.end(), path) == m_Files.end()) {
+            m_Files.push_back(path);
+        }
+        return path;
+    }
+
     CWebInfo FileRequest(const std::string& path) {
-        m_Files.push_back(path);
         CWebInfo record;
         AppendString(record, "file_name", path);
         return record;
@@ -316,6 +324,72 @@ TEST_F(ElementMethods, AttributeValueOfAnElement) {
     ASSERT_TRUE(para->CallMethod("WriteAttrValToFile", notString));
     EXPECT_EQ(notString.GetRetValue(), E_INVALIDARG);
     EXPECT_EQ(Bytes(File("other.txt")), "<none>");
+}
+
+// The tool's requests that reach element methods, addressed by identifier.
+TEST_F(ElementMethods, DispatcherRowsReachTheElements) {
+    Write("next.html", "<p id=next>next</p>");
+    LOAD_PAGE("<table id=t><tr><td>a</td><td>b</td></tr></table>"
+              "<p id=para class=note>p</p><a id=link href='next.html'>go</a>");
+    CInterface* dispatcher = GetProcessDispatcher();
+    ASSERT_NE(dispatcher, nullptr);
+    const auto request = [&](int32_t msg, const CWebObjRef& object) {
+        CWebInfo record;
+        record.SetMsgId(msg);
+        record.SetRunTimeID(object->RunTimeID());
+        return record;
+    };
+    CWebObjRef table = Element("t");
+
+    CWebInfo grid = request(21, table);
+    AppendString(grid, "file_name", File("grid.txt"));
+    EXPECT_TRUE(dispatcher->Dispatch(grid));
+    EXPECT_EQ(grid.GetRetValue(), NS_OK);
+    EXPECT_EQ(Bytes(File("grid.txt")), "Col #1\tCol #2\r\na\tb\r\n");
+
+    CWebInfo format = request(37, table);
+    AppendString(format, "file_name", File("format.txt"));
+    EXPECT_TRUE(dispatcher->Dispatch(format));
+    EXPECT_EQ(format.GetRetValue(), NS_OK);
+    EXPECT_EQ(Bytes(File("format.txt")), "html_table\r\n\thtml_row\r\n\t\thtml_cell\r\n"
+                                         "\t\thtml_cell\r\n");
+    CWebInfo unwritable = request(37, table);
+    AppendString(unwritable, "file_name", File("missing/format.txt"));
+    EXPECT_TRUE(dispatcher->Dispatch(unwritable));
+    EXPECT_EQ(unwritable.GetRetValue(), E_INVALIDARG);
+
+    CWebInfo value = request(36, Element("para"));
+    AppendString(value, "file_name", File("value.txt"));
+    AppendString(value, "attr_name", "class_name");
+    EXPECT_TRUE(dispatcher->Dispatch(value));
+    EXPECT_EQ(Bytes(File("value.txt")), "note");
+
+    CWebInfo named = request(49, table);
+    AppendString(named, "method_name", "WriteInfoToFile");
+    AppendString(named, "file_name", File("named.txt"));
+    EXPECT_TRUE(dispatcher->Dispatch(named));
+    EXPECT_EQ(Bytes(File("named.txt")), "Col #1\tCol #2\r\na\tb\r\n");
+
+    CWebInfo visible = request(27, Element("link"));
+    EXPECT_TRUE(dispatcher->Dispatch(visible));
+    EXPECT_EQ(visible.GetRetValue(), NS_OK);
+    EXPECT_TRUE(PairOf(visible, "pos"));
+    EXPECT_TRUE(RectOf(visible));
+
+    CWebInfo click = request(45, Element("link"));
+    AppendString(click, "event_name", "onclick");
+    EXPECT_TRUE(dispatcher->Dispatch(click));
+    EXPECT_EQ(click.GetRetValue(), NS_OK);
+    ASSERT_TRUE(m_App.WaitUntilIdle());
+    EXPECT_TRUE(Node("next"));
+
+    // The table's node is gone with its page: its identifier names nothing.
+    CWebInfo stale = request(21, table);
+    table = {};
+    AppendString(stale, "file_name", File("stale.txt"));
+    EXPECT_TRUE(dispatcher->Dispatch(stale));
+    EXPECT_EQ(stale.GetRetValue(), E_FAIL);
+    EXPECT_EQ(Bytes(File("stale.txt")), "<none>");
 }
 
 } // namespace
