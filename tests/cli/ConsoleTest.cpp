@@ -6,6 +6,7 @@
 #include "cli/RecordJson.h"
 #include "cli/ScriptRunner.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 
