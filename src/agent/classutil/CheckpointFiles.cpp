@@ -142,60 +142,70 @@ bool CWebObjUtil::WriteAttrValToFile(const CWebObjRef& object, CWebInfo& record)
     return true;
 }
 
-bool CWebLinkUtil::WriteObjInfoHeader(const CWebObjRef&, CWebInfo& record) const {
+namespace {
+
+// The object tables of links and images: the request must name the writer's
+// class and a file. A header starts the file; an object line (empty when the
+// object's properties cannot be read) is appended, so a path that cannot be
+// written fails the request either way.
+void WriteObjectTableLine(bool classMatches, CWebInfo& record, std::string_view mode,
+                          std::string_view line) {
     std::optional<std::string> path = StringArg(record, "file_name");
-    const bool written =
-        MatchesRequestedClass(record) && path && WriteToFile(*path, kCreate, "Text\tHref\n");
+    const bool written = classMatches && path && WriteToFile(*path, mode, line);
     record.SetRetValue(written ? NS_OK : E_INVALIDARG);
+}
+
+std::string LinkLine(CWebObj* link) {
+    if (link == nullptr) {
+        return {};
+    }
+    std::optional<std::string> url = StringProperty(*link, "url");
+    std::optional<std::string> name = StringProperty(*link, "name");
+    if (!url || !name) {
+        return {};
+    }
+    return Cleaned(*name) + '\t' + Cleaned(*url) + '\n';
+}
+
+std::string ImageLine(CWebObj* image) {
+    if (image == nullptr) {
+        return {};
+    }
+    std::optional<int32_t> height = IntegerProperty(*image, "height");
+    std::optional<int32_t> width = IntegerProperty(*image, "width");
+    std::optional<std::string> type = StringProperty(*image, "type");
+    std::optional<std::string> name = StringProperty(*image, "name");
+    if (!height || !width || !type || !name) {
+        return {};
+    }
+    // The type is written as the image reports it.
+    return Cleaned(*name) + '\t' + *type + '\t' + std::to_string(*width) + '\t' +
+           std::to_string(*height) + '\n';
+}
+
+} // namespace
+
+bool CWebLinkUtil::WriteObjInfoHeader(const CWebObjRef&, CWebInfo& record) const {
+    WriteObjectTableLine(MatchesRequestedClass(record), record, kCreate, "Text\tHref\n");
     return true;
 }
 
 bool CWebLinkUtil::WriteObjInfo(const CWebObjRef& link, CWebInfo& record) const {
-    std::optional<std::string> path = StringArg(record, "file_name");
-    if (!MatchesRequestedClass(record) || !path) {
-        record.SetRetValue(E_INVALIDARG);
-        return true;
-    }
-    // A link whose properties cannot be read leaves its line out; the file
-    // is still opened, so a path that cannot be written fails the request.
-    std::string line;
-    if (CWebObj* target = link.Get()) {
-        std::optional<std::string> url = StringProperty(*target, "url");
-        std::optional<std::string> name = StringProperty(*target, "name");
-        if (url && name) {
-            line = Cleaned(*name) + '\t' + Cleaned(*url) + '\n';
-        }
-    }
-    record.SetRetValue(WriteToFile(*path, kAppend, line) ? NS_OK : E_INVALIDARG);
+    const bool matches = MatchesRequestedClass(record);
+    WriteObjectTableLine(matches, record, kAppend, matches ? LinkLine(link.Get()) : std::string());
     return true;
 }
 
 bool CWebImageUtil::WriteObjInfoHeader(const CWebObjRef&, CWebInfo& record) const {
-    std::optional<std::string> path = StringArg(record, "file_name");
-    const bool written = MatchesRequestedClass(record) && path &&
-                         WriteToFile(*path, kCreate, "Name\tType\tWidth\tHeight\n");
-    record.SetRetValue(written ? NS_OK : E_INVALIDARG);
+    WriteObjectTableLine(MatchesRequestedClass(record), record, kCreate,
+                         "Name\tType\tWidth\tHeight\n");
     return true;
 }
 
 bool CWebImageUtil::WriteObjInfo(const CWebObjRef& image, CWebInfo& record) const {
-    std::optional<std::string> path = StringArg(record, "file_name");
-    if (!MatchesRequestedClass(record) || !path) {
-        record.SetRetValue(E_INVALIDARG);
-        return true;
-    }
-    std::string line;
-    if (CWebObj* target = image.Get()) {
-        std::optional<int32_t> height = IntegerProperty(*target, "height");
-        std::optional<int32_t> width = IntegerProperty(*target, "width");
-        std::optional<std::string> type = StringProperty(*target, "type");
-        std::optional<std::string> name = StringProperty(*target, "name");
-        if (height && width && type && name) {
-            line = Cleaned(*name) + '\t' + *type + '\t' + std::to_string(*width) + '\t' +
-                   std::to_string(*height) + '\n';
-        }
-    }
-    record.SetRetValue(WriteToFile(*path, kAppend, line) ? NS_OK : E_INVALIDARG);
+    const bool matches = MatchesRequestedClass(record);
+    WriteObjectTableLine(matches, record, kAppend,
+                         matches ? ImageLine(image.Get()) : std::string());
     return true;
 }
 

@@ -149,17 +149,13 @@ nsresult FireElementEvent(nsIDOMNode* node, std::string_view name, std::optional
     case ReplayKind::Plain:
         return target.DispatchPlain(event->message);
     case ReplayKind::Focus:
-        if (nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(target.node)) {
-            input->Focus();
-        } else if (nsCOMPtr<nsIDOMXULElement> xul = do_QueryInterface(target.node)) {
-            xul->Focus();
-        }
-        return NS_OK;
     case ReplayKind::Blur:
+        // Input fields first, else browser interface elements; other
+        // elements have no focus operation of their own.
         if (nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(target.node)) {
-            input->Blur();
+            event->kind == ReplayKind::Focus ? input->Focus() : input->Blur();
         } else if (nsCOMPtr<nsIDOMXULElement> xul = do_QueryInterface(target.node)) {
-            xul->Blur();
+            event->kind == ReplayKind::Focus ? xul->Focus() : xul->Blur();
         }
         return NS_OK;
     case ReplayKind::Submit:
