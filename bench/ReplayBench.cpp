@@ -7,11 +7,11 @@
 // cases should cost the same on either page; "x_small_page" is the same call
 // on a page of one paragraph in the same run.
 #include "GeneratedPage.h"
+#include "agent/common/DomHelpers.h"
+#include "agent/common/WindowHelpers.h"
 #include "agent/dispatch/CNS6Interface.h"
 #include "agent/elements/CNS6Obj.h"
-#include "agent/host/DomHelpers.h"
 #include "agent/host/TrapState.h"
-#include "agent/host/WindowHelpers.h"
 #include "agent/model/CNS6Page.h"
 #include "platform/browser/shell/Browser.h"
 #include "platform/browser/shell/DocShell.h"

@@ -2,5 +2,5 @@
 if(TARGET webagent_classutil)
   webagent_add_benchmark(bench_checkpoint
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/CheckpointBench.cpp
-    LIBS webagent_model webagent_classutil webagent_dispatch)
+    LIBS webagent_classutil)
 endif()

@@ -1,11 +1,11 @@
 // The named methods of every element object and the DOM event replay behind
 // them. Kept apart from the element object's properties and tree so that the
 // methods grow here on their own.
-#include "agent/classutil/CWebObjUtil.h"
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/channel/RequestArgs.h"
 #include "agent/elements/CNS6Obj.h"
 #include "agent/elements/ElementEvents.h"
 #include "agent/elements/ScrollIntoView.h"
+#include "agent/model/CWebObjUtil.h"
 #include "platform/xpcom/nsError.h"
 
 bool CNS6Obj::CallMethod(std::string_view method, CWebInfo& record) {

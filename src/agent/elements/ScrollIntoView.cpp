@@ -1,8 +1,8 @@
 #include "agent/elements/ScrollIntoView.h"
 
-#include "agent/dispatch/RequestArgs.h"
-#include "agent/host/DomHelpers.h"
-#include "agent/host/WindowHelpers.h"
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/DomHelpers.h"
+#include "agent/common/WindowHelpers.h"
 #include "agent/model/CNS6Frame.h"
 #include "agent/model/CNS6Page.h"
 #include "platform/win32/WinUser.h"

@@ -1,13 +1,13 @@
 // The checkpoint writers on hand-built object trees, compared byte for byte
 // with what lands on disk (text mode: every line feed becomes CR LF).
 
+#include "agent/channel/RequestArgs.h"
 #include "agent/classutil/ClassUtilities.h"
-#include "agent/dispatch/CInterface.h"
-#include "agent/dispatch/RegExpService.h"
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/common/RegExpService.h"
 #include "platform/win32/CrtFile.h"
 #include "platform/win32/WinBase.h"
 #include "platform/xpcom/nsError.h"
+#include "support/FakeAgentContext.h"
 
 #include <filesystem>
 #include <fstream>
@@ -87,21 +87,18 @@ private:
     static inline int32_t s_NextId = 100;
 };
 
-// A dispatcher that only holds tool options.
-class OptionsOnly : public CInterface {};
-OptionsOnly* g_Options = nullptr;
-CInterface* Options() {
-    return g_Options;
-}
+// Tool options from a map, and the agent's "!" pattern matching, as the
+// trap state's context gives them.
+class AgentOptions : public testsupport::FakeAgentContext {
+public:
+    bool HasDispatcher() const override { return true; }
+    TextMatchFunction GetTextMatcher() const override { return &MatchText; }
+};
 
 class CheckpointFiles : public ::testing::Test {
 protected:
     // "!" patterns need the regular-expression library, found through "path".
-    // The request layer installs the agent's matching of record values.
-    static void SetUpTestSuite() {
-        SetEnvironmentVariableA("path", WEBAGENT_MODULE_DIR);
-        InstallTextMatcher();
-    }
+    static void SetUpTestSuite() { SetEnvironmentVariableA("path", WEBAGENT_MODULE_DIR); }
 
     void SetUp() override {
         m_Dir = std::filesystem::path(::testing::TempDir()) /
@@ -109,12 +106,10 @@ protected:
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(m_Dir);
         std::filesystem::create_directories(m_Dir);
-        g_Options = &m_Dispatcher;
-        SetDispatcherSource(&Options);
+        m_Previous = InstallAgentContext(&m_Context);
     }
     void TearDown() override {
-        SetDispatcherSource(nullptr);
-        g_Options = nullptr;
+        InstallAgentContext(m_Previous);
         std::filesystem::remove_all(m_Dir);
     }
 
@@ -142,7 +137,8 @@ protected:
     }
 
     std::filesystem::path m_Dir;
-    OptionsOnly m_Dispatcher;
+    AgentOptions m_Context;
+    IAgentContext* m_Previous = nullptr;
 };
 
 TEST_F(CheckpointFiles, FormatHeaderEmptiesAnExistingFile) {
@@ -270,7 +266,7 @@ TEST_F(CheckpointFiles, LinkTableCleansTabsLineBreaksAndBraces) {
     EXPECT_EQ(Bytes("links.txt"), "Text\tHref\r\nNext page2\thttp://x/p?q=1\r\n");
 
     // With the option set, line breaks stay in the text.
-    m_Dispatcher.SetOption("Dont remove special chars", 1);
+    m_Context.options["Dont remove special chars"] = 1;
     CWebInfo keep = Request("keep.txt");
     AppendString(keep, "class", "!html_l.*");
     EXPECT_TRUE(U().link.WriteObjInfo(CWebObjRef(&link), keep));

@@ -3,8 +3,8 @@
 // replayed events, the disabled-window check, and checkpoint files written
 // from real tables and frames, compared byte for byte.
 #include "ElementTestSupport.h"
+#include "agent/channel/RequestArgs.h"
 #include "agent/dispatch/CInterface.h"
-#include "agent/dispatch/RequestArgs.h"
 #include "agent/elements/CNS6Table.h"
 #include "platform/win32/WinUser.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"

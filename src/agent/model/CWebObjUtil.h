@@ -78,7 +78,7 @@ public:
 protected:
     // The checkpoint writers of links and images first check that the
     // request's "class" value matches this class (a name or a "!" pattern).
-    bool MatchesRequestedClass(const CWebInfo& record) const;
+    bool MatchesRequestedClass(const CWebObjRef& object, const CWebInfo& record) const;
 
     void ClearTemplate() { m_Template = DescriptionTemplate{{}, {}, {}, {}}; }
 
