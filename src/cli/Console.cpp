@@ -1,5 +1,6 @@
 #include "cli/Console.h"
 
+#include "cli/CheckpointDemo.h"
 #include "cli/ElementsDemo.h"
 #include "cli/ScriptRunner.h"
 
@@ -104,6 +105,8 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
         runner.RunLine(step.line, ++lineNumber);
     }
     RunElementsDemo(session, printer, runner, out);
+    runner.Drain();
+    RunCheckpointDemo(runner, printer, out, lineNumber);
     runner.FinishPending();
     return kExitHandled;
 }

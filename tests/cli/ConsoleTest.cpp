@@ -2,9 +2,11 @@
 
 #include "agent/dispatch/CInterface.h"
 #include "cli/BrowserStart.h"
+#include "cli/CheckpointDemo.h"
 #include "cli/RecordJson.h"
 #include "cli/ScriptRunner.h"
 
+#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -278,21 +280,37 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
     EXPECT_NE(text.find("event (Connection): RetValue=0x00000000 MsgId=38"), std::string::npos)
         << text;
     // Every step is answered or, when its object does not exist, refused.
-    // The page elements' part of the demo comes after the steps.
+    // The page elements' part and the replay part come after the steps; every
+    // request of the replay part is answered.
+    enum class Part { Steps, Elements, Replay } part = Part::Steps;
     size_t replies = 0;
+    size_t replayReplies = 0;
     for (const auto& line : run.out) {
         if (line.rfind("== the test-object tree", 0) == 0) {
-            break;
+            part = Part::Elements;
+        } else if (line.rfind("== scroll the link", 0) == 0) {
+            part = Part::Replay;
         }
-        replies += line.rfind("reply", 0) == 0 ? 1 : 0;
+        const bool reply = line.rfind("reply", 0) == 0;
+        replies += reply && part == Part::Steps ? 1 : 0;
+        replayReplies += reply && part == Part::Replay ? 1 : 0;
     }
     EXPECT_EQ(replies + run.errors.size(), cli::DemoSteps().size())
         << text << Transcript(run.errors);
+    const std::vector<std::string> replay = cli::CheckpointDemoLines();
+    const size_t replayRequests = static_cast<size_t>(std::count_if(
+        replay.begin(), replay.end(), [](const std::string& line) { return line[2] == 'm'; }));
+    EXPECT_EQ(replayReplies, replayRequests) << text;
+    // The replayed click followed the link, and both files were printed.
+    EXPECT_NE(text.find("title: string [\"Tables\"]"), std::string::npos) << text;
+    EXPECT_NE(text.find("Col #1\\tCol #2\\tCol #3\\r\\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\\thtml_row\\r\\n"), std::string::npos) << text;
 
     ConsoleRun json = Console({"--no-browser", "--demo", "--json"}, "");
     EXPECT_EQ(json.status, cli::kExitHandled);
-    // Without the browser there is no page: that step alone is refused.
-    ASSERT_EQ(json.errors.size(), 1u) << Transcript(json.errors);
+    // Without the browser there is no page: that step and the replay part,
+    // which acts on the page's objects, are refused.
+    ASSERT_EQ(json.errors.size(), 1u + replay.size()) << Transcript(json.errors);
     EXPECT_EQ(json.errors[0],
               "webagent: line 4: id \"page\": the simulated browser is not available");
     ASSERT_EQ(json.out.size(), cli::DemoSteps().size()) << Transcript(json.out);
