@@ -7,6 +7,7 @@
 #include "agent/controls/CNS6List.h"
 #include "agent/controls/CNS6StdObj.h"
 #include "agent/dispatch/RequestArgs.h"
+#include "agent/host/DomHelpers.h"
 #include "agent/host/TrapTestSupport.h"
 #include "agent/host/WindowHelpers.h"
 #include "agent/model/CNS6Browser.h"
@@ -23,7 +24,7 @@
 
 namespace controlstest {
 
-#define OPEN_PAGE(markup) ASSERT_NO_FATAL_FAILURE(OpenPage(markup))
+#define OPEN_PAGE(...) ASSERT_NO_FATAL_FAILURE(OpenPage(__VA_ARGS__))
 
 class ControlsOnShell : public traptest::TrapStateTest {
 protected:
