@@ -1,5 +1,6 @@
 #include "cli/Console.h"
 
+#include "cli/ControlsDemo.h"
 #include "cli/ScriptRunner.h"
 
 #include <charconv>
@@ -67,7 +68,9 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
     }
     size_t lineNumber = 0;
     for (const DemoStep& step : DemoSteps()) {
-        printer.Heading(step.heading);
+        if (*step.heading != '\0') {
+            printer.Heading(step.heading);
+        }
         if (printer.Form() == OutputForm::Text) {
             out << "> " << step.line << '\n';
         }
@@ -249,7 +252,8 @@ const std::vector<DemoStep>& DemoSteps() {
         {"a record written byte by byte: message 60 with no attributes",
          R"({"raw": "00000000 3c000000 00000000 ffffffff ffffffff ffffffff ffffffff 63000000 00000000"})"},
     };
-    return steps;
+    static const std::vector<DemoStep> all = WithControlsDemo(steps);
+    return all;
 }
 
 } // namespace cli
