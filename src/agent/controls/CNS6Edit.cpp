@@ -249,12 +249,7 @@ bool CNS6File::GetPropertyAt(std::string& name, CWebVariantList& value, int posi
             name = "element_name";
         }
         value.Clear();
-        nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(CNS6Edit::DomNode());
-        if (!input) {
-            SetNotApplicable(value);
-        } else {
-            value.Set(ReadText(input.get(), &nsIDOMHTMLInputElement::GetName).value_or(""));
-        }
+        ReadInputName(CNS6Edit::DomNode(), value);
         return true;
     }
     if (position > 0) {

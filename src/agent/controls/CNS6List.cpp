@@ -438,9 +438,8 @@ void CNS6List::ReplaySelection(CWebInfo& record, Replay replay) {
 
 nsresult CNS6List::ReplayHtml(CWebInfo& record, Replay replay) {
     ListItems items(DomNode());
-    nsCOMPtr<nsIDOMHTMLCollection> options;
-    if (NS_FAILED(items.Select()->GetOptions(getter_AddRefs(options))) || !options) {
-        return 0;
+    if (!items.IsReadable()) {
+        return 0; // a select without options collection: nothing to do
     }
     std::optional<int32_t> wanted = IntegerArg(record, "value");
     if (!wanted) {

@@ -17,6 +17,15 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     });
 }
 
+void ReadInputName(nsIDOMNode* node, CWebVariantList& value) {
+    nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(node);
+    if (!input) {
+        SetNotApplicable(value);
+        return;
+    }
+    value.Set(ReadText(input.get(), &nsIDOMHTMLInputElement::GetName).value_or(""));
+}
+
 } // namespace controls
 
 using namespace controls;
@@ -242,12 +251,7 @@ void CNS6ToggleElement::ReadEnabled(CWebVariantList& value) {
 }
 
 void CNS6ToggleElement::ReadElementName(CWebVariantList& value) {
-    nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(DomNode());
-    if (!input) {
-        SetNotApplicable(value);
-        return;
-    }
-    value.Set(ReadText(input.get(), &nsIDOMHTMLInputElement::GetName).value_or(""));
+    ReadInputName(DomNode(), value);
 }
 
 CNS6RadioButton::CNS6RadioButton(nsIDOMNode* node, const CWebObjRef& frame)

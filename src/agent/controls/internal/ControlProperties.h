@@ -79,6 +79,11 @@ std::optional<Number> ReadNumber(Interface* object, nsresult (Interface::*getter
     return number;
 }
 
+// "element_name" of controls that only HTML inputs name: the input's name,
+// the empty string when it cannot be read, the status form for any other
+// element.
+void ReadInputName(nsIDOMNode* node, CWebVariantList& value);
+
 // ASCII comparison without regard to case.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
