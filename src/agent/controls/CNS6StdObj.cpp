@@ -79,10 +79,6 @@ void CNS6StdObj::ReadIsIgnored(CWebVariantList& value) {
     value.Set(0);
 }
 
-CNS6Frame* CNS6StdObj::OwnerFrame() {
-    return dynamic_cast<CNS6Frame*>(GetOwnerFrame().Get());
-}
-
 std::string CNS6StdObj::InnerText() {
     CWebVariantList text;
     if (!GetProperty("inner_text", text) || text.GetType() != WebVariantType::String ||

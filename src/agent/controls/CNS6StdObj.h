@@ -15,8 +15,6 @@
 #include <string>
 #include <string_view>
 
-class CNS6Frame;
-
 // The base of every form control and list (only built as a base).
 class CNS6StdObj : public CNS6Obj {
 public:
@@ -25,10 +23,7 @@ public:
     bool GetPropertyAt(std::string& name, CWebVariantList& value, int position) override;
 
 protected:
-    nsIDOMNode* DomNode() const { return static_cast<nsIDOMNode*>(GetNode()); }
-    // The frame object whose document holds the control (it keeps the
-    // recorded-state table); null when it is gone.
-    CNS6Frame* OwnerFrame();
+    nsIDOMNode* DomNode() const { return GetElementNode(); }
     // The element's own "inner_text"; empty unless it is a string.
     std::string InnerText();
     std::string TagName() const;

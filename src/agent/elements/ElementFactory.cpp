@@ -1,5 +1,8 @@
 #include "agent/elements/ElementFactory.h"
 
+#include "agent/controls/CNS6Edit.h"
+#include "agent/controls/CNS6List.h"
+#include "agent/controls/CNS6StdObj.h"
 #include "agent/elements/CNS6Obj.h"
 #include "agent/elements/CNS6Table.h"
 
@@ -50,39 +53,32 @@ CWebObjRef MakeGeneral(nsIDOMNode* node, const CWebObjRef& parent) {
     return CWebObjRef(new CNS6GeneralObj(node, parent));
 }
 
-// FIXME: CNS6Edit is not built yet; the element base stands in.
 CWebObjRef MakeEdit(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
+    return CWebObjRef(new CNS6Edit(node, parent));
 }
 
-// FIXME: CNS6PushButton is not built yet; the element base stands in.
 CWebObjRef MakePushButton(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
+    return CWebObjRef(new CNS6PushButton(node, parent));
 }
 
-// FIXME: CNS6RadioButton is not built yet; the element base stands in.
 CWebObjRef MakeRadioButton(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
+    return CWebObjRef(new CNS6RadioButton(node, parent));
 }
 
-// FIXME: CNS6CheckButton is not built yet; the element base stands in.
 CWebObjRef MakeCheckButton(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
+    return CWebObjRef(new CNS6CheckButton(node, parent));
 }
 
-// FIXME: CNS6File is not built yet; the element base stands in.
 CWebObjRef MakeFile(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
+    return CNS6File::Create(node, parent);
 }
 
-// FIXME: CNS6ComboBox is not built yet; the element base stands in.
 CWebObjRef MakeComboBox(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
+    return CWebObjRef(new CNS6ComboBox(node, parent));
 }
 
-// FIXME: CNS6ListBox is not built yet; the element base stands in.
 CWebObjRef MakeListBox(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
+    return CWebObjRef(new CNS6ListBox(node, parent));
 }
 
 } // namespace element_factory
