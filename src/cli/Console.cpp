@@ -67,14 +67,21 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
                "frames and elements find no object)\n";
     }
     size_t lineNumber = 0;
-    for (const DemoStep& step : DemoSteps()) {
-        if (*step.heading != '\0') {
-            printer.Heading(step.heading);
+    auto runSteps = [&](const std::vector<DemoStep>& steps) {
+        for (const DemoStep& step : steps) {
+            if (*step.heading != '\0') {
+                printer.Heading(step.heading);
+            }
+            if (printer.Form() == OutputForm::Text) {
+                out << "> " << step.line << '\n';
+            }
+            runner.RunLine(step.line, ++lineNumber);
         }
-        if (printer.Form() == OutputForm::Text) {
-            out << "> " << step.line << '\n';
-        }
-        runner.RunLine(step.line, ++lineNumber);
+    };
+    runSteps(DemoSteps());
+    // The demo parts that act on the demo site's pages need the browser.
+    if (session.HasBrowser()) {
+        runSteps(ControlsDemoSteps());
     }
     runner.Drain();
     return kExitHandled;
@@ -252,8 +259,7 @@ const std::vector<DemoStep>& DemoSteps() {
         {"a record written byte by byte: message 60 with no attributes",
          R"({"raw": "00000000 3c000000 00000000 ffffffff ffffffff ffffffff ffffffff 63000000 00000000"})"},
     };
-    static const std::vector<DemoStep> all = WithControlsDemo(steps);
-    return all;
+    return steps;
 }
 
 } // namespace cli

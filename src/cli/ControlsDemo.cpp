@@ -94,10 +94,9 @@ const DemoStep kSteps[] = {
 
 } // namespace
 
-std::vector<DemoStep> WithControlsDemo(const std::vector<DemoStep>& steps) {
-    std::vector<DemoStep> all = steps;
-    all.insert(all.end(), std::begin(kSteps), std::end(kSteps));
-    return all;
+const std::vector<DemoStep>& ControlsDemoSteps() {
+    static const std::vector<DemoStep> steps(std::begin(kSteps), std::end(kSteps));
+    return steps;
 }
 
 } // namespace cli

@@ -2,7 +2,7 @@
 // every control, types into a field and selects list items by number and by
 // text, then goes back to the page it started on.
 //
-//     static const std::vector<DemoStep> all = WithControlsDemo(steps);
+//     for (const DemoStep& step : ControlsDemoSteps()) ...   // after DemoSteps()
 #pragma once
 
 #include "cli/Console.h"
@@ -11,7 +11,9 @@
 
 namespace cli {
 
-// The steps followed by the controls part.
-std::vector<DemoStep> WithControlsDemo(const std::vector<DemoStep>& steps);
+// The part's lines, each with its heading (empty for a line that runs under
+// the heading before it). They run after the session's own steps, with the
+// demo site's first page shown.
+const std::vector<DemoStep>& ControlsDemoSteps();
 
 } // namespace cli

@@ -359,7 +359,7 @@ void CNS6List::ReadEnabled(CWebVariantList& value) {
     if (nsCOMPtr<nsIDOMHTMLSelectElement> select = do_QueryInterface(DomNode())) {
         disabled = ReadFlag(select.get(), &nsIDOMHTMLSelectElement::GetDisabled).value_or(false);
     } else {
-        disabled = GetAttributeInt(DomNode(), "disabled") != 0;
+        disabled = IsXulDisabled(DomNode());
     }
     value.Set(disabled ? 0 : 1);
 }

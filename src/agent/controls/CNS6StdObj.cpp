@@ -26,6 +26,11 @@ void ReadInputName(nsIDOMNode* node, CWebVariantList& value) {
     value.Set(ReadText(input.get(), &nsIDOMHTMLInputElement::GetName).value_or(""));
 }
 
+bool IsXulDisabled(nsIDOMNode* node) {
+    return EqualsIgnoringCase(GetAttributeText(node, "disabled"), "true") ||
+           GetAttributeInt(node, "disabled") != 0;
+}
+
 } // namespace controls
 
 using namespace controls;
@@ -141,8 +146,7 @@ void CNS6PushButton::ReadEnabled(CWebVariantList& value) {
     } else if (nsCOMPtr<nsIDOMHTMLButtonElement> button = do_QueryInterface(DomNode())) {
         disabled = ReadFlag(button.get(), &nsIDOMHTMLButtonElement::GetDisabled).value_or(false);
     } else {
-        // XUL buttons say disabled="true"; only a number counts here.
-        disabled = GetAttributeInt(DomNode(), "disabled") != 0;
+        disabled = IsXulDisabled(DomNode());
     }
     value.Set(disabled ? 0 : 1);
 }

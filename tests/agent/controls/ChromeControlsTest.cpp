@@ -21,6 +21,7 @@ constexpr const char* kChromeXUL = R"(<?xml version="1.0"?>
     <checkbox id="off" label="Forget" disabled="true"/>
     <button id="wordy" label="Go" disabled="true"/>
     <button id="numeric" label="Stop" disabled="1"/>
+    <button id="allowed" label="Ok" disabled="false"/>
     <radio id="choice" label="First"/>
   </toolbar>
   <tree id="list" name="history" multiple="true">
@@ -34,7 +35,8 @@ constexpr const char* kChromeXUL = R"(<?xml version="1.0"?>
   <tree id="short">
     <treechildren><treeitem label="only"/></treechildren>
   </tree>
-  <tree id="bare"/>
+  <tree id="bare" disabled="true"/>
+  <tree id="open" disabled="false"><treechildren/></tree>
   <browser id="content" type="content-primary" flex="1"/>
 </window>
 )";
@@ -120,9 +122,10 @@ TEST_F(ChromeControls, CheckBoxesAndButtonsAnswerThroughAttributes) {
     CWebObjRef wordy = MakeXul<CNS6PushButton>(u"wordy");
     EXPECT_EQ(StringOf(wordy, "name"), "Go");
     EXPECT_EQ(StringOf(wordy, "value"), "Go");
-    EXPECT_EQ(IntegerOf(wordy, "enabled"), 1) << "\"true\" is not a number";
+    EXPECT_EQ(IntegerOf(wordy, "enabled"), 0) << "disabled as the chrome writes it";
     EXPECT_TRUE(IsNotApplicable(wordy, "part_value"));
     EXPECT_EQ(IntegerOf(MakeXul<CNS6PushButton>(u"numeric"), "enabled"), 0);
+    EXPECT_EQ(IntegerOf(MakeXul<CNS6PushButton>(u"allowed"), "enabled"), 1);
 }
 
 TEST_F(ChromeControls, TreeListItemsSelectionAndReplay) {
@@ -161,6 +164,11 @@ TEST_F(ChromeControls, TreeListItemsSelectionAndReplay) {
     EXPECT_TRUE(IsNotApplicable(bare, "count_items")) << "a tree without item container";
     EXPECT_TRUE(IsNotApplicable(bare, "options_rect"));
     EXPECT_EQ(StringOf(bare, "name"), "select");
+    EXPECT_EQ(IntegerOf(bare, "enabled"), 0);
+    CWebObjRef open = MakeXul<CNS6ListBox>(u"open");
+    EXPECT_EQ(IntegerOf(open, "enabled"), 1);
+    EXPECT_EQ(IntegerOf(open, "count_items"), 0);
+    EXPECT_EQ(StringOf(open, "selection"), "");
 }
 
 TEST_F(ChromeControls, TreeListRectangles) {

@@ -84,6 +84,11 @@ std::optional<Number> ReadNumber(Interface* object, nsresult (Interface::*getter
 // element.
 void ReadInputName(nsIDOMNode* node, CWebVariantList& value);
 
+// A XUL element's "disabled" attribute: "true" as the chrome writes it, or
+// a number other than 0. (Reading it as a number only would report every
+// disabled chrome button as enabled.)
+bool IsXulDisabled(nsIDOMNode* node);
+
 // ASCII comparison without regard to case.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
