@@ -15,6 +15,7 @@
 #include "platform/browser/dom/Document.h"
 #include "platform/browser/shell/Browser.h"
 #include "platform/browser/shell/Network.h"
+#include "platform/win32/WinBase.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 
 #include <filesystem>
@@ -28,6 +29,9 @@ namespace controlstest {
 
 class ControlsOnShell : public traptest::TrapStateTest {
 protected:
+    // Class matching (the enclosing frame of a list) uses the tool's
+    // expression library.
+    static void SetUpTestSuite() { SetEnvironmentVariableA("path", WEBAGENT_MODULE_DIR); }
     void SetUp() override {
         TrapStateTest::SetUp();
         m_Dir = std::filesystem::temp_directory_path() /

@@ -235,3 +235,55 @@ TEST_F(Lists, ItemRectanglesAndTheHandleOfAHiddenList) {
 }
 
 } // namespace
+
+namespace {
+
+using namespace controlstest;
+
+class ListWindows : public ControlsOnShell {};
+
+// Lists are native child windows of their document's window: the "handle"
+// is the window under the list's corner, when it is a child of the frame's
+// window. A disabled list's window is skipped by the window under a point,
+// so only the child-window probe of "SupportDisabledLists" finds it.
+TEST_F(ListWindows, HandleIsTheChildWindowUnderTheListsCorner) {
+    OPEN_PAGE("<form><select id=box size=3><option>a<option>b<option>c</select>"
+              "<select id=drop><option>one<option>two</select>"
+              "<select id=off disabled><option>x</select></form>");
+    HWND frameWindow = m_Window->ContentShell()->NativeWindow();
+    CWebObjRef box = Make<CNS6ListBox>(u"box");
+    const int32_t handle = IntegerOf(box, "handle");
+    ASSERT_NE(handle, 0);
+    HWND list = HwndFromValue(static_cast<ULONG>(handle));
+    EXPECT_EQ(GetParent(list), frameWindow);
+    char name[32] = {};
+    GetClassName(list, name, sizeof name);
+    EXPECT_STREQ(name, "ListBox");
+    EXPECT_EQ(IntegerOf(box, "handle"), handle) << "found once, then kept";
+
+    CWebObjRef drop = Make<CNS6ComboBox>(u"drop");
+    const int32_t dropHandle = IntegerOf(drop, "handle");
+    EXPECT_NE(dropHandle, 0);
+    EXPECT_NE(dropHandle, handle);
+
+    CWebObjRef off = Make<CNS6ComboBox>(u"off");
+    EXPECT_EQ(IntegerOf(off, "handle"), 0) << "the screen probe passes a disabled window by";
+    GetNS6Dispatcher()->SetOption("SupportDisabledLists", 1);
+    CWebObjRef offAgain = Make<CNS6ComboBox>(u"off");
+    const int32_t offHandle = IntegerOf(offAgain, "handle");
+    EXPECT_NE(offHandle, 0);
+    EXPECT_FALSE(IsWindowEnabled(HwndFromValue(static_cast<ULONG>(offHandle))));
+}
+
+TEST_F(ListWindows, ClosedDropDownIsOneLineWithItsOptionsInside) {
+    OPEN_PAGE("<form><select id=drop><option>one<option>two<option>three</select></form>");
+    CWebObjRef drop = Make<CNS6ComboBox>(u"drop");
+    std::optional<RECT> list = RectOf(drop, "rect");
+    std::optional<RECT> options = RectOf(drop, "options_rect");
+    ASSERT_TRUE(list.has_value());
+    ASSERT_TRUE(options.has_value());
+    EXPECT_GE(options->top, list->top);
+    EXPECT_LE(options->bottom, list->bottom) << "the options of a closed drop-down lie in its line";
+}
+
+} // namespace
