@@ -1,8 +1,5 @@
 #include "agent/elements/ElementFactory.h"
 
-#include "agent/controls/CNS6Edit.h"
-#include "agent/controls/CNS6List.h"
-#include "agent/controls/CNS6StdObj.h"
 #include "agent/elements/CNS6Obj.h"
 #include "agent/elements/CNS6Table.h"
 
@@ -53,32 +50,7 @@ CWebObjRef MakeGeneral(nsIDOMNode* node, const CWebObjRef& parent) {
     return CWebObjRef(new CNS6GeneralObj(node, parent));
 }
 
-CWebObjRef MakeEdit(nsIDOMNode* node, const CWebObjRef& parent) {
-    return CWebObjRef(new CNS6Edit(node, parent));
-}
-
-CWebObjRef MakePushButton(nsIDOMNode* node, const CWebObjRef& parent) {
-    return CWebObjRef(new CNS6PushButton(node, parent));
-}
-
-CWebObjRef MakeRadioButton(nsIDOMNode* node, const CWebObjRef& parent) {
-    return CWebObjRef(new CNS6RadioButton(node, parent));
-}
-
-CWebObjRef MakeCheckButton(nsIDOMNode* node, const CWebObjRef& parent) {
-    return CWebObjRef(new CNS6CheckButton(node, parent));
-}
-
-CWebObjRef MakeFile(nsIDOMNode* node, const CWebObjRef& parent) {
-    return CNS6File::Create(node, parent);
-}
-
-CWebObjRef MakeComboBox(nsIDOMNode* node, const CWebObjRef& parent) {
-    return CWebObjRef(new CNS6ComboBox(node, parent));
-}
-
-CWebObjRef MakeListBox(nsIDOMNode* node, const CWebObjRef& parent) {
-    return CWebObjRef(new CNS6ListBox(node, parent));
-}
+// The form control and list rows are made by the controls
+// (controls/ControlFactory.cpp).
 
 } // namespace element_factory
