@@ -49,7 +49,7 @@ constexpr const char* kForm = "<form>"
 
 TEST_F(Lists, ItemsSelectionAndNamesOfHtmlSelects) {
     OPEN_PAGE(kForm);
-    CWebObjRef combo = Make<CNS6ComboBox>(u"combo");
+    CWebObjRef combo = Make<CNS6ComboBox>("combo");
     EXPECT_EQ(StringOf(combo, "name"), "colour");
     EXPECT_EQ(StringOf(combo, "selection"), "Green");
     EXPECT_EQ(StringOf(combo, "option_list"), "RedGreenBlue");
@@ -64,7 +64,7 @@ TEST_F(Lists, ItemsSelectionAndNamesOfHtmlSelects) {
     EXPECT_EQ(chain.GetAt(0)->GetString(), "html_combobox");
 
     // Empty texts are named by their position; the item list keeps them empty.
-    CWebObjRef multi = Make<CNS6ListBox>(u"multi");
+    CWebObjRef multi = Make<CNS6ListBox>("multi");
     EXPECT_EQ(StringOf(multi, "selection"), "#1" + kSep + "c");
     EXPECT_EQ(StringOf(multi, "option_list"), "ac");
     EXPECT_EQ(IntegerOf(multi, "is_multiple"), 1);
@@ -76,9 +76,9 @@ TEST_F(Lists, ItemsSelectionAndNamesOfHtmlSelects) {
     EXPECT_EQ(NumToItem(multi, 3), std::nullopt);
     EXPECT_EQ(NumToItem(multi, -1), std::nullopt);
 
-    CWebObjRef off = Make<CNS6ComboBox>(u"off");
+    CWebObjRef off = Make<CNS6ComboBox>("off");
     EXPECT_EQ(IntegerOf(off, "enabled"), 0);
-    CWebObjRef nameless = Make<CNS6ComboBox>(u"nameless");
+    CWebObjRef nameless = Make<CNS6ComboBox>("nameless");
     EXPECT_EQ(StringOf(nameless, "name"), "select");
     EXPECT_EQ(StringOf(nameless, "element_name"), "");
     EXPECT_EQ(IntegerOf(nameless, "visible_items"), 1) << "a negative size shows one line";
@@ -86,7 +86,7 @@ TEST_F(Lists, ItemsSelectionAndNamesOfHtmlSelects) {
 
 TEST_F(Lists, SelectWithoutOptionsIsAnswered) {
     OPEN_PAGE(kForm);
-    CWebObjRef empty = Make<CNS6ComboBox>(u"empty");
+    CWebObjRef empty = Make<CNS6ComboBox>("empty");
     EXPECT_EQ(StringOf(empty, "selection"), "");
     EXPECT_EQ(StringOf(empty, "option_list"), "");
     EXPECT_EQ(IntegerOf(empty, "count_items"), 0);
@@ -100,7 +100,7 @@ TEST_F(Lists, SelectWithoutOptionsIsAnswered) {
 
 TEST_F(Lists, SelectionReplayChangesOnlyWhatItIsAskedTo) {
     OPEN_PAGE(kForm);
-    CWebObjRef combo = Make<CNS6ComboBox>(u"combo");
+    CWebObjRef combo = Make<CNS6ComboBox>("combo");
     EXPECT_EQ(Replay(combo, "ListSelect", 2), NS_OK);
     EXPECT_EQ(StringOf(combo, "selection"), "Blue");
 
@@ -114,7 +114,7 @@ TEST_F(Lists, SelectionReplayChangesOnlyWhatItIsAskedTo) {
     EXPECT_EQ(Call(combo, "ListSelect", missing), kFailure);
     EXPECT_EQ(StringOf(combo, "selection"), "Blue");
 
-    CWebObjRef multi = Make<CNS6ListBox>(u"multi");
+    CWebObjRef multi = Make<CNS6ListBox>("multi");
     EXPECT_EQ(Replay(multi, "ListExtendSelect", 0), NS_OK);
     EXPECT_EQ(StringOf(multi, "selection"), "a" + kSep + "#1" + kSep + "c");
     EXPECT_EQ(Replay(multi, "ListDeselect", 1), NS_OK);
@@ -127,9 +127,9 @@ TEST_F(Lists, SelectionReplayChangesOnlyWhatItIsAskedTo) {
 
 TEST_F(Lists, OptionsRemovedByThePageBetweenRequests) {
     OPEN_PAGE(kForm);
-    CWebObjRef combo = Make<CNS6ComboBox>(u"combo");
+    CWebObjRef combo = Make<CNS6ComboBox>("combo");
     ASSERT_EQ(ItemToNum(combo, "Blue"), 2);
-    nsCOMPtr<nsIDOMHTMLSelectElement> select = do_QueryInterface(Node(u"combo"));
+    nsCOMPtr<nsIDOMHTMLSelectElement> select = do_QueryInterface(Node("combo"));
     select->Remove(2);
     select->Remove(0);
     EXPECT_EQ(Replay(combo, "ListSelect", 2), kFailure) << "the number the tool learnt is gone";
@@ -146,7 +146,7 @@ TEST_F(Lists, OptionsRemovedByThePageBetweenRequests) {
 
 TEST_F(Lists, RecordingMemoryStoresTheStatementForEachChange) {
     OPEN_PAGE(kForm);
-    CWebObjRef multi = Make<CNS6ListBox>(u"multi");
+    CWebObjRef multi = Make<CNS6ListBox>("multi");
     EXPECT_EQ(StringOf(multi, "record_selection"), "");
     EXPECT_EQ(Call(multi, "IsRecordEnabled"), NS_OK) << "a list always answers record";
     EXPECT_EQ(StringOf(multi, "record_command"), "list_select_multi_items");
@@ -167,7 +167,7 @@ TEST_F(Lists, RecordingMemoryStoresTheStatementForEachChange) {
     EXPECT_EQ(StringOf(multi, "record_command"), "list_select_item");
     EXPECT_EQ(StringOf(multi, "record_selection"), "a" + kSep + "#1");
 
-    CWebObjRef orphan(new CNS6ListBox(Node(u"multi").get(), CWebObjRef()));
+    CWebObjRef orphan(new CNS6ListBox(Node("multi").get(), CWebObjRef()));
     EXPECT_EQ(Call(orphan, "IsRecordEnabled"), kFailure);
     EXPECT_TRUE(IsNotApplicable(orphan, "record_command"));
 }
@@ -198,7 +198,7 @@ TEST_F(Lists, ItemRectanglesAndTheHandleOfAHiddenList) {
     OPEN_PAGE("<form><select id=box size=3><option>one<option>two<option>three</select>"
               "<select id=single size=2><option>alone</select>"
               "<select id=hidden hidden=hidden size=2><option>x</select></form>");
-    CWebObjRef box = Make<CNS6ListBox>(u"box");
+    CWebObjRef box = Make<CNS6ListBox>("box");
     std::optional<RECT> all = RectOf(box, "options_rect");
     ASSERT_TRUE(all.has_value());
     CWebInfo first;
@@ -218,7 +218,7 @@ TEST_F(Lists, ItemRectanglesAndTheHandleOfAHiddenList) {
     AppendInteger(outside, "item_num", 3);
     EXPECT_EQ(Call(box, "NumtoRect", outside), kInvalidArgument);
 
-    CWebObjRef single = Make<CNS6ListBox>(u"single");
+    CWebObjRef single = Make<CNS6ListBox>("single");
     CWebInfo alone;
     AppendInteger(alone, "item_num", 0);
     ASSERT_EQ(Call(single, "NumtoRect", alone), NS_OK);
@@ -226,9 +226,9 @@ TEST_F(Lists, ItemRectanglesAndTheHandleOfAHiddenList) {
     ASSERT_TRUE(one.has_value()) << "one option spans its own rectangle";
     EXPECT_EQ(one->bottom, TypedArg(alone, "item_rect", WebVariantType::Rect)->GetRect().bottom);
 
-    CWebObjRef hidden = Make<CNS6ListBox>(u"hidden");
+    CWebObjRef hidden = Make<CNS6ListBox>("hidden");
     EXPECT_EQ(IntegerOf(hidden, "handle"), 0);
-    nsCOMPtr<nsIDOMElement> element = do_QueryInterface(Node(u"hidden"));
+    nsCOMPtr<nsIDOMElement> element = do_QueryInterface(Node("hidden"));
     element->RemoveAttribute(u"hidden");
     // Not cached while 0: asked again once the list shows.
     EXPECT_GE(IntegerOf(hidden, "handle"), 0);
@@ -251,7 +251,7 @@ TEST_F(ListWindows, HandleIsTheChildWindowUnderTheListsCorner) {
               "<select id=drop><option>one<option>two</select>"
               "<select id=off disabled><option>x</select></form>");
     HWND frameWindow = m_Window->ContentShell()->NativeWindow();
-    CWebObjRef box = Make<CNS6ListBox>(u"box");
+    CWebObjRef box = Make<CNS6ListBox>("box");
     const int32_t handle = IntegerOf(box, "handle");
     ASSERT_NE(handle, 0);
     HWND list = HwndFromValue(static_cast<ULONG>(handle));
@@ -261,15 +261,15 @@ TEST_F(ListWindows, HandleIsTheChildWindowUnderTheListsCorner) {
     EXPECT_STREQ(name, "ListBox");
     EXPECT_EQ(IntegerOf(box, "handle"), handle) << "found once, then kept";
 
-    CWebObjRef drop = Make<CNS6ComboBox>(u"drop");
+    CWebObjRef drop = Make<CNS6ComboBox>("drop");
     const int32_t dropHandle = IntegerOf(drop, "handle");
     EXPECT_NE(dropHandle, 0);
     EXPECT_NE(dropHandle, handle);
 
-    CWebObjRef off = Make<CNS6ComboBox>(u"off");
+    CWebObjRef off = Make<CNS6ComboBox>("off");
     EXPECT_EQ(IntegerOf(off, "handle"), 0) << "the screen probe passes a disabled window by";
     GetNS6Dispatcher()->SetOption("SupportDisabledLists", 1);
-    CWebObjRef offAgain = Make<CNS6ComboBox>(u"off");
+    CWebObjRef offAgain = Make<CNS6ComboBox>("off");
     const int32_t offHandle = IntegerOf(offAgain, "handle");
     EXPECT_NE(offHandle, 0);
     EXPECT_FALSE(IsWindowEnabled(HwndFromValue(static_cast<ULONG>(offHandle))));
@@ -277,7 +277,7 @@ TEST_F(ListWindows, HandleIsTheChildWindowUnderTheListsCorner) {
 
 TEST_F(ListWindows, ClosedDropDownIsOneLineWithItsOptionsInside) {
     OPEN_PAGE("<form><select id=drop><option>one<option>two<option>three</select></form>");
-    CWebObjRef drop = Make<CNS6ComboBox>(u"drop");
+    CWebObjRef drop = Make<CNS6ComboBox>("drop");
     std::optional<RECT> list = RectOf(drop, "rect");
     std::optional<RECT> options = RectOf(drop, "options_rect");
     ASSERT_TRUE(list.has_value());

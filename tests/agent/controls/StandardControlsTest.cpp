@@ -33,16 +33,16 @@ TEST_F(StandardControls, PushButtonsAreNamedAsTheBrowserShowsThem) {
               "<button id=texted name=helper2>  Help me </button>"
               "<input type=submit id=off disabled>"
               "</form>");
-    EXPECT_EQ(StringOf(Make<CNS6PushButton>(u"submit"), "name"), "Submit Query");
-    EXPECT_EQ(StringOf(Make<CNS6PushButton>(u"reset"), "name"), "Reset");
-    EXPECT_EQ(StringOf(Make<CNS6PushButton>(u"plain"), "name"), "")
+    EXPECT_EQ(StringOf(Make<CNS6PushButton>("submit"), "name"), "Submit Query");
+    EXPECT_EQ(StringOf(Make<CNS6PushButton>("reset"), "name"), "Reset");
+    EXPECT_EQ(StringOf(Make<CNS6PushButton>("plain"), "name"), "")
         << "a button without value, label or name has no name";
-    EXPECT_EQ(StringOf(Make<CNS6PushButton>(u"named"), "name"), "check");
-    EXPECT_EQ(StringOf(Make<CNS6PushButton>(u"empty"), "name"), "helper")
+    EXPECT_EQ(StringOf(Make<CNS6PushButton>("named"), "name"), "check");
+    EXPECT_EQ(StringOf(Make<CNS6PushButton>("empty"), "name"), "helper")
         << "a BUTTON without text is named by its name";
-    EXPECT_EQ(StringOf(Make<CNS6PushButton>(u"texted"), "name"), "Help me");
+    EXPECT_EQ(StringOf(Make<CNS6PushButton>("texted"), "name"), "Help me");
 
-    CWebObjRef valued = Make<CNS6PushButton>(u"valued");
+    CWebObjRef valued = Make<CNS6PushButton>("valued");
     EXPECT_EQ(StringOf(valued, "name"), "Send now");
     EXPECT_EQ(StringOf(valued, "value"), "Send now");
     EXPECT_EQ(StringOf(valued, "part_value"), "send") << "the name comes first";
@@ -52,10 +52,10 @@ TEST_F(StandardControls, PushButtonsAreNamedAsTheBrowserShowsThem) {
     EXPECT_EQ(ClassChain(valued),
               (std::vector<std::string>{"html_push_button", "html_std_obj", "html_object"}));
 
-    EXPECT_EQ(StringOf(Make<CNS6PushButton>(u"plain"), "part_value"), "")
+    EXPECT_EQ(StringOf(Make<CNS6PushButton>("plain"), "part_value"), "")
         << "no name: the input's (empty) value";
-    EXPECT_EQ(StringOf(Make<CNS6PushButton>(u"texted"), "part_value"), "helper2");
-    EXPECT_EQ(IntegerOf(Make<CNS6PushButton>(u"off"), "enabled"), 0);
+    EXPECT_EQ(StringOf(Make<CNS6PushButton>("texted"), "part_value"), "helper2");
+    EXPECT_EQ(IntegerOf(Make<CNS6PushButton>("off"), "enabled"), 0);
 }
 
 TEST_F(StandardControls, TogglesReportStateAndListTheirPropertiesInOrder) {
@@ -64,7 +64,7 @@ TEST_F(StandardControls, TogglesReportStateAndListTheirPropertiesInOrder) {
               "<input type=radio id=large name=size value=large disabled>"
               "<input type=checkbox id=gift name=gift>"
               "</form>");
-    CWebObjRef small = Make<CNS6RadioButton>(u"small");
+    CWebObjRef small = Make<CNS6RadioButton>("small");
     EXPECT_EQ(StringOf(small, "name"), "size");
     EXPECT_EQ(StringOf(small, "value"), "small");
     EXPECT_EQ(StringOf(small, "part_value"), "small");
@@ -72,11 +72,11 @@ TEST_F(StandardControls, TogglesReportStateAndListTheirPropertiesInOrder) {
     EXPECT_EQ(IntegerOf(small, "enabled"), 1);
     EXPECT_EQ(ClassChain(small), (std::vector<std::string>{"html_radio_button", "html_toggle",
                                                            "html_std_obj", "html_object"}));
-    CWebObjRef large = Make<CNS6RadioButton>(u"large");
+    CWebObjRef large = Make<CNS6RadioButton>("large");
     EXPECT_EQ(IntegerOf(large, "checked"), 0);
     EXPECT_EQ(IntegerOf(large, "enabled"), 0);
 
-    CWebObjRef gift = Make<CNS6CheckButton>(u"gift");
+    CWebObjRef gift = Make<CNS6CheckButton>("gift");
     EXPECT_EQ(StringOf(gift, "part_value"), "on") << "a check box without value";
     EXPECT_EQ(ClassChain(gift)[0], "html_check_button");
     EXPECT_EQ(PropertyNames(gift, 8),
@@ -84,7 +84,7 @@ TEST_F(StandardControls, TogglesReportStateAndListTheirPropertiesInOrder) {
                                         "element_name", "IsIgnored", "class"}));
 
     // The page's own state, read live.
-    nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(Node(u"gift"));
+    nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(Node("gift"));
     input->SetChecked(PR_TRUE);
     EXPECT_EQ(IntegerOf(gift, "checked"), 1);
 }
@@ -99,7 +99,7 @@ TEST_F(StandardControls, EditFieldsOfEveryKind) {
               "<textarea id=note name=note rows=3 cols=30>a\nb</textarea>"
               "<input id=off value=fixed disabled>"
               "</form>");
-    CWebObjRef text = Make<CNS6Edit>(u"text");
+    CWebObjRef text = Make<CNS6Edit>("text");
     EXPECT_EQ(StringOf(text, "name"), "who");
     EXPECT_EQ(StringOf(text, "value"), "Ann");
     EXPECT_EQ(IntegerOf(text, "cols"), 20);
@@ -111,13 +111,13 @@ TEST_F(StandardControls, EditFieldsOfEveryKind) {
     EXPECT_EQ(ClassChain(text),
               (std::vector<std::string>{"html_edit", "html_std_obj", "html_object"}));
 
-    EXPECT_EQ(StringOf(Make<CNS6Edit>(u"typeless"), "name"), "edit") << "a field without name";
-    EXPECT_EQ(StringOf(Make<CNS6Edit>(u"secret"), "type"), "password");
-    EXPECT_EQ(StringOf(Make<CNS6Edit>(u"hidden"), "value"), "42");
-    EXPECT_EQ(IntegerOf(Make<CNS6Edit>(u"sized"), "cols"), 0) << "a size that is no number";
-    EXPECT_EQ(IntegerOf(Make<CNS6Edit>(u"off"), "enabled"), 0);
+    EXPECT_EQ(StringOf(Make<CNS6Edit>("typeless"), "name"), "edit") << "a field without name";
+    EXPECT_EQ(StringOf(Make<CNS6Edit>("secret"), "type"), "password");
+    EXPECT_EQ(StringOf(Make<CNS6Edit>("hidden"), "value"), "42");
+    EXPECT_EQ(IntegerOf(Make<CNS6Edit>("sized"), "cols"), 0) << "a size that is no number";
+    EXPECT_EQ(IntegerOf(Make<CNS6Edit>("off"), "enabled"), 0);
 
-    CWebObjRef note = Make<CNS6Edit>(u"note");
+    CWebObjRef note = Make<CNS6Edit>("note");
     EXPECT_EQ(StringOf(note, "value"), "a\r\nb") << "lines end with CR LF";
     EXPECT_EQ(IntegerOf(note, "cols"), 30);
     EXPECT_EQ(IntegerOf(note, "rows"), 3);
@@ -127,7 +127,7 @@ TEST_F(StandardControls, EditFieldsOfEveryKind) {
 
 TEST_F(StandardControls, SetValueTypesIntoFieldsAndRefusesBadArguments) {
     OPEN_PAGE("<form><input id=text value=old><textarea id=note>x</textarea></form>");
-    CWebObjRef text = Make<CNS6Edit>(u"text");
+    CWebObjRef text = Make<CNS6Edit>("text");
 
     CWebInfo typed;
     AppendString(typed, "value", "new text");
@@ -144,7 +144,7 @@ TEST_F(StandardControls, SetValueTypesIntoFieldsAndRefusesBadArguments) {
     EXPECT_EQ(Call(text, "SetValue", empty), kInvalidArgument);
     EXPECT_EQ(StringOf(text, "value"), "new text") << "a refused call changes nothing";
 
-    CWebObjRef note = Make<CNS6Edit>(u"note");
+    CWebObjRef note = Make<CNS6Edit>("note");
     CWebInfo lines;
     AppendString(lines, "value", "one\ntwo");
     EXPECT_EQ(Call(note, "SetValue", lines), NS_OK);
@@ -157,13 +157,13 @@ TEST_F(StandardControls, SetValueTypesIntoFieldsAndRefusesBadArguments) {
 
 TEST_F(StandardControls, SeededFieldRecordsEachChangeOnce) {
     OPEN_PAGE("<form><input id=text value=start></form>");
-    CWebObjRef text = Make<CNS6Edit>(u"text");
+    CWebObjRef text = Make<CNS6Edit>("text");
     EXPECT_EQ(Call(text, "IsRecordEnabled"), 1) << "unchanged since the page showed it";
 
-    nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(Node(u"text"));
+    nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(Node("text"));
     input->SetValue(u"typed");
     // A new object for the same node shares the frame's memory.
-    CWebObjRef again = Make<CNS6Edit>(u"text");
+    CWebObjRef again = Make<CNS6Edit>("text");
     EXPECT_EQ(Call(again, "IsRecordEnabled"), 0) << "the change is new";
     EXPECT_EQ(Call(again, "IsRecordEnabled"), 1) << "and recorded once";
     input->SetValue(u"typed more");
@@ -177,7 +177,7 @@ TEST_F(StandardControls, SeededFieldRecordsEachChangeOnce) {
 
 TEST_F(StandardControls, PrefilledPasswordStartsFromAnEmptyBaseline) {
     OPEN_PAGE("<form><input type=password id=pw value=secret></form>");
-    CWebObjRef password = Make<CNS6Edit>(u"pw");
+    CWebObjRef password = Make<CNS6Edit>("pw");
     EXPECT_FALSE(Frame().LookupRecordedState(password->RunTimeID())) << "passwords are not seeded";
     EXPECT_EQ(Call(password, "IsRecordEnabled"), 0);
     std::string stored = "?";
@@ -189,14 +189,14 @@ TEST_F(StandardControls, PrefilledPasswordStartsFromAnEmptyBaseline) {
 
 TEST_F(StandardControls, FieldWithoutFrameAnswersNothingNew) {
     OPEN_PAGE("<form><input id=text value=start></form>");
-    CWebObjRef orphan(new CNS6Edit(Node(u"text").get(), CWebObjRef()));
+    CWebObjRef orphan(new CNS6Edit(Node("text").get(), CWebObjRef()));
     EXPECT_EQ(Call(orphan, "IsRecordEnabled"), 1);
 }
 
 TEST_F(StandardControls, FileFieldIsAnEditAndAButton) {
     OPEN_PAGE("<form><input type=file id=upload name=attachment>"
               "<input type=file id=nameless></form>");
-    CWebObjRef file = Make<CNS6File>(u"upload");
+    CWebObjRef file = Make<CNS6File>("upload");
     EXPECT_EQ(ClassChain(file), (std::vector<std::string>{"html_file", "html_edit",
                                                           "html_push_button", "html_object"}));
     EXPECT_EQ(StringOf(file, "element_name"), "attachment");
@@ -204,7 +204,7 @@ TEST_F(StandardControls, FileFieldIsAnEditAndAButton) {
     EXPECT_EQ(StringOf(file, "kind"), "singeline");
     EXPECT_EQ(StringOf(file, "type"), "file");
     EXPECT_EQ(StringOf(file, "part_value"), "attachment") << "from the push button part";
-    EXPECT_EQ(StringOf(Make<CNS6File>(u"nameless"), "name"), "edit");
+    EXPECT_EQ(StringOf(Make<CNS6File>("nameless"), "name"), "edit");
     EXPECT_EQ(PropertyNames(file, 3), (std::vector<std::string>{"element_name", "name", "value"}));
 
     CWebInfo typed;
