@@ -1,6 +1,7 @@
 // The operations of the list and control utilities: the statement that
 // records a selection change, and the native window of a control.
 #include "agent/classutil/CWebElementUtil.h"
+#include "agent/common/IAgentContext.h"
 #include "platform/win32/WinUser.h"
 
 #include <set>
@@ -109,7 +110,9 @@ int32_t CWebStdObjUtil::GetNativeWindowHandle(CWebObj& control) const {
 
     POINT probe{rect.left + 5, rect.top + 5};
     HWND found = nullptr;
-    if (GetWebObjOption("SupportDisabledLists") == 1) {
+    IAgentContext* context = control.GetContext();
+    if (context != nullptr && context->HasDispatcher() &&
+        control.GetOption("SupportDisabledLists") == 1) {
         // A disabled window does not answer the screen probe; the frame's own
         // child list still has it.
         ScreenToClient(frameWindow, &probe);

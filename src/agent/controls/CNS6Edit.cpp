@@ -2,7 +2,7 @@
 
 #include "agent/classutil/ClassUtilities.h"
 #include "agent/controls/internal/ControlProperties.h"
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/channel/RequestArgs.h"
 #include "agent/model/CNS6Frame.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 #include "platform/xpcom/dom/nsIDOMXULElement.h"

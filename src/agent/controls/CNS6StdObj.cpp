@@ -235,7 +235,7 @@ void CNS6ToggleElement::ReadChecked(CWebVariantList& value) {
     // its click is being recorded, so the recorder sees the new state
     // inverted back.
     bool checked = HasNonEmptyAttribute(DomNode(), "checked");
-    if (GetWebObjOption("ToolMode") == 1) {
+    if (GetOption("ToolMode") == 1) {
         checked = !checked;
     }
     value.Set(checked ? 1 : 0);

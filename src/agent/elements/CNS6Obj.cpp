@@ -1,9 +1,11 @@
 #include "agent/elements/CNS6Obj.h"
 
 #include "agent/classutil/ClassUtilities.h"
+#include "agent/common/DomHelpers.h"
+#include "agent/common/IAgentContext.h"
 #include "agent/elements/ElementClasses.h"
 #include "agent/elements/LayoutTreeBuilder.h"
-#include "agent/host/DomHelpers.h"
+#include "agent/elements/internal/DomTree.h"
 #include "agent/model/CNS6Frame.h"
 #include "agent/model/CNS6Page.h"
 #include "platform/xpcom/dom/nsIDOMCSS.h"
@@ -15,10 +17,15 @@
 #include "platform/xpcom/nsXPCOM.h"
 #include "platform/xpcom/shell/nsIPresShell.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
 namespace {
+
+using element_internal::IsElementNode;
+using element_internal::OwnerDocumentOf;
+using element_internal::ParentOf;
 
 constexpr std::array<std::string_view, CNS6Obj::kPropertyCount> kElementProperties = {
     "class",      "name",        "tag_name",   "rect",        "pos",        "width",
@@ -54,28 +61,6 @@ enum ElementProperty : int {
 constexpr std::string_view kAttributePrefix = "attribute/";
 // The colour of text when nothing on the page sets one.
 constexpr std::string_view kDefaultColor = "#0000ff";
-
-bool IsElementNode(nsIDOMNode* node) {
-    PRUint16 type = 0;
-    return node != nullptr && NS_SUCCEEDED(node->GetNodeType(&type)) &&
-           type == nsIDOMNode::ELEMENT_NODE;
-}
-
-nsCOMPtr<nsIDOMNode> ParentOf(nsIDOMNode* node) {
-    nsCOMPtr<nsIDOMNode> parent;
-    if (node == nullptr || NS_FAILED(node->GetParentNode(getter_AddRefs(parent)))) {
-        return nullptr;
-    }
-    return parent;
-}
-
-nsCOMPtr<nsIDOMDocument> OwnerDocumentOf(nsIDOMNode* node) {
-    nsCOMPtr<nsIDOMDocument> document;
-    if (node == nullptr || NS_FAILED(node->GetOwnerDocument(getter_AddRefs(document)))) {
-        return nullptr;
-    }
-    return document;
-}
 
 nsCOMPtr<nsIDOMHostService> HostServiceFor(nsIDOMNode* node) {
     nsCOMPtr<nsIDOMHostService> host = do_GetService(nsIDOMHostService::kContractID);
@@ -159,6 +144,18 @@ nsCOMPtr<nsIDOMNode> OffsetParentOf(nsIDOMNode* node) {
     return IsElementNode(parentNode.get()) ? parentNode : nullptr;
 }
 
+// The scroll position of a frame's window; nothing when it cannot be read.
+std::optional<POINT> FrameScroll(CNS6Frame* frame) {
+    PRInt32 x = 0;
+    PRInt32 y = 0;
+    if (frame == nullptr || frame->GetDomWindow() == nullptr ||
+        NS_FAILED(frame->GetDomWindow()->GetScrollX(&x)) ||
+        NS_FAILED(frame->GetDomWindow()->GetScrollY(&y))) {
+        return std::nullopt;
+    }
+    return POINT{x, y};
+}
+
 // A guard against offset parent chains that loop.
 constexpr int kMaxOffsetParents = 4096;
 
@@ -179,6 +176,9 @@ int32_t GetDomNodeIdentity(nsIDOMNode* node) {
 CNS6Obj::CNS6Obj(nsIDOMNode* node, const CWebObjRef& owningFrame)
     : CWebObj(node, owningFrame), m_Element(node) {
     SetUtil(&GetClassUtilities().object);
+    if (owningFrame) {
+        SetContext(owningFrame->GetContext());
+    }
     if (node != nullptr && owningFrame) {
         CWebRunTimeID id = owningFrame->RunTimeID();
         id.SetThird(GetDomNodeIdentity(node));
@@ -188,15 +188,14 @@ CNS6Obj::CNS6Obj(nsIDOMNode* node, const CWebObjRef& owningFrame)
 }
 
 CNS6Frame* CNS6Obj::OwnerFrame() const {
-    if (m_Parent == nullptr || !IsLive(m_Parent, m_ParentSerial)) {
-        return nullptr;
-    }
-    return dynamic_cast<CNS6Frame*>(m_Parent);
+    // The base's parent is the owning frame, reached through its revocable
+    // link: null once the frame is gone.
+    return dynamic_cast<CNS6Frame*>(const_cast<CNS6Obj*>(this)->CWebObj::GetParent().Get());
 }
 
 CLayoutTreeBuilder* CNS6Obj::Builder() const {
-    CNS6Frame* frame = OwnerFrame();
-    return frame != nullptr ? frame->GetLayoutBuilder() : nullptr;
+    IAgentContext* context = OwnerFrame() != nullptr ? GetContext() : nullptr;
+    return context != nullptr ? context->GetLayoutBuilder() : nullptr;
 }
 
 CWebObjRef CNS6Obj::ObjectFor(nsIDOMNode* node, uint32_t flags) const {
@@ -580,7 +579,7 @@ CNS6Frame* CNS6Obj::FrameOfElement() const {
     // of that document, found through the page.
     CNS6Page* page = dynamic_cast<CNS6Page*>(frame);
     if (page == nullptr) {
-        page = dynamic_cast<CNS6Page*>(frame->CWebObj::GetParent().Get());
+        page = dynamic_cast<CNS6Page*>(frame->GetParent().Get());
     }
     if (page == nullptr) {
         return frame;
@@ -632,12 +631,8 @@ bool CNS6Obj::GetRect(nsIDOMNode* node, RECT& rect) {
             offsetX += left;
         }
     }
-    CNS6Frame* frame = FrameOfElement();
-    PRInt32 scrollX = 0;
-    PRInt32 scrollY = 0;
-    if (frame == nullptr || frame->GetDomWindow() == nullptr ||
-        NS_FAILED(frame->GetDomWindow()->GetScrollX(&scrollX)) ||
-        NS_FAILED(frame->GetDomWindow()->GetScrollY(&scrollY))) {
+    std::optional<POINT> scroll = FrameScroll(FrameOfElement());
+    if (!scroll) {
         return false;
     }
     PRInt32 top = 0;
@@ -648,8 +643,8 @@ bool CNS6Obj::GetRect(nsIDOMNode* node, RECT& rect) {
     html->GetOffsetLeft(&left);
     html->GetOffsetWidth(&width);
     html->GetOffsetHeight(&height);
-    rect.top = top + offsetY + borderTop - scrollY - divisionY;
-    rect.left = left + offsetX + borderLeft - scrollX - divisionX;
+    rect.top = top + offsetY + borderTop - scroll->y - divisionY;
+    rect.left = left + offsetX + borderLeft - scroll->x - divisionX;
     rect.bottom = rect.top + height;
     rect.right = rect.left + width;
     return true;
@@ -671,16 +666,12 @@ bool CNS6Obj::GetXulRect(nsIDOMNode* node, RECT& rect) {
     if (NS_FAILED(box->GetHeight(&height))) {
         return false;
     }
-    CNS6Frame* frame = OwnerFrame();
-    PRInt32 scrollX = 0;
-    PRInt32 scrollY = 0;
-    if (frame == nullptr || frame->GetDomWindow() == nullptr ||
-        NS_FAILED(frame->GetDomWindow()->GetScrollX(&scrollX)) ||
-        NS_FAILED(frame->GetDomWindow()->GetScrollY(&scrollY))) {
+    std::optional<POINT> scroll = FrameScroll(OwnerFrame());
+    if (!scroll) {
         return false;
     }
-    rect.left = x - scrollX;
-    rect.top = y - scrollY;
+    rect.left = x - scroll->x;
+    rect.top = y - scroll->y;
     rect.right = rect.left + width;
     rect.bottom = rect.top + height;
     return true;

@@ -1,10 +1,11 @@
 #include "agent/elements/CNS6Table.h"
 
 #include "agent/classutil/ClassUtilities.h"
+#include "agent/common/DomHelpers.h"
 #include "agent/elements/ElementClasses.h"
 #include "agent/elements/LayoutTreeBuilder.h"
+#include "agent/elements/internal/DomTree.h"
 #include "agent/elements/internal/PropertyTable.h"
-#include "agent/host/DomHelpers.h"
 #include "agent/model/CNS6Frame.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 
 using element_internal::FindProperty;
+using element_internal::ParentOf;
 using element_internal::TableHit;
 
 namespace {
@@ -28,19 +30,10 @@ constexpr std::array<std::string_view, CNS6GeneralObj::kOwnPropertyCount> kGener
 constexpr std::string_view kDefaultTableName = "table";
 constexpr std::string_view kBlankPattern = "! *";
 
-nsCOMPtr<nsIDOMNode> ParentOf(nsIDOMNode* node) {
-    nsCOMPtr<nsIDOMNode> parent;
-    if (node == nullptr || NS_FAILED(node->GetParentNode(getter_AddRefs(parent)))) {
-        return nullptr;
-    }
-    return parent;
-}
-
 // The nearest ancestor element with the tag; null when there is none.
 nsCOMPtr<nsIDOMNode> AncestorWithTag(nsIDOMNode* node, std::string_view tag) {
     for (nsCOMPtr<nsIDOMNode> above = ParentOf(node); above; above = ParentOf(above.get())) {
-        PRUint16 type = 0;
-        if (NS_FAILED(above->GetNodeType(&type)) || type != nsIDOMNode::ELEMENT_NODE) {
+        if (!element_internal::IsElementNode(above.get())) {
             return nullptr;
         }
         if (TagEquals(GetTagName(above.get()), tag)) {
@@ -61,8 +54,7 @@ void CollectionObjects(nsIDOMHTMLCollection* items, CLayoutTreeBuilder* builder,
     for (PRUint32 i = 0; i < length; ++i) {
         nsCOMPtr<nsIDOMNode> item;
         items->Item(i, getter_AddRefs(item));
-        PRUint16 type = 0;
-        if (!item || NS_FAILED(item->GetNodeType(&type)) || type != nsIDOMNode::ELEMENT_NODE) {
+        if (!element_internal::IsElementNode(item.get())) {
             continue;
         }
         if (CWebObjRef object =
@@ -151,11 +143,8 @@ int CNS6Table::GetChildCount() {
 }
 
 bool CNS6Table::CollectChildren(std::vector<CWebObjRef>& out, int32_t flags) {
-    if (flags != kChildFilterOrdinary) {
+    if (flags != kChildFilterOrdinary || GetElementNode() == nullptr) {
         return CNS6Obj::CollectChildren(out, flags);
-    }
-    if (GetElementNode() == nullptr) {
-        return false;
     }
     CollectionObjects(RowsOf(GetElementNode()).get(), Builder(), GetOwnerFrame(), out);
     return true;
@@ -264,11 +253,8 @@ int CNS6Row::GetChildCount() {
 }
 
 bool CNS6Row::CollectChildren(std::vector<CWebObjRef>& out, int32_t flags) {
-    if (flags != kChildFilterOrdinary) {
+    if (flags != kChildFilterOrdinary || GetElementNode() == nullptr) {
         return CNS6Obj::CollectChildren(out, flags);
-    }
-    if (GetElementNode() == nullptr) {
-        return false;
     }
     CollectionObjects(CellsOf(GetElementNode()).get(), Builder(), GetOwnerFrame(), out);
     return true;

@@ -1,8 +1,9 @@
 #include "agent/elements/LayoutTreeBuilder.h"
 
+#include "agent/common/DomHelpers.h"
 #include "agent/elements/ElementClasses.h"
 #include "agent/elements/ElementFactory.h"
-#include "agent/host/DomHelpers.h"
+#include "agent/elements/internal/DomTree.h"
 #include "agent/model/CNS6Frame.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMElement.h"
@@ -12,25 +13,9 @@
 
 namespace {
 
-bool IsElement(nsIDOMNode* node) {
-    PRUint16 type = 0;
-    return node != nullptr && NS_SUCCEEDED(node->GetNodeType(&type)) &&
-           type == nsIDOMNode::ELEMENT_NODE;
-}
-
-nsCOMPtr<nsIDOMNode> ParentOf(nsIDOMNode* node) {
-    nsCOMPtr<nsIDOMNode> parent;
-    if (node == nullptr || NS_FAILED(node->GetParentNode(getter_AddRefs(parent)))) {
-        return nullptr;
-    }
-    return parent;
-}
-
-// The parent node when it is an element; null otherwise.
-nsCOMPtr<nsIDOMNode> ParentElementOf(nsIDOMNode* node) {
-    nsCOMPtr<nsIDOMNode> parent = ParentOf(node);
-    return IsElement(parent.get()) ? parent : nullptr;
-}
+using element_internal::IsElementNode;
+using element_internal::ParentElementOf;
+using element_internal::ParentOf;
 
 bool WantsSpecific(uint32_t flags) {
     return flags == 0 || (flags & kSpecificObjects) != 0;
@@ -237,7 +222,7 @@ nsCOMPtr<nsIDOMNode> CLayoutTreeBuilder::ResolveImageMapNode(nsIDOMNode* node,
     if (TagEquals(tag, "AREA")) {
         map = nullptr;
         for (nsCOMPtr<nsIDOMNode> above = ParentOf(node); above;) {
-            if (!IsElement(above.get())) {
+            if (!IsElementNode(above.get())) {
                 return start;
             }
             std::string aboveTag = GetTagName(above.get());
@@ -334,7 +319,7 @@ bool CLayoutTreeBuilder::Walk(nsIDOMNode* root, const CWebObjRef& parent,
 
         bool isTable = false;
         LayoutPosition position = positions[enclosing];
-        if (IsElement(child.get())) {
+        if (IsElementNode(child.get())) {
             std::string tag = GetTagName(child.get());
             if (TagEquals(tag, "TABLE")) {
                 isTable = true;
@@ -396,11 +381,11 @@ nsCOMPtr<nsIDOMNode> CLayoutTreeBuilder::NearestSignificantElement(nsIDOMNode* n
     if (node == nullptr) {
         return nullptr;
     }
-    if (IsElement(node)) {
+    if (IsElementNode(node)) {
         return nsCOMPtr<nsIDOMNode>(node);
     }
     for (nsCOMPtr<nsIDOMNode> above = ParentOf(node); above; above = ParentOf(above.get())) {
-        if (!IsElement(above.get())) {
+        if (!IsElementNode(above.get())) {
             continue;
         }
         if (!IsEventTargetWrapperTag(GetTagName(above.get()))) {

@@ -1,14 +1,12 @@
 #include "agent/model/CNS6Frame.h"
 
-#include "agent/classutil/ClassUtilities.h"
-#include "agent/dispatch/CNS6Interface.h"
-#include "agent/dispatch/RequestArgs.h"
-#include "agent/elements/LayoutTreeBuilder.h"
-#include "agent/host/DomHelpers.h"
-#include "agent/host/TrapState.h"
-#include "agent/host/WindowHelpers.h"
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/DomHelpers.h"
+#include "agent/common/IAgentContext.h"
+#include "agent/common/WindowHelpers.h"
 #include "agent/model/CNS6Browser.h"
 #include "agent/model/CNS6Page.h"
+#include "agent/model/CWebFrameUtil.h"
 #include "platform/win32/WinUser.h"
 #include "platform/xpcom/dom/nsIDOMElement.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
@@ -115,6 +113,23 @@ int32_t CountElements(nsIDOMNode* root) {
         }
     }
     return count;
+}
+
+// Whether `node` hangs in the tree of `document`: the top of its parent
+// chain is that document.
+bool IsInDocument(nsIDOMNode* node, nsIDOMDocument* document) {
+    if (node == nullptr || document == nullptr) {
+        return false;
+    }
+    nsCOMPtr<nsIDOMNode> top(node);
+    while (true) {
+        nsCOMPtr<nsIDOMNode> above;
+        if (NS_FAILED(top->GetParentNode(getter_AddRefs(above))) || !above) {
+            break;
+        }
+        top = above;
+    }
+    return IsSameHostObject(top.get(), document);
 }
 
 nsCOMPtr<nsIDocumentEncoder> NewPlainTextEncoder(nsIDOMDocument* document) {
@@ -227,14 +242,14 @@ bool CConversionMaps::LookupIdentifier(CWebInfo& /*record*/) {
 
 CNS6Frame::CNS6Frame(nsIDOMWindow* window, HWND handle, const CWebObjRef& parent)
     : CWebObj(nullptr, parent), m_DomWindow(window),
-      m_Window(static_cast<int32_t>(HandleToULong(handle))), m_Trap(GetNS6TrapInfo()) {
+      m_Window(static_cast<int32_t>(HandleToULong(handle))) {
     CWebRunTimeID id;
     if (CWebObj* above = parent.Get()) {
         id = above->RunTimeID();
     }
     id.SetSecond(GetDomWindowIdentity(window));
     SetId(id);
-    SetUtil(&GetClassUtilities().frame);
+    SetUtil(&FrameClassUtil());
 }
 
 nsCOMPtr<nsIDOMDocument> CNS6Frame::GetDocument() const {
@@ -345,16 +360,12 @@ bool CNS6Frame::BuildChildren() {
     return true;
 }
 
-CLayoutTreeBuilder* CNS6Frame::GetLayoutBuilder() const {
-    return m_Trap != nullptr ? &m_Trap->GetLayoutBuilder() : nullptr;
-}
-
 CWebObjRef CNS6Frame::MakeElementObject(nsIDOMNode* node) {
-    CLayoutTreeBuilder* builder = GetLayoutBuilder();
-    if (builder == nullptr || node == nullptr) {
+    IAgentContext* context = GetContext();
+    if (context == nullptr || node == nullptr) {
         return {};
     }
-    return builder->ObjectForNode(node, CWebObjRef(this), 0, MapImage::Disallow);
+    return context->ObjectForNode(node, CWebObjRef(this), 0);
 }
 
 nsCOMPtr<nsIDOMNode> CNS6Frame::GetCollectionRoot() const {
@@ -385,20 +396,24 @@ void CNS6Frame::CollectDocumentChildren(std::vector<CWebObjRef>& out, int32_t fl
         if (!object) {
             continue;
         }
+        // An object the flags do not select is transparent: its nearest
+        // selected objects stand in its place. One that is selected keeps its
+        // own children, as every element does.
         if (object->RunTimeID().MatchesChildFilter(flags)) {
             out.push_back(object);
+        } else {
+            object->CollectChildren(out, flags);
         }
-        object->CollectChildren(out, flags);
     }
 }
 
 void CNS6Frame::CollectDocumentDescendants(std::vector<CWebObjRef>& out, int32_t flags) {
-    CLayoutTreeBuilder* builder = GetLayoutBuilder();
+    IAgentContext* context = GetContext();
     nsCOMPtr<nsIDOMNode> top = GetCollectionRoot();
-    if (builder == nullptr || !top) {
+    if (context == nullptr || !top) {
         return;
     }
-    builder->CollectElementObjects(top.get(), CWebObjRef(this), out, static_cast<uint32_t>(flags));
+    context->CollectElementObjects(top.get(), CWebObjRef(this), out, static_cast<uint32_t>(flags));
 }
 
 CWebObjRef CNS6Frame::FindElementById(const CWebRunTimeID& id) {
@@ -417,21 +432,19 @@ CWebObjRef CNS6Frame::FindElementById(const CWebRunTimeID& id) {
         !node) {
         return {};
     }
-    // A node that lives on in another document (another frame's, or the
-    // document this window showed before it navigated) names no object here.
-    nsCOMPtr<nsIDOMDocument> owner;
-    if (NS_FAILED(node->GetOwnerDocument(getter_AddRefs(owner))) ||
-        !IsSameHostObject(owner.get(), document.get())) {
+    // A node that lives on outside this frame's document (in another frame's,
+    // in the document this window showed before it navigated, or taken out
+    // of the tree) names no object here.
+    if (!IsInDocument(node.get(), document.get())) {
         return {};
     }
-    CLayoutTreeBuilder* builder = GetLayoutBuilder();
-    if (builder == nullptr) {
+    IAgentContext* context = GetContext();
+    if (context == nullptr) {
         return {};
     }
     // The fourth field tells a general object from a specific one.
-    const uint32_t flags = id.Fourth() == 0 ? kGeneralObjects : kSpecificObjects;
-    CWebObjRef object =
-        builder->ObjectForNode(node.get(), CWebObjRef(this), flags, MapImage::Disallow);
+    const uint32_t flags = id.Fourth() == 0 ? kChildFilterGeneral : kChildFilterOrdinary;
+    CWebObjRef object = context->ObjectForNode(node.get(), CWebObjRef(this), flags);
     if (!object || object->RunTimeID() != id) {
         return {};
     }
@@ -682,11 +695,11 @@ std::string CNS6Frame::GetLogicalName() {
     CWebVariantList image;
     image.Set(kImageFrame);
     if (!MatchProperty("type", image, true)) {
-        CNS6Interface* dispatcher = GetNS6Dispatcher();
         // Until the connection announcement has read the option it counts as
         // set.
-        const int32_t useOldName = dispatcher != nullptr ? dispatcher->CachedUseOldName() : -1;
-        if (useOldName == 0 && !GetClassUtilities().frame.IsOnlyPage(CWebObjRef(this))) {
+        IAgentContext* context = GetContext();
+        const int32_t useOldName = context != nullptr ? context->GetFixedUseOldName() : -1;
+        if (useOldName == 0 && !FrameClassUtil().IsOnlyPage(CWebObjRef(this))) {
             nsCOMPtr<nsIDocShell> shell;
             GetDocShell(m_DomWindow.get(), getter_AddRefs(shell));
             nsCOMPtr<nsIDocShellTreeItem> item = do_QueryInterface(shell);

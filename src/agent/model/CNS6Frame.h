@@ -28,9 +28,6 @@
 #include <string_view>
 #include <vector>
 
-class CNS6GeneralTrapInfo;
-class CLayoutTreeBuilder;
-
 // The per-frame identification engine: a description string for every
 // element of the frame's document and its runtime identifier, both ways, so
 // that a description request resolves with one lookup. The maps are rebuilt
@@ -103,9 +100,6 @@ public:
     HWND GetWindow() const { return HwndFromValue(static_cast<ULONG>(m_Window)); }
     int32_t GetWindowValue() const { return m_Window; }
     nsCOMPtr<nsIDOMDocument> GetDocument() const;
-    // The trap state's layout tree builder, which makes the element objects
-    // of this frame's document; null without a trap state.
-    CLayoutTreeBuilder* GetLayoutBuilder() const;
     // The node the document's elements are collected under: BODY, or the
     // document element when there is none.
     nsCOMPtr<nsIDOMNode> GetCollectionRoot() const;
@@ -161,7 +155,6 @@ private:
     nsCOMPtr<nsIDOMWindow> m_DomWindow;
     int32_t m_Window;
     CConversionMaps m_Engine;
-    CNS6GeneralTrapInfo* m_Trap; // observes: the trap state outlives every frame
     int32_t m_Signature = 0;
     std::map<CWebRunTimeID, RecordedState> m_RecordedStates;
 };

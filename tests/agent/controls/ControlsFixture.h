@@ -7,7 +7,7 @@
 #include "agent/controls/CNS6Edit.h"
 #include "agent/controls/CNS6List.h"
 #include "agent/controls/CNS6StdObj.h"
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/channel/RequestArgs.h"
 #include "agent/elements/ElementTestSupport.h"
 #include "platform/browser/dom/Document.h"
 #include "platform/browser/shell/Browser.h"

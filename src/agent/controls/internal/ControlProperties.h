@@ -4,7 +4,7 @@
 #pragma once
 
 #include "agent/channel/CWebVariant.h"
-#include "agent/host/DomHelpers.h"
+#include "agent/common/DomHelpers.h"
 #include "platform/xpcom/nsCOMPtr.h"
 
 #include <array>
