@@ -275,13 +275,13 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
     }
     EXPECT_EQ(replies + errors, steps) << text << Transcript(run.errors);
     // Requests of the part are answered or refused; its simulated user's
-    // actions print nothing unless they are refused.
+    // actions print nothing unless they are refused. (Demo parts that run
+    // after it add their own replies.)
     size_t partRequests = 0;
     for (const cli::DemoStep& step : cli::ControlsDemoSteps()) {
         partRequests += std::string_view(step.line).rfind(R"({"msg")", 0) == 0 ? 1 : 0;
     }
     EXPECT_GE(partReplies + partErrors, partRequests) << text << Transcript(run.errors);
-    EXPECT_LE(partReplies + partErrors, cli::ControlsDemoSteps().size());
 
     ConsoleRun json = Console({"--no-browser", "--demo", "--json"}, "");
     EXPECT_EQ(json.status, cli::kExitHandled);
