@@ -1,6 +1,7 @@
 #include "cli/Console.h"
 
 #include "cli/CheckpointDemo.h"
+#include "cli/ControlsDemo.h"
 #include "cli/ElementsDemo.h"
 #include "cli/ScriptRunner.h"
 
@@ -97,12 +98,21 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
                "frames and elements find no object)\n";
     }
     size_t lineNumber = 0;
-    for (const DemoStep& step : DemoSteps()) {
-        printer.Heading(step.heading);
-        if (printer.Form() == OutputForm::Text) {
-            out << "> " << step.line << '\n';
+    auto runSteps = [&](const std::vector<DemoStep>& steps) {
+        for (const DemoStep& step : steps) {
+            if (*step.heading != '\0') {
+                printer.Heading(step.heading);
+            }
+            if (printer.Form() == OutputForm::Text) {
+                out << "> " << step.line << '\n';
+            }
+            runner.RunLine(step.line, ++lineNumber);
         }
-        runner.RunLine(step.line, ++lineNumber);
+    };
+    runSteps(DemoSteps());
+    // The demo parts that act on the demo site's pages need the browser.
+    if (session.HasBrowser()) {
+        runSteps(ControlsDemoSteps());
     }
     RunElementsDemo(session, printer, runner, out);
     runner.Drain();

@@ -46,7 +46,8 @@ std::string ConsoleUsage();
 int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                std::ostream& errors);
 
-// The lines of the built-in demo session, each with its heading.
+// The lines of the built-in demo session, each with its heading (a line with
+// an empty heading runs under the heading before it).
 struct DemoStep {
     const char* heading;
     const char* line;

@@ -50,39 +50,7 @@ CWebObjRef MakeGeneral(nsIDOMNode* node, const CWebObjRef& parent) {
     return CWebObjRef(new CNS6GeneralObj(node, parent));
 }
 
-// FIXME: CNS6Edit is not built yet; the element base stands in.
-CWebObjRef MakeEdit(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
-}
-
-// FIXME: CNS6PushButton is not built yet; the element base stands in.
-CWebObjRef MakePushButton(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
-}
-
-// FIXME: CNS6RadioButton is not built yet; the element base stands in.
-CWebObjRef MakeRadioButton(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
-}
-
-// FIXME: CNS6CheckButton is not built yet; the element base stands in.
-CWebObjRef MakeCheckButton(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
-}
-
-// FIXME: CNS6File is not built yet; the element base stands in.
-CWebObjRef MakeFile(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
-}
-
-// FIXME: CNS6ComboBox is not built yet; the element base stands in.
-CWebObjRef MakeComboBox(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
-}
-
-// FIXME: CNS6ListBox is not built yet; the element base stands in.
-CWebObjRef MakeListBox(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
-}
+// The form control and list rows are made by the controls
+// (controls/ControlFactory.cpp).
 
 } // namespace element_factory
