@@ -1,13 +1,12 @@
 #include "cli/ScriptRunner.h"
 
+#include "agent/common/AgentCodes.h"
+
 #include <string>
 
 namespace cli {
 
 namespace {
-
-constexpr int32_t kMsgLastEvent = 22;
-constexpr int32_t kMsgTraceSettings = 29;
 
 // The first attribute "id" that holds a runtime identifier.
 std::optional<CWebRunTimeID> FirstId(const CWebInfo& record) {
@@ -89,7 +88,7 @@ size_t ScriptRunner::Run(std::istream& in) {
 
 bool ScriptRunner::EnableTrace(int32_t mask) {
     CWebInfo request;
-    request.SetMsgId(kMsgTraceSettings);
+    request.SetMsgId(ToInt(MsgId::TraceSettings));
     request.SetWebInfoId(m_nextWebInfoId++);
     request.AppendAttr("state", CWebVariantList(CWebVariant(mask)));
     // Announcements before it are still printed; the setting's own reply and
@@ -110,7 +109,7 @@ void ScriptRunner::Drain() {
 
 void ScriptRunner::CollectRecorded() {
     CWebInfo request;
-    request.SetMsgId(kMsgLastEvent);
+    request.SetMsgId(ToInt(MsgId::LastEvent));
     request.SetWebInfoId(m_nextWebInfoId++);
     Exchange(&request, {}, request.GetWebInfoId(), true);
 }

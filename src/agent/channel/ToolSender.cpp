@@ -14,17 +14,20 @@ namespace {
 // is reduced to its header with E_FAIL.
 std::vector<uint8_t> EncodeForTool(CWebInfo& record) {
     std::vector<uint8_t> encoding;
-    if (record.Serialize(encoding) && encoding.size() <= kMaxRecordBytes)
+    if (record.Serialize(encoding) && encoding.size() <= kMaxRecordBytes) {
         return encoding;
+    }
     if (size_t count = record.GetAttrCount(); count > 0) {
         record.TrimStrings(kMaxRecordBytes / count, TrimAs::Text);
-        if (record.Serialize(encoding) && encoding.size() <= kMaxRecordBytes)
+        if (record.Serialize(encoding) && encoding.size() <= kMaxRecordBytes) {
             return encoding;
+        }
     }
     record.ClearAttrs();
     record.SetRetValue(E_FAIL);
-    if (!record.Serialize(encoding))
+    if (!record.Serialize(encoding)) {
         encoding.clear();
+    }
     return encoding;
 }
 
@@ -32,16 +35,19 @@ std::vector<uint8_t> EncodeForTool(CWebInfo& record) {
 
 bool SendRecordToTool(CWebInfo& record) {
     HWND receiver = FindWindow(kReceiverClass, kReceiverTitle);
-    if (!receiver)
+    if (!receiver) {
         return false;
+    }
 
     std::vector<uint8_t> encoding = EncodeForTool(record);
-    if (encoding.empty())
+    if (encoding.empty()) {
         return true; // out of memory: the record is dropped like a failed send
+    }
 
-    if (TraceEnabled(kTraceMessages))
+    if (TraceEnabled(kTraceMessages)) {
         Trace(kTraceMessages,
               FormatTraceLine("CMainSrvWin::PrivateSendMsg: Send MsgId=%d", record.GetMsgId()));
+    }
 
     COPYDATASTRUCT block{};
     block.dwData = 0;
@@ -51,8 +57,9 @@ bool SendRecordToTool(CWebInfo& record) {
     LRESULT sent = SendMessageTimeout(receiver, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&block),
                                       SMTO_NORMAL, kSendTimeoutMs, &answer);
 
-    if (TraceEnabled(kTraceMessages))
+    if (TraceEnabled(kTraceMessages)) {
         Trace(kTraceMessages,
               FormatTraceLine("CMainSrvWin::PrivateSendMsg: Return=%d", static_cast<int>(sent)));
+    }
     return true;
 }

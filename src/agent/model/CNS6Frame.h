@@ -28,11 +28,10 @@
 #include <string_view>
 #include <vector>
 
-// The per-frame identification engine: a description string for every
-// element of the frame's document and its runtime identifier, both ways, so
-// that a description request resolves with one lookup. The maps are rebuilt
-// lazily: after construction, when the document's element count changes and
-// on request.
+// The per-frame identification maps (a description string for every element
+// of the frame's document and its runtime identifier, both ways). Not built
+// yet: they are filled by the identification layer; until then they stay
+// empty and every lookup answers false ("cannot tell").
 class CConversionMaps {
 public:
     void SetFrameId(const CWebRunTimeID& id) { m_FrameId = id; }
@@ -127,7 +126,8 @@ protected:
     // frame and the page collect them.
     void CollectDocumentChildren(std::vector<CWebObjRef>& out, int32_t flags);
     void CollectDocumentDescendants(std::vector<CWebObjRef>& out, int32_t flags);
-    // The element object of a node of this document, or null.
+    // The element object of a node of this document. Not built yet: the
+    // element layer's builder makes them; until then always null.
     CWebObjRef MakeElementObject(nsIDOMNode* node);
     // The element object whose identifier names a node of this document.
     CWebObjRef FindElementById(const CWebRunTimeID& id);

@@ -1,6 +1,7 @@
 #include "agent/channel/CAgentWindow.h"
 #include "agent/channel/ToolSender.h"
 #include "agent/channel/Trace.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/dispatch/CInterface.h"
 #include "platform/win32/Testing.h"
 #include "tool/TestTool.h"
@@ -15,8 +16,9 @@ class TestDispatcher : public CInterface {
 public:
     bool Dispatch(CWebInfo& record) override {
         ++calls;
-        if (edit)
+        if (edit) {
             edit(record);
+        }
         return CInterface::Dispatch(record);
     }
     int calls = 0;
@@ -56,80 +58,82 @@ class AgentWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InitializeAgentWindows(nullptr);
-        g_dispatcher = &m_dispatcher;
+        g_dispatcher = &m_Dispatcher;
         SetDispatcherSource(&CurrentDispatcher);
         SetTraceMask(kInitialTraceMask);
         SetTraceFileSwitch(0);
-        ASSERT_TRUE(m_tool.Start());
-        m_browser = MakeBrowserWindow();
-        m_agent = std::make_unique<CAgentWindow>(m_browser);
-        ASSERT_TRUE(m_agent->Create(nullptr, nullptr));
-        ASSERT_NE(m_agent->GetWindow(), nullptr);
+        ASSERT_TRUE(m_Tool.Start());
+        m_Browser = MakeBrowserWindow();
+        m_Agent = std::make_unique<CAgentWindow>(m_Browser);
+        ASSERT_TRUE(m_Agent->Create(nullptr, nullptr));
+        ASSERT_NE(m_Agent->GetWindow(), nullptr);
     }
     void TearDown() override {
-        m_agent.reset();
-        DestroyWindow(m_browser);
-        m_tool.Stop();
+        m_Agent.reset();
+        DestroyWindow(m_Browser);
+        m_Tool.Stop();
         g_dispatcher = nullptr;
     }
 
-    TestDispatcher m_dispatcher;
-    tool::TestTool m_tool;
-    HWND m_browser = nullptr;
-    std::unique_ptr<CAgentWindow> m_agent;
+    TestDispatcher m_Dispatcher;
+    tool::TestTool m_Tool;
+    HWND m_Browser = nullptr;
+    std::unique_ptr<CAgentWindow> m_Agent;
 };
 
 TEST_F(AgentWindowTest, CreateAnnouncesTheConnectionAndIsFoundByTitle) {
-    EXPECT_EQ(tool::TestTool::FindAgentWindow(m_browser), m_agent->GetWindow());
-    auto hello = m_tool.WaitForRecord(kMsgIdConnection);
+    EXPECT_EQ(tool::TestTool::FindAgentWindow(m_Browser), m_Agent->GetWindow());
+    auto hello = m_Tool.WaitForRecord(ToInt(MsgId::Connection));
     ASSERT_TRUE(hello);
     ASSERT_EQ(hello->GetAttrCount(), 5u);
     const char* names[] = {"handle", "version", "thread", "process", "agent_handle"};
-    for (size_t i = 0; i < 5; ++i)
+    for (size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(*hello->GetAttrName(i), names[i]);
+    }
     EXPECT_EQ(hello->FindFirstValue("handle")->GetInteger(),
-              static_cast<int32_t>(HandleToULong(m_browser)));
+              static_cast<int32_t>(HandleToULong(m_Browser)));
     EXPECT_EQ(hello->FindFirstValue("thread")->GetInteger(),
               static_cast<int32_t>(GetCurrentThreadId()));
     EXPECT_EQ(hello->FindFirstValue("agent_handle")->GetInteger(),
-              static_cast<int32_t>(HandleToULong(m_agent->GetWindow())));
+              static_cast<int32_t>(HandleToULong(m_Agent->GetWindow())));
 }
 
 TEST_F(AgentWindowTest, ReplyCarriesTheRequestsWebInfoIdEvenWhenTheHeaderWasReplaced) {
-    m_dispatcher.edit = [](CWebInfo& record) { record.SetWebInfoId(4242); };
-    auto reply = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    m_Dispatcher.edit = [](CWebInfo& record) { record.SetWebInfoId(4242); };
+    auto reply = m_Tool.Request(m_Agent->GetWindow(), RequestOf(60));
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->GetMsgId(), 60);
     EXPECT_NE(reply->GetWebInfoId(), 4242);
-    EXPECT_EQ(m_dispatcher.calls, 1);
+    EXPECT_EQ(m_Dispatcher.calls, 1);
 }
 
 TEST_F(AgentWindowTest, RequestForAnotherLiveBrowserIsNeitherDispatchedNorAnswered) {
     HWND other = MakeBrowserWindow();
     CWebInfo request = RequestOf(60);
     request.SetRunTimeID(CWebRunTimeID(static_cast<int32_t>(HandleToULong(other)), -1, -1, -1));
-    EXPECT_EQ(m_tool.Post(m_agent->GetWindow(), request), 0);
-    EXPECT_EQ(m_dispatcher.calls, 0);
+    EXPECT_EQ(m_Tool.Post(m_Agent->GetWindow(), request), 0);
+    EXPECT_EQ(m_Dispatcher.calls, 0);
 
     // A dead window does not belong to anybody: this agent serves it.
     DestroyWindow(other);
-    EXPECT_EQ(m_tool.Post(m_agent->GetWindow(), request), 1);
-    EXPECT_EQ(m_dispatcher.calls, 1);
+    EXPECT_EQ(m_Tool.Post(m_Agent->GetWindow(), request), 1);
+    EXPECT_EQ(m_Dispatcher.calls, 1);
 }
 
 TEST_F(AgentWindowTest, NoDispatcherMeansNoReply) {
     g_dispatcher = nullptr;
-    EXPECT_EQ(m_tool.Post(m_agent->GetWindow(), RequestOf(60)), 0);
+    EXPECT_EQ(m_Tool.Post(m_Agent->GetWindow(), RequestOf(60)), 0);
 }
 
 TEST_F(AgentWindowTest, OversizedReplyIsTrimmedThenReducedToItsHeader) {
-    m_dispatcher.edit = [](CWebInfo& record) {
+    m_Dispatcher.edit = [](CWebInfo& record) {
         // About 70000 bytes in 10 attributes, most of it in the first.
-        for (int i = 0; i < 10; ++i)
+        for (int i = 0; i < 10; ++i) {
             record.AppendAttr("text" + std::to_string(i),
                               CWebVariantList(CWebVariant(std::string(i == 0 ? 69000 : 100, 'a'))));
+        }
     };
-    auto trimmed = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    auto trimmed = m_Tool.Request(m_Agent->GetWindow(), RequestOf(60));
     ASSERT_TRUE(trimmed);
     ASSERT_EQ(trimmed->GetAttrCount(), 10u);
     EXPECT_EQ(trimmed->GetAttrValue(0)->GetAt(0)->GetString().size(), 6500u);
@@ -138,39 +142,42 @@ TEST_F(AgentWindowTest, OversizedReplyIsTrimmedThenReducedToItsHeader) {
 
     // Ten strings of 7000 characters still exceed the limit once trimmed, and
     // integers cannot be trimmed at all: the tool gets the bare header with E_FAIL.
-    m_dispatcher.edit = [](CWebInfo& record) {
-        for (int i = 0; i < 10; ++i)
+    m_Dispatcher.edit = [](CWebInfo& record) {
+        for (int i = 0; i < 10; ++i) {
             record.AppendAttr("text" + std::to_string(i),
                               CWebVariantList(CWebVariant(std::string(7000, 'a'))));
+        }
     };
-    auto header = m_tool.Request(m_agent->GetWindow(), RequestOf(62));
+    auto header = m_Tool.Request(m_Agent->GetWindow(), RequestOf(62));
     ASSERT_TRUE(header);
     EXPECT_EQ(header->GetAttrCount(), 0u);
     EXPECT_EQ(header->GetRetValue(), E_FAIL);
 
-    m_dispatcher.edit = [](CWebInfo& record) {
+    m_Dispatcher.edit = [](CWebInfo& record) {
         CWebVariantList many;
-        for (int i = 0; i < 5000; ++i)
+        for (int i = 0; i < 5000; ++i) {
             many.Append(i);
+        }
         record.AppendAttr("numbers", many);
     };
-    auto reduced = m_tool.Request(m_agent->GetWindow(), RequestOf(61));
+    auto reduced = m_Tool.Request(m_Agent->GetWindow(), RequestOf(61));
     ASSERT_TRUE(reduced);
     EXPECT_EQ(reduced->GetAttrCount(), 0u);
     EXPECT_EQ(reduced->GetRetValue(), E_FAIL);
     EXPECT_EQ(reduced->GetMsgId(), 61);
-    EXPECT_EQ(m_tool.ReceivedSizes().back(), CWebInfo::kHeaderSize);
+    EXPECT_EQ(m_Tool.ReceivedSizes().back(), CWebInfo::kHeaderSize);
 }
 
 TEST_F(AgentWindowTest, RegisteredMessageAnnouncesWithItsAttributesInOrder) {
-    m_tool.TakeUnsolicited();
-    m_tool.SendRegisteredMessage(m_agent->GetWindow(), reinterpret_cast<WPARAM>(m_browser), 7);
-    auto record = m_tool.WaitForRecord(kMsgIdConnection);
+    m_Tool.TakeUnsolicited();
+    m_Tool.SendRegisteredMessage(m_Agent->GetWindow(), reinterpret_cast<WPARAM>(m_Browser), 7);
+    auto record = m_Tool.WaitForRecord(ToInt(MsgId::Connection));
     ASSERT_TRUE(record);
     ASSERT_EQ(record->GetAttrCount(), 4u);
     const char* names[] = {"handle", "version", "thread", "process"};
-    for (size_t i = 0; i < 4; ++i)
+    for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(*record->GetAttrName(i), names[i]);
+    }
     EXPECT_EQ(record->FindFirstValue("version")->GetInteger(), 7);
     EXPECT_EQ(record->FindFirstValue("process")->GetInteger(),
               static_cast<int32_t>(GetCurrentProcessId()));
@@ -180,7 +187,7 @@ TEST_F(AgentWindowTest, OptionsSentDuringTheAnnouncementAreInPlaceAfterIt) {
     CWebInfo option = RequestOf(48);
     option.AppendAttr("var_name", CWebVariantList(CWebVariant(std::string_view("UseOldName"))));
     option.AppendAttr("var_value", CWebVariantList(CWebVariant(5)));
-    m_tool.SendWhileHandling(kMsgIdConnection, {option});
+    m_Tool.SendWhileHandling(ToInt(MsgId::Connection), {option});
     TestDispatcher fresh;
     g_dispatcher = &fresh;
     CAgentWindow second(MakeBrowserWindow());
@@ -192,10 +199,10 @@ TEST_F(AgentWindowTest, OptionsSentDuringTheAnnouncementAreInPlaceAfterIt) {
 
 TEST_F(AgentWindowTest, MessagesTraceGivesBeginAndEndLines) {
     SetTraceMask(kTraceMessages);
-    m_tool.ClearTraceLines();
-    auto reply = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    m_Tool.ClearTraceLines();
+    auto reply = m_Tool.Request(m_Agent->GetWindow(), RequestOf(60));
     ASSERT_TRUE(reply);
-    auto lines = m_tool.TraceLines();
+    auto lines = m_Tool.TraceLines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines.front().category, kTraceMessages);
     EXPECT_EQ(lines.front().text, "ProcessServiceRequest: begin: MsgId=60, WebInfoId=" +
@@ -205,9 +212,9 @@ TEST_F(AgentWindowTest, MessagesTraceGivesBeginAndEndLines) {
 
 TEST_F(AgentWindowTest, TraceCutsLongLinesAndFileModeBypassesTheViewer) {
     SetTraceMask(kTraceMessages);
-    m_tool.ClearTraceLines();
+    m_Tool.ClearTraceLines();
     Trace(kTraceMessages, std::string(600, 'x'));
-    auto lines = m_tool.TraceLines();
+    auto lines = m_Tool.TraceLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].text.size(), kMaxTraceLine);
 
@@ -215,7 +222,7 @@ TEST_F(AgentWindowTest, TraceCutsLongLinesAndFileModeBypassesTheViewer) {
     SetTraceFileSwitch(1);
     Trace(kTraceMessages, "one");
     Trace(kTraceMessages, "two");
-    EXPECT_EQ(m_tool.TraceLines().size(), 1u);
+    EXPECT_EQ(m_Tool.TraceLines().size(), 1u);
     auto file = CrtFile::Open(kTraceFileName, "rb");
     ASSERT_TRUE(file);
     EXPECT_EQ(file->ReadLine().value_or(""), "one\r\n");
