@@ -293,3 +293,38 @@ TEST(Window, OffersWeakReferencesThatDieWithIt) {
     nsCOMPtr<nsIDOMWindow> gone = do_QueryReferent(weak);
     EXPECT_FALSE(gone) << "the reference must not outlive the window";
 }
+
+TEST(Window, FramesListFollowsAttachedWindowsAndRemovedElements) {
+    Shown top = Show("<iframe id=f></iframe><iframe id=g></iframe>", u"http://host/");
+    Shown first = Show("<p>1", u"http://host/1.html");
+    Shown second = Show("<p>2", u"http://host/2.html");
+    nsCOMPtr<nsIDOMWindowCollection> frames;
+    top.window->GetFrames(getter_AddRefs(frames));
+    auto length = [&] {
+        PRUint32 count = 0;
+        frames->GetLength(&count);
+        return count;
+    };
+    auto element = [&](std::u16string_view id) -> dom::Element& {
+        return *static_cast<dom::Element*>(dom::Node::FromDOM(ById(top.page, id)));
+    };
+    EXPECT_EQ(length(), 0u);
+    // A window attached to a frame element changes no tree, yet is listed.
+    ASSERT_EQ(dom::SetContentWindow(element(u"g"), dom::Window::FromDOM(second.window)), NS_OK);
+    EXPECT_EQ(length(), 1u);
+    ASSERT_EQ(dom::SetContentWindow(element(u"f"), dom::Window::FromDOM(first.window)), NS_OK);
+    ASSERT_EQ(length(), 2u);
+    nsCOMPtr<nsIDOMWindow> item;
+    frames->Item(0, getter_AddRefs(item));
+    EXPECT_TRUE(SameCOMIdentity(item, first.window)) << "in document order";
+    // A removed frame element takes its window out of the list.
+    nsCOMPtr<nsIDOMElement> f = ById(top.page, u"f");
+    nsCOMPtr<nsIDOMNode> body, removed;
+    f->GetParentNode(getter_AddRefs(body));
+    body->RemoveChild(f, getter_AddRefs(removed));
+    ASSERT_EQ(length(), 1u);
+    frames->Item(0, getter_AddRefs(item));
+    EXPECT_TRUE(SameCOMIdentity(item, second.window));
+    frames->Item(1, getter_AddRefs(item));
+    EXPECT_FALSE(item);
+}
