@@ -4,7 +4,7 @@
 //
 //     webagent                                   the demo session
 //     webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw] [--trace MASK]
-//              [--timeout MS] [--no-browser] [--demo]
+//              [--timeout MS] [--no-browser] [--demo] [--tree]
 #pragma once
 
 #include "agent/channel/ToolSender.h"
@@ -28,6 +28,7 @@ struct ConsoleOptions {
     // unless --timeout says otherwise.
     std::chrono::milliseconds replyWait{kSendTimeoutMs};
     bool standIn = false; // --no-browser
+    bool tree = false;    // --tree: the test-object tree of the open pages
 };
 
 // Exit statuses: every line handled, some refused, bad command-line usage.

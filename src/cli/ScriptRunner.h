@@ -38,6 +38,9 @@ public:
     // timed out, printing them as they come, then prints what else arrived.
     void FinishPending();
     size_t PendingReplies() const { return m_pending.size(); }
+    // Prints the test-object tree below `root`; false with the reason when
+    // the agent knows no such object.
+    bool PrintTree(const CWebRunTimeID& root, std::string& error);
     // Turns the agent's trace channel on for the categories of mask.
     bool EnableTrace(int32_t mask);
     // Prints what arrived since the last line (announcements, notices, trace
