@@ -91,18 +91,18 @@ public:
     // The frame object of the page of `elements`; null when the browser
     // cannot load it.
     CNS6Frame* FrameOf(int elements) {
-        auto found = m_frames.find(elements);
-        if (found != m_frames.end()) {
+        auto found = m_Frames.find(elements);
+        if (found != m_Frames.end()) {
             return static_cast<CNS6Frame*>(found->second.Get());
         }
-        CWebObjRef& frame = m_frames[elements];
-        if (!m_started && !Start()) {
+        CWebObjRef& frame = m_Frames[elements];
+        if (!m_Started && !Start()) {
             return nullptr;
         }
-        auto path = m_dir / ("page" + std::to_string(elements) + ".html");
+        auto path = m_Dir / ("page" + std::to_string(elements) + ".html");
         std::ofstream(path) << MarkupOf(elements);
-        browser::BrowserWindow* window = m_app.OpenWindow(path.string());
-        if (window == nullptr || !m_app.WaitUntilIdle(60000) || !window->ContentShell()) {
+        browser::BrowserWindow* window = m_App.OpenWindow(path.string());
+        if (window == nullptr || !m_App.WaitUntilIdle(60000) || !window->ContentShell()) {
             return nullptr;
         }
         browser::DocShell* content = window->ContentShell();
@@ -112,27 +112,27 @@ public:
 
     // Drops the frames and closes the browser; the process ends next.
     void Close() {
-        m_frames.clear();
-        if (m_started) {
-            m_app.Shutdown();
-            std::filesystem::remove_all(m_dir);
-            m_started = false;
+        m_Frames.clear();
+        if (m_Started) {
+            m_App.Shutdown();
+            std::filesystem::remove_all(m_Dir);
+            m_Started = false;
         }
     }
 
 private:
     bool Start() {
-        m_dir = std::filesystem::temp_directory_path() /
+        m_Dir = std::filesystem::temp_directory_path() /
                 ("webagent_bench_page_" + std::to_string(getpid()));
-        std::filesystem::create_directories(m_dir);
-        m_started = NS_SUCCEEDED(m_app.Start());
-        return m_started;
+        std::filesystem::create_directories(m_Dir);
+        m_Started = NS_SUCCEEDED(m_App.Start());
+        return m_Started;
     }
 
-    browser::Browser m_app;
-    bool m_started = false;
-    std::filesystem::path m_dir;
-    std::map<int, CWebObjRef> m_frames;
+    browser::Browser m_App;
+    bool m_Started = false;
+    std::filesystem::path m_Dir;
+    std::map<int, CWebObjRef> m_Frames;
 };
 
 void BM_ParseDocument(benchmark::State& state) {

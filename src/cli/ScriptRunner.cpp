@@ -10,9 +10,6 @@ namespace cli {
 
 namespace {
 
-constexpr int32_t kMsgLastEvent = 22;
-constexpr int32_t kMsgTraceSettings = 29;
-
 // Whether a reply says that the object it was asked about no longer exists.
 bool SaysObjectGone(const CWebInfo& reply) {
     if (reply.GetRetValue() == E_FAIL || reply.GetRetValue() == kResultNotFound) {
@@ -164,7 +161,7 @@ void ScriptRunner::FinishPending() {
 
 bool ScriptRunner::EnableTrace(int32_t mask) {
     CWebInfo request;
-    request.SetMsgId(kMsgTraceSettings);
+    request.SetMsgId(ToInt(MsgId::TraceSettings));
     request.SetWebInfoId(m_nextWebInfoId++);
     request.AppendAttr("state", CWebVariantList(CWebVariant(mask)));
     // Announcements before it are still printed; the setting's own reply and
@@ -185,7 +182,7 @@ void ScriptRunner::Drain() {
 
 void ScriptRunner::CollectRecorded() {
     CWebInfo request;
-    request.SetMsgId(kMsgLastEvent);
+    request.SetMsgId(ToInt(MsgId::LastEvent));
     request.SetWebInfoId(m_nextWebInfoId++);
     Exchange(&request, {}, request.GetWebInfoId(), true);
 }

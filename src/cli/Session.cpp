@@ -16,7 +16,6 @@ namespace cli {
 namespace {
 
 constexpr const char* kStandInBrowserClass = "WebAgentConsoleBrowser";
-constexpr int32_t kMsgGetProperties = 5;
 // The number of the console's own requests (page lookups, rectangles); the
 // script's requests are numbered from 1.
 constexpr int32_t kOwnRequestNumber = -4711;
@@ -187,7 +186,7 @@ std::optional<CWebRunTimeID> Session::PageId(std::string& error) {
     }
     // The page is the browser object's first child.
     CWebInfo request;
-    request.SetMsgId(kMsgGetProperties);
+    request.SetMsgId(ToInt(MsgId::GetProperties));
     request.SetRunTimeID(*BrowserId(error));
     request.AppendAttr("child", CWebVariantList(CWebVariant(1)));
     ++m_pageLookups;
@@ -251,7 +250,7 @@ bool Session::ResolveTarget(UserAction& action, std::string& error) {
         return true;
     }
     CWebInfo request;
-    request.SetMsgId(kMsgGetProperties);
+    request.SetMsgId(ToInt(MsgId::GetProperties));
     request.SetRunTimeID(*action.on);
     request.AppendAttr("rect", CWebVariantList());
     auto reply = AskAgent(request);

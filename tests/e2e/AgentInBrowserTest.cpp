@@ -5,6 +5,7 @@
 // the tool's requests from its own thread reach the browser's objects.
 #include "agent/channel/CWebInfo.h"
 #include "agent/channel/WebInfoDump.h"
+#include "agent/common/AgentCodes.h"
 #include "platform/browser/shell/Browser.h"
 #include "platform/win32/Windows.h"
 #include "platform/xpcom/nsAppShell.h"
@@ -17,12 +18,6 @@
 #include <string>
 
 namespace {
-
-constexpr int32_t kMsgGetProperties = 5;
-constexpr int32_t kMsgIdOfWindow = 25;
-constexpr int32_t kMsgConnection = 38;
-constexpr int32_t kMsgFindByProperties = 42;
-constexpr int32_t kMsgCallNamedMethod = 49;
 
 // The framework, the browser and the tool run once for the whole suite, as
 // they do in a browser process: the agent library is loaded once, and its
@@ -71,8 +66,10 @@ protected:
     static HWND OpenWithAgent(const std::string& page, browser::BrowserWindow** window) {
         s_Tool->TakeUnsolicited();
         *window = s_Browser->OpenWindow((s_Site / page).string());
-        if (!*window || !s_Browser->WaitUntilIdle() || !s_Tool->WaitForRecord(kMsgConnection))
+        if (!*window || !s_Browser->WaitUntilIdle() ||
+            !s_Tool->WaitForRecord(ToInt(MsgId::Connection))) {
             return nullptr;
+        }
         return tool::TestTool::FindAgentWindow((*window)->Handle());
     }
 
@@ -81,25 +78,28 @@ protected:
         CWebInfo request;
         request.SetMsgId(msgId);
         request.SetRunTimeID(target);
-        for (const char* name : properties)
+        for (const char* name : properties) {
             request.AddAttr(name, CWebVariantList());
+        }
         return s_Tool->Request(agent, request);
     }
 
     // The first child of an object, by asking its "child" property with index 1.
     static std::optional<CWebRunTimeID> FirstChild(HWND agent, const CWebRunTimeID& parent) {
         CWebInfo request;
-        request.SetMsgId(kMsgGetProperties);
+        request.SetMsgId(ToInt(MsgId::GetProperties));
         request.SetRunTimeID(parent);
         CWebVariantList index;
         index.Set(1);
         request.AddAttr("child", index);
         std::optional<CWebInfo> reply = s_Tool->Request(agent, request);
-        if (!reply || reply->GetRetValue() != NS_OK)
+        if (!reply || reply->GetRetValue() != NS_OK) {
             return std::nullopt;
+        }
         const CWebVariant* child = reply->FindFirstValue("child");
-        if (!child || child->GetType() != WebVariantType::RunTimeID)
+        if (!child || child->GetType() != WebVariantType::RunTimeID) {
             return std::nullopt;
+        }
         return child->GetRunTimeID();
     }
 
@@ -107,7 +107,7 @@ protected:
     static nsresult Command(HWND agent, const CWebRunTimeID& page, std::string_view command,
                             std::optional<std::string> url = std::nullopt) {
         CWebInfo request;
-        request.SetMsgId(kMsgCallNamedMethod);
+        request.SetMsgId(ToInt(MsgId::CallNamedMethod));
         request.SetRunTimeID(page);
         CWebVariantList method;
         method.Set(std::string_view("BrowserCommand"));
@@ -127,9 +127,10 @@ protected:
     // The title of the browser's current page (its first child).
     static std::string PageTitle(HWND agent, const CWebRunTimeID& browser) {
         std::optional<CWebRunTimeID> page = FirstChild(agent, browser);
-        if (!page)
+        if (!page) {
             return "(no page)";
-        std::optional<CWebInfo> reply = Ask(agent, kMsgGetProperties, *page, {"title"});
+        }
+        std::optional<CWebInfo> reply = Ask(agent, ToInt(MsgId::GetProperties), *page, {"title"});
         const CWebVariant* title = reply ? reply->FindFirstValue("title") : nullptr;
         return title ? title->GetString() : "(no title)";
     }
@@ -151,7 +152,7 @@ TEST_F(AgentInBrowser, BrowserWindowGetsAnAgentThatAnswersTheTool) {
     const CWebRunTimeID browserId(browserHandle, -1, -1, -1);
 
     std::optional<CWebInfo> properties =
-        Ask(agent, kMsgGetProperties, browserId, {"class", "handle", "state"});
+        Ask(agent, ToInt(MsgId::GetProperties), browserId, {"class", "handle", "state"});
     ASSERT_TRUE(properties);
     EXPECT_EQ(NS_OK, properties->GetRetValue()) << DumpWebInfo(*properties);
     const CWebVariant* cls = properties->FindFirstValue("class");
@@ -172,7 +173,7 @@ TEST_F(AgentInBrowser, PageAndInnerFrameAnswerThroughTheBrowser) {
     std::optional<CWebRunTimeID> page = FirstChild(agent, browserId);
     ASSERT_TRUE(page) << "the browser object has no page";
     std::optional<CWebInfo> pageProperties =
-        Ask(agent, kMsgGetProperties, *page, {"class", "title", "url", "state"});
+        Ask(agent, ToInt(MsgId::GetProperties), *page, {"class", "title", "url", "state"});
     ASSERT_TRUE(pageProperties);
     EXPECT_EQ(NS_OK, pageProperties->GetRetValue()) << DumpWebInfo(*pageProperties);
     const CWebVariant* title = pageProperties->FindFirstValue("title");
@@ -188,7 +189,7 @@ TEST_F(AgentInBrowser, PageAndInnerFrameAnswerThroughTheBrowser) {
                                      "MozillaWindowClass", nullptr);
     ASSERT_NE(nullptr, frameWindow);
     CWebInfo byHandle;
-    byHandle.SetMsgId(kMsgIdOfWindow);
+    byHandle.SetMsgId(ToInt(MsgId::IdOfWindow));
     CWebVariantList handle;
     handle.Set(static_cast<int32_t>(HandleToULong(frameWindow)));
     byHandle.AddAttr("handle", handle);
@@ -199,7 +200,7 @@ TEST_F(AgentInBrowser, PageAndInnerFrameAnswerThroughTheBrowser) {
     ASSERT_NE(nullptr, frame) << DumpWebInfo(*found);
     EXPECT_NE(page->Second(), frame->GetRunTimeID().Second());
     std::optional<CWebInfo> frameProperties =
-        Ask(agent, kMsgGetProperties, frame->GetRunTimeID(), {"name", "title"});
+        Ask(agent, ToInt(MsgId::GetProperties), frame->GetRunTimeID(), {"name", "title"});
     ASSERT_TRUE(frameProperties);
     EXPECT_EQ(NS_OK, frameProperties->GetRetValue()) << DumpWebInfo(*frameProperties);
     const CWebVariant* frameTitle = frameProperties->FindFirstValue("title");
@@ -210,7 +211,7 @@ TEST_F(AgentInBrowser, PageAndInnerFrameAnswerThroughTheBrowser) {
     // the agent finds in its own folder: the first descendant of the browser
     // whose class matches is the page.
     CWebInfo search;
-    search.SetMsgId(kMsgFindByProperties);
+    search.SetMsgId(ToInt(MsgId::FindByProperties));
     search.SetRunTimeID(browserId);
     CWebVariantList pattern;
     pattern.Set(std::string_view("!html_fr.*"));

@@ -1,5 +1,6 @@
 #include "agent/channel/CAgentWindow.h"
 #include "agent/channel/RequestArgs.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/dispatch/CNS6Interface.h"
 #include "tool/TestTool.h"
 
@@ -25,8 +26,8 @@ public:
     BrowserThread() {
         std::promise<std::pair<HWND, HWND>> ready;
         auto windows = ready.get_future();
-        m_thread = std::thread([this, &ready] {
-            m_threadId = GetCurrentThreadId();
+        m_Thread = std::thread([this, &ready] {
+            m_ThreadId = GetCurrentThreadId();
             WNDCLASSA wc{};
             wc.lpfnWndProc = &PlainProc;
             wc.lpszClassName = "E2EBrowserWindow";
@@ -37,24 +38,25 @@ public:
             agent.Create(nullptr, nullptr);
             ready.set_value({browser, agent.GetWindow()});
             MSG msg;
-            while (GetMessage(&msg, nullptr, 0, 0) > 0)
+            while (GetMessage(&msg, nullptr, 0, 0) > 0) {
                 DispatchMessage(&msg);
+            }
             DestroyWindow(browser);
         });
-        std::tie(m_browser, m_agent) = windows.get();
+        std::tie(m_Browser, m_Agent) = windows.get();
     }
     ~BrowserThread() {
-        PostThreadMessage(m_threadId, WM_QUIT, 0, 0);
-        m_thread.join();
+        PostThreadMessage(m_ThreadId, WM_QUIT, 0, 0);
+        m_Thread.join();
     }
-    HWND Browser() const { return m_browser; }
-    HWND Agent() const { return m_agent; }
+    HWND Browser() const { return m_Browser; }
+    HWND Agent() const { return m_Agent; }
 
 private:
-    std::thread m_thread;
-    DWORD m_threadId = 0;
-    HWND m_browser = nullptr;
-    HWND m_agent = nullptr;
+    std::thread m_Thread;
+    DWORD m_ThreadId = 0;
+    HWND m_Browser = nullptr;
+    HWND m_Agent = nullptr;
 };
 
 TEST(EndToEnd, RequestsFromTheToolThreadReachTheBrowserThreadAndAreAnswered) {
@@ -67,7 +69,7 @@ TEST(EndToEnd, RequestsFromTheToolThreadReachTheBrowserThreadAndAreAnswered) {
     ASSERT_TRUE(tool.Start());
     // The tool sets an option while the connection announcement is outstanding.
     CWebInfo option;
-    option.SetMsgId(48);
+    option.SetMsgId(ToInt(MsgId::SetToolOption));
     AppendString(option, "var_name", "UseQuorvin70IE55Description");
     AppendInteger(option, "var_value", 1);
     tool.SendWhileHandling(38, {option});

@@ -3,6 +3,7 @@
 #include "agent/channel/CWebInfo.h"
 #include "agent/channel/ToolSender.h"
 #include "agent/channel/Trace.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/common/IAgentContext.h"
 
 #include <algorithm>
@@ -32,19 +33,21 @@ bool g_classPending = true;
 // Holds CHalvardMutex for one creation.
 class CreationLock {
 public:
-    CreationLock() : m_mutex(g_creationMutex) {
-        if (m_mutex)
-            WaitForSingleObject(m_mutex, INFINITE);
+    CreationLock() : m_Mutex(g_creationMutex) {
+        if (m_Mutex) {
+            WaitForSingleObject(m_Mutex, INFINITE);
+        }
     }
     ~CreationLock() {
-        if (m_mutex)
-            ReleaseMutex(m_mutex);
+        if (m_Mutex) {
+            ReleaseMutex(m_Mutex);
+        }
     }
     CreationLock(const CreationLock&) = delete;
     CreationLock& operator=(const CreationLock&) = delete;
 
 private:
-    HANDLE m_mutex;
+    HANDLE m_Mutex;
 };
 
 void ShowFailure(HINSTANCE instance, UINT textId) {
@@ -57,8 +60,9 @@ void ShowFailure(HINSTANCE instance, UINT textId) {
 
 // The thread and process that own a window, both 0 for no window.
 std::pair<int32_t, int32_t> OwnerOf(HWND window) {
-    if (!IsWindow(window))
+    if (!IsWindow(window)) {
         return {0, 0};
+    }
     DWORD process = 0;
     DWORD thread = GetWindowThreadProcessId(window, &process);
     return {static_cast<int32_t>(thread), static_cast<int32_t>(process)};
@@ -74,16 +78,19 @@ void AddInteger(CWebInfo& record, const char* name, int32_t value) {
 // many times as the option says, up to kMaxThrottleCycles.
 void Throttle(const IAgentContext& context) {
     const int32_t cycles = std::min(context.GetOption(kThrottleOption), kMaxThrottleCycles);
-    if (cycles < 1)
+    if (cycles < 1) {
         return;
+    }
     std::array<char, kMaxTempPath + 1> temp{};
     DWORD length = GetEnvironmentVariableA("TEMP", temp.data(), kMaxTempPath + 1);
-    if (length == 0 || length > kMaxTempPath)
+    if (length == 0 || length > kMaxTempPath) {
         return;
+    }
     std::string path = std::string(temp.data(), length) + "\\" + kThrottleFileName;
     for (int32_t i = 0; i < cycles; ++i) {
-        if (auto file = CrtFile::Open(path, "w"))
+        if (auto file = CrtFile::Open(path, "w")) {
             file->Close();
+        }
     }
 }
 
@@ -91,7 +98,7 @@ void AnnounceFromRegisteredMessage(WPARAM wParam, LPARAM lParam) {
     HWND window = HwndFromValue(static_cast<ULONG>(wParam));
     auto [thread, process] = OwnerOf(window);
     CWebInfo record;
-    record.SetMsgId(kMsgIdConnection);
+    record.SetMsgId(ToInt(MsgId::Connection));
     AddInteger(record, "handle", static_cast<int32_t>(wParam));
     AddInteger(record, "version", static_cast<int32_t>(lParam));
     AddInteger(record, "thread", thread);
@@ -103,8 +110,9 @@ void AnnounceFromRegisteredMessage(WPARAM wParam, LPARAM lParam) {
 
 void InitializeAgentWindows(HINSTANCE instance) {
     g_registeredMessage = RegisterWindowMessage(kAgentRegisteredMessage);
-    if (!g_creationMutex)
+    if (!g_creationMutex) {
         g_creationMutex = CreateMutexA(nullptr, FALSE, nullptr);
+    }
     SetModuleStringTable(instance, kAgentStrings);
 }
 
@@ -116,8 +124,9 @@ void ShutdownAgentWindows() {
     // The class's window procedure lives in this module: a class left behind
     // after the module is unloaded would send a later window's messages into
     // unmapped code. The next window registers it again.
-    if (!g_classPending && UnregisterClass(kAgentWindowClass, nullptr))
+    if (!g_classPending && UnregisterClass(kAgentWindowClass, nullptr)) {
         g_classPending = true;
+    }
 }
 
 std::string AgentWindowTitle(HWND browserWindow) {
@@ -125,35 +134,28 @@ std::string AgentWindowTitle(HWND browserWindow) {
                            static_cast<unsigned long>(HandleToULong(browserWindow)));
 }
 
-UINT AgentRegisteredMessage() {
-    return g_registeredMessage;
-}
-
-bool IsAgentClassRegistrationPending() {
-    return g_classPending;
-}
-
 CAgentWindow::CAgentWindow(HWND browserWindow, IAgentContext* context)
-    : m_context(context), m_browserWindow(static_cast<int32_t>(HandleToULong(browserWindow))) {}
+    : m_Context(context), m_BrowserWindow(static_cast<int32_t>(HandleToULong(browserWindow))) {}
 
 IAgentContext* CAgentWindow::GetContext() const {
-    return m_context != nullptr ? m_context : GetAgentContext();
+    return m_Context != nullptr ? m_Context : GetAgentContext();
 }
 
 CAgentWindow::~CAgentWindow() {
-    if (m_window && IsWindow(m_window)) {
-        SetWindowLongPtr(m_window, GWLP_USERDATA, 0);
-        SendMessage(m_window, WM_CLOSE, 0, 0);
+    if (m_Window && IsWindow(m_Window)) {
+        SetWindowLongPtr(m_Window, GWLP_USERDATA, 0);
+        SendMessage(m_Window, WM_CLOSE, 0, 0);
     }
 }
 
 bool CAgentWindow::Create(HINSTANCE instance, CNS6Browser* owner) {
     CreationLock lock;
-    m_instance = instance;
+    m_Instance = instance;
 
     if (g_classPending) {
-        if (!FindWindow(kPresenceClass, kPresenceTitle))
+        if (!FindWindow(kPresenceClass, kPresenceTitle)) {
             return false; // the tool is not running; a later browser tries again
+        }
         WNDCLASSA wc{};
         wc.lpfnWndProc = &CAgentWindow::WindowProc;
         wc.hInstance = instance;
@@ -168,30 +170,32 @@ bool CAgentWindow::Create(HINSTANCE instance, CNS6Browser* owner) {
     }
 
     if (CreateAgentWindow()) {
-        m_owner = owner;
-        if (IAgentContext* context = GetContext(); context && context->HasDispatcher())
-            context->AnnounceConnection(GetBrowserWindow(), m_window);
+        m_Owner = owner;
+        if (IAgentContext* context = GetContext(); context && context->HasDispatcher()) {
+            context->AnnounceConnection(GetBrowserWindow(), m_Window);
+        }
     }
     return true;
 }
 
 bool CAgentWindow::CreateAgentWindow() {
     std::string title = AgentWindowTitle(GetBrowserWindow());
-    m_window = CreateWindowEx(0, kAgentWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 0, 0,
-                              nullptr, nullptr, m_instance, nullptr);
-    if (!m_window) {
-        ShowFailure(m_instance, kIdsWindowFailed);
+    m_Window = CreateWindowEx(0, kAgentWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 0, 0,
+                              nullptr, nullptr, m_Instance, nullptr);
+    if (!m_Window) {
+        ShowFailure(m_Instance, kIdsWindowFailed);
         return false;
     }
-    SetWindowLongPtr(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtr(m_Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     return true;
 }
 
 LRESULT CAgentWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COPYDATA) {
         auto* self = reinterpret_cast<CAgentWindow*>(GetWindowLongPtr(window, GWLP_USERDATA));
-        if (self)
+        if (self) {
             return self->ProcessServiceRequest(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        }
     } else if (message != 0 && message == g_registeredMessage) {
         AnnounceFromRegisteredMessage(wParam, lParam);
     }
@@ -209,36 +213,42 @@ LRESULT CAgentWindow::ProcessServiceRequest(const COPYDATASTRUCT* block) {
 
     // A request for another live browser window is not ours to answer.
     HWND addressed = HwndFromValue(static_cast<ULONG>(record.GetRunTimeID().First()));
-    if (IsWindow(addressed) && addressed != GetBrowserWindow())
+    if (IsWindow(addressed) && addressed != GetBrowserWindow()) {
         return 0;
+    }
 
     IAgentContext* context = GetContext();
-    if (!context || !context->HasDispatcher())
+    if (!context || !context->HasDispatcher()) {
         return 0;
+    }
 
     Throttle(*context);
 
     const int32_t webInfoId = record.GetWebInfoId();
-    if (TraceEnabled(kTraceMessages))
+    if (TraceEnabled(kTraceMessages)) {
         Trace(kTraceMessages,
               FormatTraceLine("ProcessServiceRequest: begin: MsgId=%d, WebInfoId=%d",
                               record.GetMsgId(), webInfoId));
+    }
 
     bool replyDue = context->Dispatch(record);
 
-    if (TraceEnabled(kTraceMessages))
+    if (TraceEnabled(kTraceMessages)) {
         Trace(kTraceMessages,
               FormatTraceLine("ProcessServiceRequest: end:   MsgId=%d, WebInfoId=%d, RetValue=%d",
                               record.GetMsgId(), webInfoId,
                               static_cast<int>(record.GetRetValue())));
+    }
 
     record.SetWebInfoId(webInfoId);
-    if (replyDue)
+    if (replyDue) {
         SendRecordToTool(record);
+    }
 
     // The dispatch may have run nested requests that changed the options;
     // read the throttle again.
-    if (IAgentContext* after = GetContext(); after && after->HasDispatcher())
+    if (IAgentContext* after = GetContext(); after && after->HasDispatcher()) {
         Throttle(*after);
+    }
     return replyDue ? 1 : 0;
 }

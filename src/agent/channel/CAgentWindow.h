@@ -25,8 +25,6 @@ inline constexpr const char* kAgentRegisteredMessage = "HodaatYezurHalonHadash;"
 // The tool's presence window; without it no agent window is made.
 inline constexpr const char* kPresenceClass = "CRVWClass";
 inline constexpr const char* kPresenceTitle = "CRV";
-// Message identifier of the connection announcement.
-inline constexpr int32_t kMsgIdConnection = 38;
 // The throttle option and the file it works on, in the TEMP folder.
 inline constexpr const char* kThrottleOption = "DecreaseAgentConnection";
 inline constexpr const char* kThrottleFileName = "hgeczfth.tmp";
@@ -48,8 +46,6 @@ void InitializeAgentWindows(HINSTANCE instance);
 void ShutdownAgentWindows();
 // The title of the agent window of a browser window ("SherutRashiHayashanTitle_1234").
 std::string AgentWindowTitle(HWND browserWindow);
-// The number RegisterWindowMessage gave "HodaatYezurHalonHadash;".
-UINT AgentRegisteredMessage();
 
 class CAgentWindow {
 public:
@@ -66,9 +62,9 @@ public:
     // registration failed); true otherwise, even if the window was not made.
     bool Create(HINSTANCE instance, CNS6Browser* owner);
 
-    HWND GetWindow() const { return m_window; }
-    HWND GetBrowserWindow() const { return HwndFromValue(static_cast<ULONG>(m_browserWindow)); }
-    CNS6Browser* GetOwner() const { return m_owner; }
+    HWND GetWindow() const { return m_Window; }
+    HWND GetBrowserWindow() const { return HwndFromValue(static_cast<ULONG>(m_BrowserWindow)); }
+    CNS6Browser* GetOwner() const { return m_Owner; }
     IAgentContext* GetContext() const;
 
     // The WM_COPYDATA handling: decodes, checks the addressing, dispatches and
@@ -79,13 +75,9 @@ private:
     static LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool CreateAgentWindow();
 
-    IAgentContext* m_context; // observes: the trap state's context outlives agent windows
-    HWND m_window = nullptr;  // owned: closed in the destructor
-    HINSTANCE m_instance = nullptr;
-    CNS6Browser* m_owner = nullptr; // observes: the browser object owns this window
-    int32_t m_browserWindow = 0;
+    IAgentContext* m_Context; // observes: the trap state's context outlives agent windows
+    HWND m_Window = nullptr;  // owned: closed in the destructor
+    HINSTANCE m_Instance = nullptr;
+    CNS6Browser* m_Owner = nullptr; // observes: the browser object owns this window
+    int32_t m_BrowserWindow = 0;
 };
-
-// The registration pending flag, for tests: true until the class has been
-// registered (or found registered).
-bool IsAgentClassRegistrationPending();

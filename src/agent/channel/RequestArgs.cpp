@@ -2,26 +2,30 @@
 
 const CWebVariant* TypedArg(const CWebInfo& record, std::string_view name, WebVariantType type) {
     const CWebVariantList* list = record.FindAttr(name);
-    if (!list || list->GetType() != type)
+    if (!list || list->GetType() != type) {
         return nullptr;
+    }
     return list->GetAt(0);
 }
 
 std::optional<int32_t> IntegerArg(const CWebInfo& record, std::string_view name) {
-    if (const CWebVariant* value = TypedArg(record, name, WebVariantType::Integer))
+    if (const CWebVariant* value = TypedArg(record, name, WebVariantType::Integer)) {
         return value->GetInteger();
+    }
     return std::nullopt;
 }
 
 std::optional<std::string> StringArg(const CWebInfo& record, std::string_view name) {
-    if (const CWebVariant* value = TypedArg(record, name, WebVariantType::String))
+    if (const CWebVariant* value = TypedArg(record, name, WebVariantType::String)) {
         return value->GetString();
+    }
     return std::nullopt;
 }
 
 std::optional<std::pair<int32_t, int32_t>> PairArg(const CWebInfo& record, std::string_view name) {
-    if (const CWebVariant* value = TypedArg(record, name, WebVariantType::Pair))
+    if (const CWebVariant* value = TypedArg(record, name, WebVariantType::Pair)) {
         return std::pair{value->GetPairFirst(), value->GetPairSecond()};
+    }
     return std::nullopt;
 }
 

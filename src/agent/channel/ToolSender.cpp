@@ -16,8 +16,9 @@ size_t BytesBesidesStrings(const CWebInfo& record, size_t encodedSize) {
     size_t characters = 0;
     for (const CAttrPair& attr : record.Attrs()) {
         for (const CWebVariant& value : attr.GetValue().Elements()) {
-            if (value.GetType() == WebVariantType::String)
+            if (value.GetType() == WebVariantType::String) {
                 characters += value.GetString().size();
+            }
         }
     }
     return encodedSize - characters;
@@ -41,25 +42,29 @@ size_t StringCount(const CWebVariantList& list) {
 // of being sent cut.
 std::vector<uint8_t> EncodeForTool(CWebInfo& record) {
     std::vector<uint8_t> encoding;
-    if (record.Serialize(encoding) && encoding.size() <= kMaxRecordBytes)
+    if (record.Serialize(encoding) && encoding.size() <= kMaxRecordBytes) {
         return encoding;
+    }
     if (const size_t count = record.GetAttrCount(); count > 0 && !encoding.empty()) {
         const size_t fixed = BytesBesidesStrings(record, encoding.size());
         if (fixed <= kMaxRecordBytes) {
             const size_t share = (kMaxRecordBytes - fixed) / count;
             for (size_t i = 0; i < count; ++i) {
                 CWebVariantList& value = *record.GetAttrValue(i);
-                if (const size_t strings = StringCount(value); strings > 0)
+                if (const size_t strings = StringCount(value); strings > 0) {
                     value.TrimStrings(share / strings, TrimAs::Text);
+                }
             }
-            if (record.Serialize(encoding) && encoding.size() <= kMaxRecordBytes)
+            if (record.Serialize(encoding) && encoding.size() <= kMaxRecordBytes) {
                 return encoding;
+            }
         }
     }
     record.ClearAttrs();
     record.SetRetValue(E_FAIL);
-    if (!record.Serialize(encoding))
+    if (!record.Serialize(encoding)) {
         encoding.clear();
+    }
     return encoding;
 }
 
@@ -67,16 +72,19 @@ std::vector<uint8_t> EncodeForTool(CWebInfo& record) {
 
 bool SendRecordToTool(CWebInfo& record) {
     HWND receiver = FindWindow(kReceiverClass, kReceiverTitle);
-    if (!receiver)
+    if (!receiver) {
         return false;
+    }
 
     std::vector<uint8_t> encoding = EncodeForTool(record);
-    if (encoding.empty())
+    if (encoding.empty()) {
         return true; // out of memory: the record is dropped like a failed send
+    }
 
-    if (TraceEnabled(kTraceMessages))
+    if (TraceEnabled(kTraceMessages)) {
         Trace(kTraceMessages,
               FormatTraceLine("CMainSrvWin::PrivateSendMsg: Send MsgId=%d", record.GetMsgId()));
+    }
 
     COPYDATASTRUCT block{};
     block.dwData = 0;
@@ -86,8 +94,9 @@ bool SendRecordToTool(CWebInfo& record) {
     LRESULT sent = SendMessageTimeout(receiver, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&block),
                                       SMTO_NORMAL, kSendTimeoutMs, &answer);
 
-    if (TraceEnabled(kTraceMessages))
+    if (TraceEnabled(kTraceMessages)) {
         Trace(kTraceMessages,
               FormatTraceLine("CMainSrvWin::PrivateSendMsg: Return=%d", static_cast<int>(sent)));
+    }
     return true;
 }

@@ -13,8 +13,9 @@ int32_t g_traceFileSwitch = 0;
 
 void AppendToTraceFile(std::string_view line) {
     auto file = CrtFile::Open(kTraceFileName, "a+");
-    if (!file)
+    if (!file) {
         return; // a file that cannot be opened loses the line
+    }
     std::string text(line);
     text += '\n';
     file->Write(text);
@@ -67,10 +68,11 @@ void Trace(int32_t category, std::string_view text) {
         return;
     }
     std::string_view line = text.substr(0, kMaxTraceLine);
-    if (g_traceFileSwitch != 0)
+    if (g_traceFileSwitch != 0) {
         AppendToTraceFile(line);
-    else
+    } else {
         SendToViewer(viewer, category, line);
+    }
 }
 
 std::string FormatTraceLine(const char* format, ...) {

@@ -26,20 +26,24 @@ template <typename Visit> void WalkSubtree(nsIDOMNode* root, Visit visit) {
     nsCOMPtr<nsIDOMNode> node = root;
     while (true) {
         nsCOMPtr<nsIDOMNode> next;
-        if (visit(node.get()) == Descend::Yes)
+        if (visit(node.get()) == Descend::Yes) {
             node->GetFirstChild(getter_AddRefs(next));
+        }
         // No child to enter: the next sibling of the node or of its nearest
         // ancestor that is still below the root.
         while (!next) {
-            if (SameCOMIdentity(node, root))
+            if (SameCOMIdentity(node, root)) {
                 return;
+            }
             node->GetNextSibling(getter_AddRefs(next));
-            if (next)
+            if (next) {
                 break;
+            }
             nsCOMPtr<nsIDOMNode> parent;
             node->GetParentNode(getter_AddRefs(parent));
-            if (!parent)
+            if (!parent) {
                 return;
+            }
             node = parent;
         }
         node = next;
@@ -73,8 +77,9 @@ bool IsTextNode(nsIDOMNode* node) {
 nsString HostTextOf(nsIDOMNode* node) {
     nsString data;
     nsCOMPtr<nsIDOMCharacterData> text = do_QueryInterface(node);
-    if (text && IsTextNode(node) && NS_FAILED(text->GetData(data)))
+    if (text && IsTextNode(node) && NS_FAILED(text->GetData(data))) {
         data.clear();
+    }
     return data;
 }
 
@@ -90,8 +95,9 @@ bool IsBlankAfterCleaning(std::string text) {
 // Appends the text of a text node with the rules of the element text.
 void CollectCharacterData(nsIDOMNode* node, std::string& out) {
     nsCOMPtr<nsIDOMNode> parent;
-    if (NS_FAILED(node->GetParentNode(getter_AddRefs(parent))) || !parent)
+    if (NS_FAILED(node->GetParentNode(getter_AddRefs(parent))) || !parent) {
         return;
+    }
     std::string text = TextOf(node);
     if (EqualsIgnoringCase(GetNodeName(parent), "OPTION")) {
         // Each option of a list reads as its trimmed text and one blank.
@@ -105,12 +111,14 @@ void CollectCharacterData(nsIDOMNode* node, std::string& out) {
         TrimLeadingSpace(text);
         // The break trimmed the text before it; one blank keeps the words on
         // either side of it apart.
-        if (!out.empty() && !IsTextSpace(out.back()) && !IsBlankAfterCleaning(text))
+        if (!out.empty() && !IsTextSpace(out.back()) && !IsBlankAfterCleaning(text)) {
             out += ' ';
+        }
     }
     out += text;
-    if (!IsBlankAfterCleaning(text))
+    if (!IsBlankAfterCleaning(text)) {
         g_afterBreak = false;
+    }
 }
 
 } // namespace
@@ -137,16 +145,18 @@ void TrimTrailingSpace(std::string& text) {
 
 std::string GetNodeName(nsIDOMNode* node) {
     nsString name;
-    if (!node || NS_FAILED(node->GetNodeName(name)))
+    if (!node || NS_FAILED(node->GetNodeName(name))) {
         return {};
+    }
     return ToNarrow(name);
 }
 
 std::string GetTagName(nsIDOMNode* node) {
     nsCOMPtr<nsIDOMElement> element = do_QueryInterface(node);
     nsString name;
-    if (!element || NS_FAILED(element->GetTagName(name)))
+    if (!element || NS_FAILED(element->GetTagName(name))) {
         return {};
+    }
     return ToNarrow(name);
 }
 
@@ -157,8 +167,9 @@ bool HasTagName(nsIDOMNode* node, std::string_view tag) {
 std::string GetAttributeText(nsIDOMNode* element, std::string_view name) {
     nsCOMPtr<nsIDOMElement> target = do_QueryInterface(element);
     nsString value;
-    if (!target || NS_FAILED(target->GetAttribute(ToHostString(name), value)))
+    if (!target || NS_FAILED(target->GetAttribute(ToHostString(name), value))) {
         return {};
+    }
     return ToNarrow(value);
 }
 
@@ -169,43 +180,51 @@ bool HasNonEmptyAttribute(nsIDOMNode* element, std::string_view name) {
 int32_t GetAttributeInt(nsIDOMNode* element, std::string_view name) {
     std::string text = GetAttributeText(element, name);
     size_t at = 0;
-    while (at < text.size() && IsTextSpace(text[at]))
+    while (at < text.size() && IsTextSpace(text[at])) {
         ++at;
+    }
     bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
         negative = text[at++] == '-';
+    }
     // Accumulated as a negative number, whose range holds INT32_MIN.
     constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
     int64_t value = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
         value = std::max(value * 10 - (text[at] - '0'), -kLimit);
-    if (!negative)
+    }
+    if (!negative) {
         value = std::min(-value, kLimit - 1);
+    }
     return static_cast<int32_t>(value);
 }
 
 nsresult SetAttributeText(nsIDOMNode* element, std::string_view name, std::string_view value) {
     nsCOMPtr<nsIDOMElement> target = do_QueryInterface(element);
-    if (!target)
+    if (!target) {
         return E_FAIL;
+    }
     return target->SetAttribute(ToHostString(name), ToHostString(value));
 }
 
 bool GetNodeText(nsIDOMNode* node, std::string& out, TextFlag flag) {
-    if (!CollectText(node, out, flag))
+    if (!CollectText(node, out, flag)) {
         return false;
+    }
     CleanText(out);
     TrimLeadingSpace(out);
     return true;
 }
 
 bool CollectText(nsIDOMNode* node, std::string& out, TextFlag flag) {
-    if (GetNodeName(node).empty())
+    if (GetNodeName(node).empty()) {
         return false;
+    }
     WalkSubtree(node, [&out, flag](nsIDOMNode* current) {
         std::string name = GetNodeName(current);
-        if (name.empty())
+        if (name.empty()) {
             return Descend::No;
+        }
         if (EqualsIgnoringCase(name, "BR")) {
             g_afterBreak = true;
             TrimTrailingSpace(out);
@@ -217,8 +236,9 @@ bool CollectText(nsIDOMNode* node, std::string& out, TextFlag flag) {
                 TrimTrailingSpace(out);
                 return Descend::No;
             }
-            if (IsScriptOrFrameName(name))
+            if (IsScriptOrFrameName(name)) {
                 return Descend::No;
+            }
         }
         if (IsTextNode(current)) {
             CollectCharacterData(current, out);
@@ -233,12 +253,15 @@ void CleanText(std::string& text) {
     std::string clean;
     clean.reserve(text.size());
     for (char c : text) {
-        if (c == '\r')
+        if (c == '\r') {
             continue;
-        if (c == '\t' || c == '\n')
+        }
+        if (c == '\t' || c == '\n') {
             c = ' ';
-        if (c == ' ' && !clean.empty() && clean.back() == ' ')
+        }
+        if (c == ' ' && !clean.empty() && clean.back() == ' ') {
             continue;
+        }
         clean += c;
     }
     std::replace(clean.begin(), clean.end(), '\xA0', ' ');
@@ -246,15 +269,18 @@ void CleanText(std::string& text) {
 }
 
 bool CollectTextOrAttribute(nsIDOMNode* node, std::string& out, std::string_view attribute) {
-    if (!node)
+    if (!node) {
         return false;
+    }
     WalkSubtree(node, [&out, attribute](nsIDOMNode* current) {
-        if (EqualsIgnoringCase(GetNodeName(current), "SCRIPT"))
+        if (EqualsIgnoringCase(GetNodeName(current), "SCRIPT")) {
             return Descend::No;
+        }
         if (!attribute.empty()) {
             nsCOMPtr<nsIDOMElement> element = do_QueryInterface(current);
-            if (element)
+            if (element) {
                 out += GetAttributeText(current, attribute);
+            }
         } else if (IsTextNode(current)) {
             out += TextOf(current);
         }
@@ -269,15 +295,17 @@ namespace {
 // the one the document's host service makes.
 nsCOMPtr<nsIContentIterator> NewContentIterator(nsIDOMNode* inDocument) {
     nsCOMPtr<nsIContentIterator> iterator = do_CreateInstance(nsIContentIterator::kCID);
-    if (iterator)
+    if (iterator) {
         return iterator;
+    }
     nsCOMPtr<nsIDOMDocument> document;
     inDocument->GetOwnerDocument(getter_AddRefs(document));
     nsCOMPtr<nsIDOMDocumentInternal> internal =
         document ? do_QueryInterface(document) : do_QueryInterface(inDocument);
     nsCOMPtr<nsIDOMHostService> host;
-    if (internal && NS_SUCCEEDED(internal->GetHostService(getter_AddRefs(host))) && host)
+    if (internal && NS_SUCCEEDED(internal->GetHostService(getter_AddRefs(host))) && host) {
         host->CreateContentIterator(getter_AddRefs(iterator));
+    }
     return iterator;
 }
 
@@ -294,8 +322,9 @@ nsString Slice(const nsString& text, PRInt32 from, PRInt32 to) {
 
 nsresult GetRangeText(nsIDOMRange* range, std::string& out) {
     out.clear();
-    if (!range)
+    if (!range) {
         return E_INVALIDARG;
+    }
     nsCOMPtr<nsIDOMNode> start;
     nsCOMPtr<nsIDOMNode> end;
     PRInt32 startOffset = 0;
@@ -303,32 +332,38 @@ nsresult GetRangeText(nsIDOMRange* range, std::string& out) {
     if (NS_FAILED(range->GetStartContainer(getter_AddRefs(start))) ||
         NS_FAILED(range->GetStartOffset(&startOffset)) ||
         NS_FAILED(range->GetEndContainer(getter_AddRefs(end))) ||
-        NS_FAILED(range->GetEndOffset(&endOffset)) || !start || !end)
+        NS_FAILED(range->GetEndOffset(&endOffset)) || !start || !end) {
         return E_FAIL;
+    }
 
     if (SameCOMIdentity(start, end) && IsTextNode(start)) {
         nsCOMPtr<nsIDOMCharacterData> text = do_QueryInterface(start);
         nsString part;
         if (!text || startOffset < 0 || endOffset < startOffset ||
             NS_FAILED(text->SubstringData(static_cast<PRUint32>(startOffset),
-                                          static_cast<PRUint32>(endOffset - startOffset), part)))
+                                          static_cast<PRUint32>(endOffset - startOffset), part))) {
             return E_UNEXPECTED;
+        }
         out = ToNarrow(part);
         return NS_OK;
     }
 
     nsCOMPtr<nsIContentIterator> iterator = NewContentIterator(start);
-    if (!iterator)
+    if (!iterator) {
         return E_FAIL;
+    }
     nsresult rv = iterator->Init(range);
-    if (NS_FAILED(rv))
+    if (NS_FAILED(rv)) {
         return rv;
+    }
     for (PRBool done = PR_FALSE; NS_SUCCEEDED(iterator->IsDone(&done)) && !done; iterator->Next()) {
         nsCOMPtr<nsIDOMNode> node;
-        if (NS_FAILED(iterator->CurrentNode(getter_AddRefs(node))) || !node)
+        if (NS_FAILED(iterator->CurrentNode(getter_AddRefs(node))) || !node) {
             break;
-        if (!IsTextNode(node) || IsInsideScriptOrFrame(node))
+        }
+        if (!IsTextNode(node) || IsInsideScriptOrFrame(node)) {
             continue;
+        }
         // Only the text nodes that hold a boundary are cut at it.
         nsString text = HostTextOf(node);
         PRInt32 from = SameCOMIdentity(node, start) ? startOffset : 0;
@@ -341,53 +376,63 @@ nsresult GetRangeText(nsIDOMRange* range, std::string& out) {
 bool IsInsideScriptOrFrame(nsIDOMNode* node) {
     nsCOMPtr<nsIDOMNode> current = node;
     while (current) {
-        if (IsScriptOrFrameName(GetNodeName(current)))
+        if (IsScriptOrFrameName(GetNodeName(current))) {
             return true;
+        }
         nsCOMPtr<nsIDOMNode> parent;
-        if (NS_FAILED(current->GetParentNode(getter_AddRefs(parent))))
+        if (NS_FAILED(current->GetParentNode(getter_AddRefs(parent)))) {
             return false;
+        }
         current = parent;
     }
     return false;
 }
 
 nsresult GetStyleValue(nsIDOMNode* element, std::string_view property, nsIDOMCSSValue** value) {
-    if (!value)
+    if (!value) {
         return E_POINTER;
+    }
     *value = nullptr;
     nsCOMPtr<nsIDOMElement> target = do_QueryInterface(element);
-    if (!target)
+    if (!target) {
         return E_FAIL;
+    }
     nsCOMPtr<nsIDOMDocument> document;
     target->GetOwnerDocument(getter_AddRefs(document));
     nsCOMPtr<nsIDOMDocumentView> documentView = do_QueryInterface(document);
     nsCOMPtr<nsIDOMWindow> window;
-    if (!documentView || NS_FAILED(documentView->GetDefaultView(getter_AddRefs(window))))
+    if (!documentView || NS_FAILED(documentView->GetDefaultView(getter_AddRefs(window)))) {
         return E_FAIL;
+    }
     nsCOMPtr<nsIDOMViewCSS> view = do_QueryInterface(window);
     nsCOMPtr<nsIDOMCSSStyleDeclaration> style;
     if (!view || NS_FAILED(view->GetComputedStyle(target, nsString(), getter_AddRefs(style))) ||
-        !style)
+        !style) {
         return E_FAIL;
+    }
     nsCOMPtr<nsIDOMCSSValue> found;
     if (NS_FAILED(style->GetPropertyCSSValue(ToHostString(property), getter_AddRefs(found))) ||
-        !found)
+        !found) {
         return E_FAIL;
+    }
     *value = found.forget();
     return NS_OK;
 }
 
 nsresult GetStyleNumber(nsIDOMNode* element, std::string_view property, PRUint16 unit,
                         float* number) {
-    if (!number)
+    if (!number) {
         return E_POINTER;
+    }
     nsCOMPtr<nsIDOMCSSValue> value;
     nsresult rv = GetStyleValue(element, property, getter_AddRefs(value));
-    if (NS_FAILED(rv))
+    if (NS_FAILED(rv)) {
         return rv;
+    }
     nsCOMPtr<nsIDOMCSSPrimitiveValue> primitive = do_QueryInterface(value);
-    if (!primitive)
+    if (!primitive) {
         return E_FAIL;
+    }
     return primitive->GetFloatValue(unit, number);
 }
 
@@ -395,19 +440,22 @@ nsresult GetStyleText(nsIDOMNode* element, std::string_view property, std::strin
     text.clear();
     nsCOMPtr<nsIDOMCSSValue> value;
     nsresult rv = GetStyleValue(element, property, getter_AddRefs(value));
-    if (NS_FAILED(rv))
+    if (NS_FAILED(rv)) {
         return rv;
+    }
     nsString host;
     nsCOMPtr<nsIDOMCSSPrimitiveValue> primitive = do_QueryInterface(value);
     PRUint16 type = nsIDOMCSSPrimitiveValue::CSS_UNKNOWN;
     if (primitive && NS_SUCCEEDED(primitive->GetPrimitiveType(&type)) &&
         (type == nsIDOMCSSPrimitiveValue::CSS_STRING ||
-         type == nsIDOMCSSPrimitiveValue::CSS_IDENT || type == nsIDOMCSSPrimitiveValue::CSS_URI))
+         type == nsIDOMCSSPrimitiveValue::CSS_IDENT || type == nsIDOMCSSPrimitiveValue::CSS_URI)) {
         rv = primitive->GetStringValue(host);
-    else
+    } else {
         rv = value->GetCssText(host);
-    if (NS_FAILED(rv))
+    }
+    if (NS_FAILED(rv)) {
         return rv;
+    }
     text = ToNarrow(host);
     return NS_OK;
 }

@@ -13,8 +13,9 @@ MatchEntry g_rgMatch = nullptr;
 MatchEntry g_doubleRgMatch = nullptr;
 
 bool EnsureEntryPoints() {
-    if (!g_library)
+    if (!g_library) {
         g_library = LoadLibraryA(kRegExpLibrary);
+    }
     if (!g_lookedUp) {
         // Looked up once: a library missing now stays missing for the process.
         g_lookedUp = true;
@@ -38,11 +39,13 @@ bool IsBreak(char c) {
 
 std::string NormalizeText(std::string_view s, int flags) {
     size_t begin = 0;
-    while (begin < s.size() && IsBlank(s[begin]))
+    while (begin < s.size() && IsBlank(s[begin])) {
         ++begin;
+    }
     size_t end = s.size();
-    while (end > begin && (IsBlank(s[end - 1]) || IsBreak(s[end - 1])))
+    while (end > begin && (IsBlank(s[end - 1]) || IsBreak(s[end - 1]))) {
         --end;
+    }
     const bool folds = (flags & kNormalizeLineBreaks) != 0;
     std::string t;
     for (size_t i = begin; i < end;) {
@@ -55,18 +58,21 @@ std::string NormalizeText(std::string_view s, int flags) {
             ++i;
         } else if (byte == 31) {
             ++i;
-            if (i < end && static_cast<unsigned char>(s[i]) >= 166)
+            if (i < end && static_cast<unsigned char>(s[i]) >= 166) {
                 ++i;
+            }
         } else if (IsBlank(c)) {
             t += ' ';
             ++i;
-            while (i < end && (IsBlank(s[i]) || (folds && IsBreak(s[i]))))
+            while (i < end && (IsBlank(s[i]) || (folds && IsBreak(s[i])))) {
                 ++i;
+            }
         } else if (IsBreak(c) && folds) {
             t += ' ';
             ++i;
-            while (i < end && (IsBreak(s[i]) || s[i] == ' '))
+            while (i < end && (IsBreak(s[i]) || s[i] == ' ')) {
                 ++i;
+            }
         } else if (c == '&' && (flags & kNormalizeMnemonics) != 0) {
             if (i + 1 < end && s[i + 1] == '&') {
                 t += '&';
@@ -83,24 +89,30 @@ std::string NormalizeText(std::string_view s, int flags) {
 }
 
 bool MatchText(std::string& a, std::string_view b) {
-    if (!EnsureEntryPoints())
+    if (!EnsureEntryPoints()) {
         return false;
-    if (a.size() >= kMatchBufferSize)
+    }
+    if (a.size() >= kMatchBufferSize) {
         a.resize(kMatchBufferSize - 1);
+    }
     std::string second(b);
     if (!a.empty() && a[0] == '!') {
-        if (!second.empty() && second[0] == '!')
+        if (!second.empty() && second[0] == '!') {
             return g_doubleRgMatch(second.c_str() + 1, a.c_str() + 1) == 0;
+        }
         return g_rgMatch(second.c_str(), a.c_str() + 1) == 0;
     }
-    if (!second.empty() && second[0] == '!')
+    if (!second.empty() && second[0] == '!') {
         return g_rgMatch(a.c_str(), second.c_str() + 1) == 0;
-    if (a == b)
+    }
+    if (a == b) {
         return true;
+    }
     for (int flags : {0, kNormalizeMnemonics, kNormalizeLineBreaks,
                       kNormalizeMnemonics | kNormalizeLineBreaks}) {
-        if (NormalizeText(a, flags) == b)
+        if (NormalizeText(a, flags) == b) {
             return true;
+        }
     }
     return false;
 }
@@ -111,25 +123,31 @@ bool MatchTextWide(std::u16string_view first, std::u16string_view second) {
 }
 
 int CountMatches(std::string_view t, std::string_view s) {
-    if (t.size() > kMatchBufferSize)
+    if (t.size() > kMatchBufferSize) {
         return -1;
-    if (size_t bang = t.find('!'); bang != std::string_view::npos)
+    }
+    if (size_t bang = t.find('!'); bang != std::string_view::npos) {
         t = t.substr(bang + 1);
+    }
     std::string x(t);
-    if (!x.starts_with(".*"))
+    if (!x.starts_with(".*")) {
         x = ".*" + x;
-    if (t.size() < 2 || !t.ends_with(".*"))
+    }
+    if (t.size() < 2 || !t.ends_with(".*")) {
         x += ".*";
+    }
     std::string once = "!" + x;
-    if (!MatchText(once, s))
+    if (!MatchText(once, s)) {
         return 0;
+    }
     std::string twice = "!" + x.substr(0, x.size() - 2) + x;
     return MatchText(twice, s) ? 2 : 1;
 }
 
 void UnloadRegExpLibrary() {
-    if (g_library)
+    if (g_library) {
         FreeLibrary(g_library);
+    }
     g_library = nullptr;
     g_rgMatch = nullptr;
     g_doubleRgMatch = nullptr;

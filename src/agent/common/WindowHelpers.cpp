@@ -7,32 +7,39 @@ namespace {
 
 HWND NativeWindowOfWidget(nsIWidget* widget) {
     HWND__* native = nullptr;
-    if (!widget || NS_FAILED(widget->GetNativeWindow(&native)))
+    if (!widget || NS_FAILED(widget->GetNativeWindow(&native))) {
         return nullptr;
+    }
     return native;
 }
 
 } // namespace
 
 nsresult GetDocShell(nsIDOMWindow* window, nsIDocShell** shell) {
-    if (!shell)
+    if (!shell) {
         return E_POINTER;
+    }
     *shell = nullptr;
-    if (!window)
+    if (!window) {
         return E_INVALIDARG;
+    }
     nsresult rv = NS_OK;
     nsCOMPtr<nsIDOMWindowInternal> internal = do_QueryInterface(window, &rv);
-    if (!internal)
+    if (!internal) {
         return NS_FAILED(rv) ? rv : E_FAIL;
+    }
     nsCOMPtr<nsISupports> raw;
     rv = internal->GetDocShell(getter_AddRefs(raw));
-    if (NS_FAILED(rv))
+    if (NS_FAILED(rv)) {
         return rv;
-    if (!raw)
+    }
+    if (!raw) {
         return E_FAIL;
+    }
     nsCOMPtr<nsIDocShell> found = do_QueryInterface(raw, &rv);
-    if (!found)
+    if (!found) {
         return NS_FAILED(rv) ? rv : E_FAIL;
+    }
     *shell = found.forget();
     return NS_OK;
 }
@@ -40,22 +47,26 @@ nsresult GetDocShell(nsIDOMWindow* window, nsIDocShell** shell) {
 HWND GetDocumentNativeWindow(nsIDOMDocument* document) {
     nsCOMPtr<nsIPresShell> presentation = NS_GetFirstPresShell(document);
     nsCOMPtr<nsIViewManager> views;
-    if (!presentation || NS_FAILED(presentation->GetViewManager(getter_AddRefs(views))) || !views)
+    if (!presentation || NS_FAILED(presentation->GetViewManager(getter_AddRefs(views))) || !views) {
         return nullptr;
+    }
     nsCOMPtr<nsIView> root;
-    if (NS_FAILED(views->GetRootView(getter_AddRefs(root))) || !root)
+    if (NS_FAILED(views->GetRootView(getter_AddRefs(root))) || !root) {
         return nullptr;
+    }
     nsCOMPtr<nsIWidget> widget;
-    if (NS_FAILED(root->GetWidget(getter_AddRefs(widget))))
+    if (NS_FAILED(root->GetWidget(getter_AddRefs(widget)))) {
         return nullptr;
+    }
     return NativeWindowOfWidget(widget);
 }
 
 HWND GetDocShellNativeWindow(nsIDocShell* shell) {
     nsCOMPtr<nsIBaseWindow> base = do_QueryInterface(shell);
     nsCOMPtr<nsIWidget> widget;
-    if (!base || NS_FAILED(base->GetMainWidget(getter_AddRefs(widget))))
+    if (!base || NS_FAILED(base->GetMainWidget(getter_AddRefs(widget)))) {
         return nullptr;
+    }
     return NativeWindowOfWidget(widget);
 }
 
@@ -64,40 +75,46 @@ namespace {
 // The native window by the document shell route.
 HWND ShellNativeWindowOf(nsIDOMWindow* window) {
     nsCOMPtr<nsIDocShell> shell;
-    if (NS_FAILED(GetDocShell(window, getter_AddRefs(shell))))
+    if (NS_FAILED(GetDocShell(window, getter_AddRefs(shell)))) {
         return nullptr;
+    }
     return GetDocShellNativeWindow(shell);
 }
 
 } // namespace
 
 HWND GetNativeWindow(nsIDOMWindow* window) {
-    if (!window)
+    if (!window) {
         return nullptr;
+    }
     nsCOMPtr<nsIDOMDocument> document;
     if (NS_SUCCEEDED(window->GetDocument(getter_AddRefs(document))) && document) {
-        if (HWND native = GetDocumentNativeWindow(document))
+        if (HWND native = GetDocumentNativeWindow(document)) {
             return native;
+        }
     }
     return ShellNativeWindowOf(window);
 }
 
 bool IsTopContentWindow(nsIDOMWindow* window) {
     HWND current = ShellNativeWindowOf(window);
-    if (!current)
+    if (!current) {
         return false;
+    }
     // A content area sits below the browser's top-level window and its
     // frame; a frame's window sits deeper still.
-    for (int level = 0; level < 4 && current; ++level)
+    for (int level = 0; level < 4 && current; ++level) {
         current = GetParent(current);
+    }
     return current == nullptr;
 }
 
 HWND GetNonChildAncestor(HWND window) {
     while (window && (GetWindowLong(window, GWL_STYLE) & static_cast<LONG>(WS_CHILD))) {
         HWND parent = GetParent(window);
-        if (!parent)
+        if (!parent) {
             break;
+        }
         window = parent;
     }
     return window;

@@ -16,11 +16,11 @@ class CDispatcherContext : public IAgentContext {
 public:
     using Source = CInterface* (*)();
 
-    explicit CDispatcherContext(Source source) : m_source(source) {}
+    explicit CDispatcherContext(Source source) : m_Source(source) {}
     virtual ~CDispatcherContext() = default;
 
     // The dispatcher now, or null.
-    CInterface* GetDispatcher() const { return m_source != nullptr ? m_source() : nullptr; }
+    CInterface* GetDispatcher() const { return m_Source != nullptr ? m_Source() : nullptr; }
 
     bool HasDispatcher() const override { return GetDispatcher() != nullptr; }
     int32_t GetOption(std::string_view name) const override;
@@ -50,5 +50,5 @@ public:
     void NotifyNavigationStart(const CWebObjRef&, nsIURI*) override {}
 
 private:
-    Source m_source;
+    Source m_Source;
 };

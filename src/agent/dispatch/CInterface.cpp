@@ -27,8 +27,9 @@ int32_t ValueOfWindow(HWND window) {
 std::optional<int32_t> HandleProperty(CWebObj& object) {
     CWebVariantList value;
     if (!object.GetProperty("handle", value) || value.GetType() != WebVariantType::Integer ||
-        value.IsEmpty())
+        value.IsEmpty()) {
         return std::nullopt;
+    }
     return value.GetAt(0)->GetInteger();
 }
 
@@ -57,24 +58,28 @@ nsresult CInterface::FindIdByHandle(HWND window, CWebRunTimeID& out) {
 
 nsresult CInterface::FindIdByWindowOf(HWND window, Ancestors ancestors, CWebRunTimeID& out) {
     CWebObjRef browser = FindBrowserByWindow(window);
-    if (!browser)
+    if (!browser) {
         return E_FAIL;
+    }
     std::vector<CWebObjRef> children;
     browser->CollectChildren(children, kChildFilterOrdinary);
-    if (children.empty())
+    if (children.empty()) {
         return E_FAIL;
+    }
     for (HWND w = window; w != nullptr; w = GetParent(w)) {
         for (const CWebObjRef& child : children) {
             CWebObj* object = child.Get(); // a page change may have deleted it
-            if (!object)
+            if (!object) {
                 continue;
+            }
             if (HandleProperty(*object) == ValueOfWindow(w)) {
                 out = object->RunTimeID();
                 return NS_OK;
             }
         }
-        if (ancestors == Ancestors::No)
+        if (ancestors == Ancestors::No) {
             break;
+        }
     }
     return E_FAIL;
 }
@@ -84,14 +89,17 @@ CWebObjRef CInterface::ResolveObject(CWebInfo& record) {
     const CWebRunTimeID id = record.GetRunTimeID();
     const CWebRunTimeID frameLevel = id.FrameLevel();
     if (CWebObjRef browser = ResolveBrowser(id)) {
-        if (id == id.BrowserLevel())
+        if (id == id.BrowserLevel()) {
             return browser;
+        }
         if (CWebObjRef child = browser->GetChildById(frameLevel)) {
-            if (id == frameLevel)
+            if (id == frameLevel) {
                 return child;
+            }
             if (CWebObj* object = child.Get()) {
-                if (CWebObjRef found = object->FindDescendant(id))
+                if (CWebObjRef found = object->FindDescendant(id)) {
                     return found;
+                }
             }
         }
     }
@@ -101,24 +109,28 @@ CWebObjRef CInterface::ResolveObject(CWebInfo& record) {
 
 CWebObjRef CInterface::ResolveByHandle(HWND window) {
     CWebRunTimeID id;
-    if (NS_FAILED(FindIdByHandle(window, id)))
+    if (NS_FAILED(FindIdByHandle(window, id))) {
         return {};
+    }
     CWebInfo scratch;
     scratch.SetRunTimeID(id);
     return ResolveObject(scratch);
 }
 
 CWebObjRef CInterface::FindBrowserByWindow(HWND window) {
-    if (window == nullptr || !IsWindow(window))
+    if (window == nullptr || !IsWindow(window)) {
         return {};
+    }
     HWND top = GetTopWindow(window);
     std::vector<CWebObjRef> browsers;
-    if (!GetBrowsers(browsers))
+    if (!GetBrowsers(browsers)) {
         return {};
+    }
     for (const CWebObjRef& browser : browsers) {
         CWebObj* object = browser.Get();
-        if (object && HandleProperty(*object) == ValueOfWindow(top))
+        if (object && HandleProperty(*object) == ValueOfWindow(top)) {
             return browser;
+        }
     }
     return {};
 }
@@ -145,13 +157,15 @@ void CInterface::GetPropertiesOfMany(CWebInfo& record) {
     const CWebVariantList ids = *record.GetAttrValue(static_cast<size_t>(idIndex));
     std::vector<size_t> properties;
     for (size_t i = 0; i < record.GetAttrCount(); ++i) {
-        if (i != static_cast<size_t>(idIndex))
+        if (i != static_cast<size_t>(idIndex)) {
             properties.push_back(i);
+        }
     }
     std::vector<CWebVariantList> results(properties.size());
     for (const CWebVariant& element : ids.Elements()) {
-        if (element.GetType() != WebVariantType::RunTimeID)
+        if (element.GetType() != WebVariantType::RunTimeID) {
             continue;
+        }
         CWebInfo scratch;
         scratch.SetRunTimeID(element.GetRunTimeID());
         CWebObjRef object = ResolveObject(scratch);
@@ -159,20 +173,22 @@ void CInterface::GetPropertiesOfMany(CWebInfo& record) {
             CWebVariantList value;
             // Re-checked for every property: reading one may run page code
             // that removes the object.
-            if (CWebObj* target = object.Get())
+            if (CWebObj* target = object.Get()) {
                 target->GetProperty(*record.GetAttrName(properties[k]), value);
+            }
             // A list whose type is fixed drops an element of another type,
             // the empty placeholder of a missing object included.
             results[k].Append(value.IsEmpty() ? CWebVariant() : *value.GetAt(0));
         }
     }
-    for (size_t k = 0; k < properties.size(); ++k)
+    for (size_t k = 0; k < properties.size(); ++k) {
         record.SetAttrValueAt(properties[k], results[k]);
+    }
     record.SetRetValue(NS_OK);
 }
 
 void CInterface::ObjectsAtPoint(CWebInfo& record) {
-    if (auto objectsAtPoint = m_identification.objectsAtPoint) {
+    if (auto objectsAtPoint = m_Identification.objectsAtPoint) {
         objectsAtPoint(*this, record);
         return;
     }
@@ -182,26 +198,28 @@ void CInterface::ObjectsAtPoint(CWebInfo& record) {
 }
 
 CInterface::~CInterface() {
-    if (m_toolTipWindow && IsWindow(m_toolTipWindow))
-        DestroyWindow(m_toolTipWindow);
+    if (m_ToolTipWindow && IsWindow(m_ToolTipWindow)) {
+        DestroyWindow(m_ToolTipWindow);
+    }
 }
 
 int32_t CInterface::GetOption(std::string_view name) const {
-    auto it = m_options.find(name);
-    return it == m_options.end() ? 0 : it->second;
+    auto it = m_Options.find(name);
+    return it == m_Options.end() ? 0 : it->second;
 }
 
 void CInterface::SetOption(std::string_view name, int32_t value) {
-    if (name.empty())
+    if (name.empty()) {
         return;
-    m_options.insert_or_assign(std::string(name), value);
+    }
+    m_Options.insert_or_assign(std::string(name), value);
 }
 
 bool CInterface::AnnounceConnection(HWND browserWindow, HWND agentWindow) {
     DWORD process = 0;
     DWORD thread = IsWindow(browserWindow) ? GetWindowThreadProcessId(browserWindow, &process) : 0;
     CWebInfo record;
-    record.SetMsgId(kMsgIdConnection);
+    record.SetMsgId(ToInt(MsgId::Connection));
     AppendInteger(record, "handle", static_cast<int32_t>(HandleToULong(browserWindow)));
     AppendInteger(record, "version", GetVersion());
     AppendInteger(record, "thread", static_cast<int32_t>(thread));
@@ -210,10 +228,12 @@ bool CInterface::AnnounceConnection(HWND browserWindow, HWND agentWindow) {
     // The tool answers with option settings while this send is outstanding;
     // they are in the table when the send returns.
     SendRecordToTool(record);
-    if (m_useOldName == -1)
-        m_useOldName = GetOption("UseOldName");
-    if (m_useQuorvin70IE55Description == -1)
-        m_useQuorvin70IE55Description = GetOption("UseQuorvin70IE55Description");
+    if (m_UseOldName == -1) {
+        m_UseOldName = GetOption("UseOldName");
+    }
+    if (m_UseQuorvin70IE55Description == -1) {
+        m_UseQuorvin70IE55Description = GetOption("UseQuorvin70IE55Description");
+    }
     return true;
 }
 
@@ -225,50 +245,56 @@ void CInterface::SetToolOption(CWebInfo& record) {
 }
 
 void CInterface::SetTraceOptions(CWebInfo& record) {
-    if (auto state = IntegerArg(record, "state"))
+    if (auto state = IntegerArg(record, "state")) {
         SetTraceMask(*state);
-    if (auto useFile = IntegerArg(record, "use file"))
+    }
+    if (auto useFile = IntegerArg(record, "use file")) {
         SetTraceFileSwitch(*useFile);
+    }
 }
 
 void CInterface::GetLastEvent(CWebInfo& record) {
-    if (m_lastEventId.IsEmpty()) {
+    if (m_LastEventId.IsEmpty()) {
         record.SetRetValue(kResultNotFound);
         return;
     }
-    record = m_lastEventRecord;
+    record = m_LastEventRecord;
     CWebVariantList id;
-    id.Append(m_lastEventId);
+    id.Append(m_LastEventId);
     record.AddAttr("id", id);
     CWebVariantList name;
-    name.Append(std::string_view(m_lastEventName));
+    name.Append(std::string_view(m_LastEventName));
     record.AddAttr("event_name", name);
 }
 
 void CInterface::ShowToolTip(CWebInfo& record) {
     record.SetRetValue(E_INVALIDARG);
     auto handle = IntegerArg(record, "handle");
-    if (!handle)
+    if (!handle) {
         return;
+    }
     auto text = StringArg(record, "value");
-    if (!text)
+    if (!text) {
         return;
+    }
     HWND target = HwndFromValue(static_cast<ULONG>(*handle));
 
-    if (!m_toolTipWindow) {
+    if (!m_ToolTipWindow) {
         // The control belongs to the agent's module, which the trap state
         // keeps; without a trap state no tip can be shown.
         IAgentContext* context = GetAgentContext();
-        if (!context || !context->HasTrapState())
+        if (!context || !context->HasTrapState()) {
             return;
-        m_toolTipWindow = CreateWindowEx(0, TOOLTIPS_CLASS, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
+        }
+        m_ToolTipWindow = CreateWindowEx(0, TOOLTIPS_CLASS, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, target,
                                          nullptr, context->GetModuleInstance(), nullptr);
-        if (!m_toolTipWindow)
+        if (!m_ToolTipWindow) {
             return;
-        SendMessage(m_toolTipWindow, TTM_SETDELAYTIME, TTDT_AUTOPOP, kToolTipAutoPopMs);
-        SendMessage(m_toolTipWindow, TTM_SETDELAYTIME, TTDT_INITIAL, 0);
-        SendMessage(m_toolTipWindow, TTM_SETDELAYTIME, TTDT_RESHOW, 0);
+        }
+        SendMessage(m_ToolTipWindow, TTM_SETDELAYTIME, TTDT_AUTOPOP, kToolTipAutoPopMs);
+        SendMessage(m_ToolTipWindow, TTM_SETDELAYTIME, TTDT_INITIAL, 0);
+        SendMessage(m_ToolTipWindow, TTM_SETDELAYTIME, TTDT_RESHOW, 0);
     }
 
     TOOLINFOA tool{};
@@ -277,45 +303,51 @@ void CInterface::ShowToolTip(CWebInfo& record) {
     tool.hwnd = target;
     tool.uId = reinterpret_cast<UINT_PTR>(target);
     tool.lpszText = text->data();
-    if (m_toolTipTarget == *handle) {
-        SendMessage(m_toolTipWindow, TTM_UPDATETIPTEXT, 0, reinterpret_cast<LPARAM>(&tool));
+    if (m_ToolTipTarget == *handle) {
+        SendMessage(m_ToolTipWindow, TTM_UPDATETIPTEXT, 0, reinterpret_cast<LPARAM>(&tool));
     } else {
-        SendMessage(m_toolTipWindow, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&tool));
-        if (m_toolTipTarget != 0) {
-            HWND previous = HwndFromValue(static_cast<ULONG>(m_toolTipTarget));
+        SendMessage(m_ToolTipWindow, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&tool));
+        if (m_ToolTipTarget != 0) {
+            HWND previous = HwndFromValue(static_cast<ULONG>(m_ToolTipTarget));
             TOOLINFOA old{};
             old.cbSize = TTTOOLINFOA_V2_SIZE;
             old.uFlags = TTF_IDISHWND;
             old.hwnd = previous;
             old.uId = reinterpret_cast<UINT_PTR>(previous);
-            SendMessage(m_toolTipWindow, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&old));
+            SendMessage(m_ToolTipWindow, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&old));
         }
-        m_toolTipTarget = *handle;
+        m_ToolTipTarget = *handle;
     }
 
     auto colours = PairArg(record, "point");
-    if (!colours)
+    if (!colours) {
         return;
+    }
     auto lParam = IntegerArg(record, "lparam");
-    if (!lParam)
+    if (!lParam) {
         return;
+    }
     auto wParam = IntegerArg(record, "wparam");
-    if (!wParam)
+    if (!wParam) {
         return;
+    }
     auto message = IntegerArg(record, "message");
-    if (!message)
+    if (!message) {
         return;
-    if (colours->first != 0)
-        SendMessage(m_toolTipWindow, TTM_SETTIPBKCOLOR, static_cast<WPARAM>(colours->first), 0);
-    if (colours->second != 0)
-        SendMessage(m_toolTipWindow, TTM_SETTIPTEXTCOLOR, static_cast<WPARAM>(colours->second), 0);
+    }
+    if (colours->first != 0) {
+        SendMessage(m_ToolTipWindow, TTM_SETTIPBKCOLOR, static_cast<WPARAM>(colours->first), 0);
+    }
+    if (colours->second != 0) {
+        SendMessage(m_ToolTipWindow, TTM_SETTIPTEXTCOLOR, static_cast<WPARAM>(colours->second), 0);
+    }
     MSG relayed{};
     relayed.hwnd = target;
     relayed.message = static_cast<UINT>(*message);
     relayed.wParam = static_cast<WPARAM>(static_cast<uint32_t>(*wParam));
     relayed.lParam = static_cast<LPARAM>(*lParam);
-    SendMessage(m_toolTipWindow, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
-    SendMessage(m_toolTipWindow, TTM_ACTIVATE, TRUE, 0);
+    SendMessage(m_ToolTipWindow, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    SendMessage(m_ToolTipWindow, TTM_ACTIVATE, TRUE, 0);
     record.SetRetValue(NS_OK);
 }
 

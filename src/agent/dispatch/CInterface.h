@@ -67,9 +67,9 @@ public:
 
     // The identification operations the description rows call.
     void SetIdentificationService(const IdentificationService& service) {
-        m_identification = service;
+        m_Identification = service;
     }
-    const IdentificationService& GetIdentificationService() const { return m_identification; }
+    const IdentificationService& GetIdentificationService() const { return m_Identification; }
 
     // Tool options (message 48); an option never set reads as 0.
     int32_t GetOption(std::string_view name) const;
@@ -80,16 +80,16 @@ public:
     // sends while the announcement is outstanding are already in place.
     bool AnnounceConnection(HWND browserWindow, HWND agentWindow);
 
-    int32_t CachedUseOldName() const { return m_useOldName; }
-    int32_t CachedUseQuorvin70IE55Description() const { return m_useQuorvin70IE55Description; }
+    int32_t CachedUseOldName() const { return m_UseOldName; }
+    int32_t CachedUseQuorvin70IE55Description() const { return m_UseQuorvin70IE55Description; }
 
     // The last recorded statement, deposited by the recorder for message 22.
-    void SetLastEventId(const CWebRunTimeID& id) { m_lastEventId = id; }
-    void SetLastEventName(std::string_view name) { m_lastEventName = name; }
-    void SetLastEventRecord(const CWebInfo& record) { m_lastEventRecord = record; }
-    const CWebRunTimeID& GetLastEventId() const { return m_lastEventId; }
-    const std::string& GetLastEventName() const { return m_lastEventName; }
-    const CWebInfo& GetLastEventRecord() const { return m_lastEventRecord; }
+    void SetLastEventId(const CWebRunTimeID& id) { m_LastEventId = id; }
+    void SetLastEventName(std::string_view name) { m_LastEventName = name; }
+    void SetLastEventRecord(const CWebInfo& record) { m_LastEventRecord = record; }
+    const CWebRunTimeID& GetLastEventId() const { return m_LastEventId; }
+    const std::string& GetLastEventName() const { return m_LastEventName; }
+    const CWebInfo& GetLastEventRecord() const { return m_LastEventRecord; }
 
 protected:
     void SetToolOption(CWebInfo& record);   // message 48
@@ -125,19 +125,19 @@ protected:
     // Drops from an "id" list every identifier whose successor lies inside it.
     void RemoveNesting(CWebInfo& record);
 
-    IdentificationService m_identification;
+    IdentificationService m_Identification;
 
 private:
     static constexpr LPARAM kToolTipAutoPopMs = 3392;
 
-    HWND m_toolTipWindow = nullptr; // owned; destroyed with the dispatcher
-    int32_t m_toolTipTarget = 0;
-    CWebRunTimeID m_lastEventId;
-    std::string m_lastEventName;
-    CWebInfo m_lastEventRecord;
-    int32_t m_useOldName = -1;
-    int32_t m_useQuorvin70IE55Description = -1;
-    std::map<std::string, int32_t, std::less<>> m_options;
+    HWND m_ToolTipWindow = nullptr; // owned; destroyed with the dispatcher
+    int32_t m_ToolTipTarget = 0;
+    CWebRunTimeID m_LastEventId;
+    std::string m_LastEventName;
+    CWebInfo m_LastEventRecord;
+    int32_t m_UseOldName = -1;
+    int32_t m_UseQuorvin70IE55Description = -1;
+    std::map<std::string, int32_t, std::less<>> m_Options;
 };
 
 // For hosts without a global trap state (the console's stand-in browser,

@@ -34,13 +34,15 @@ nsresult CNS6Interface::FindIdByHandle(HWND window, CWebRunTimeID& out) {
 }
 
 HWND CNS6Interface::GetTopWindow(HWND window) {
-    if (window == nullptr || !IsWindow(window))
+    if (window == nullptr || !IsWindow(window)) {
         return nullptr;
+    }
     HWND top = window;
     for (int depth = 0; depth < kMaxWindowDepth; ++depth) {
         HWND parent = GetParent(top);
-        if (parent == nullptr)
+        if (parent == nullptr) {
             break;
+        }
         top = parent;
     }
     return top;
@@ -52,8 +54,9 @@ bool CNS6Interface::GetBrowsers(std::vector<CWebObjRef>& out) {
 }
 
 void CNS6Interface::SetValue(CWebInfo& record) {
-    if (CWebObjRef object = ResolveOrFail(record))
+    if (CWebObjRef object = ResolveOrFail(record)) {
         object->CallMethod("SetValue", record);
+    }
 }
 
 void CNS6Interface::RegisterEventHandler(CWebInfo& record) {

@@ -17,17 +17,19 @@ DescriptionSearch SearchOrRefuse(const IdentificationService& service, CWebInfo&
     DescriptionSearch find = service.findObjectsByDesc;
     // FIXME: until identification installs its search these rows answer
     // E_NOTIMPL; a count of 0 or "nothing found" would read as an answer.
-    if (!find)
+    if (!find) {
         record.SetRetValue(E_NOTIMPL);
+    }
     return find;
 }
 
 } // namespace
 
 void CInterface::DescToId(CWebInfo& record, Descend descend) {
-    DescriptionSearch find = SearchOrRefuse(m_identification, record);
-    if (!find)
+    DescriptionSearch find = SearchOrRefuse(m_Identification, record);
+    if (!find) {
         return;
+    }
     std::vector<CWebObjRef> found;
     if (nsresult code = find(*this, record, descend, found); code != NS_OK) {
         record.SetRetValue(code);
@@ -46,16 +48,18 @@ void CInterface::DescToId(CWebInfo& record, Descend descend) {
         return;
     }
     for (const CWebObjRef& object : found) {
-        if ((object->GetClassFlags() & kHiddenFromIdList) == 0)
+        if ((object->GetClassFlags() & kHiddenFromIdList) == 0) {
             AppendRunTimeID(record, "id", object->RunTimeID());
+        }
     }
     record.SetRetValue(kResultSeveralFound);
 }
 
 void CInterface::DescToIdUnnested(CWebInfo& record) {
     DescToId(record, Descend::Yes);
-    if (record.GetRetValue() == kResultSeveralFound)
+    if (record.GetRetValue() == kResultSeveralFound) {
         RemoveNesting(record);
+    }
 }
 
 void CInterface::RemoveNesting(CWebInfo& record) {
@@ -64,8 +68,9 @@ void CInterface::RemoveNesting(CWebInfo& record) {
     if (first && *first == "id") {
         for (const CAttrPair& attribute : record.Attrs()) {
             const CWebVariant* value = attribute.GetValue().GetAt(0);
-            if (value && value->GetType() == WebVariantType::RunTimeID)
+            if (value && value->GetType() == WebVariantType::RunTimeID) {
                 ids.push_back(value->GetRunTimeID());
+            }
         }
     }
     record.ClearAttrs();
@@ -74,26 +79,31 @@ void CInterface::RemoveNesting(CWebInfo& record) {
         CWebInfo scratch;
         scratch.SetRunTimeID(ids[i]);
         CWebObjRef object = ResolveObject(scratch);
-        if (!object)
+        if (!object) {
             continue;
+        }
         // The object answers whether the next identifier lies inside it.
         CWebInfo question;
         AppendRunTimeID(question, "child_id", ids[i + 1]);
-        if (object->CallMethod("IsParent", question) && question.GetRetValue() == NS_OK)
+        if (object->CallMethod("IsParent", question) && question.GetRetValue() == NS_OK) {
             kept[i] = false;
+        }
     }
     for (size_t i = 0; i < ids.size(); ++i) {
-        if (kept[i])
+        if (kept[i]) {
             AppendRunTimeID(record, "id", ids[i]);
+        }
     }
-    if (record.GetAttrCount() == 1)
+    if (record.GetAttrCount() == 1) {
         record.SetRetValue(NS_OK);
+    }
 }
 
 void CInterface::CountObjects(CWebInfo& record) {
-    DescriptionSearch find = SearchOrRefuse(m_identification, record);
-    if (!find)
+    DescriptionSearch find = SearchOrRefuse(m_Identification, record);
+    if (!find) {
         return;
+    }
     std::vector<CWebObjRef> found;
     (void)find(*this, record, Descend::Yes, found); // the count is the answer
     record.ClearAttrs();
@@ -102,9 +112,10 @@ void CInterface::CountObjects(CWebInfo& record) {
 }
 
 void CInterface::WriteObjectInfo(CWebInfo& record) {
-    DescriptionSearch find = SearchOrRefuse(m_identification, record);
-    if (!find)
+    DescriptionSearch find = SearchOrRefuse(m_Identification, record);
+    if (!find) {
         return;
+    }
     CWebInfo copy = record;
     if (!record.FindAttr("class") || !StringArg(record, "file_name")) {
         record.SetRetValue(E_INVALIDARG);
@@ -132,13 +143,13 @@ void CInterface::WriteObjectInfo(CWebInfo& record) {
 }
 
 void CInterface::IdToDesc(CWebInfo& record) {
-    auto idToDesc = m_identification.idToDesc;
+    auto idToDesc = m_Identification.idToDesc;
     // FIXME: until identification installs it the request is refused.
     record.SetRetValue(idToDesc ? idToDesc(*this, record) : E_NOTIMPL);
 }
 
 void CInterface::EnumerateObjects(CWebInfo& record) {
-    if (auto enumerate = m_identification.enumerateObjects) {
+    if (auto enumerate = m_Identification.enumerateObjects) {
         enumerate(*this, record);
         return;
     }

@@ -39,8 +39,9 @@ constexpr std::array kMethodRows{
 
 const MethodRow* FindMethodRow(int32_t msgId) {
     for (const MethodRow& row : kMethodRows) {
-        if (ToInt(row.id) == msgId)
+        if (ToInt(row.id) == msgId) {
             return &row;
+        }
     }
     return nullptr;
 }
@@ -50,8 +51,9 @@ constexpr size_t kWrapWidth = 20;
 // True when the object matches every attribute of the request.
 bool MatchesAll(CWebObj& object, const std::vector<CAttrPair>& attributes) {
     for (const CAttrPair& attribute : attributes) {
-        if (!object.MatchProperty(attribute.GetName(), attribute.GetValue(), true))
+        if (!object.MatchProperty(attribute.GetName(), attribute.GetValue(), true)) {
             return false;
+        }
     }
     return true;
 }
@@ -63,12 +65,15 @@ CWebObjRef FindMatchingDescendant(CWebObj& object, const std::vector<CAttrPair>&
     object.CollectChildren(children, kChildFilterOrdinary);
     for (const CWebObjRef& child : children) {
         CWebObj* target = child.Get(); // matching may run page code that deletes owned objects
-        if (!target)
+        if (!target) {
             continue;
-        if (MatchesAll(*target, attributes))
+        }
+        if (MatchesAll(*target, attributes)) {
             return child;
-        if (CWebObjRef found = FindMatchingDescendant(*target, attributes))
+        }
+        if (CWebObjRef found = FindMatchingDescendant(*target, attributes)) {
             return found;
+        }
     }
     return {};
 }
@@ -80,19 +85,22 @@ std::string WrapText(std::string_view text) {
     wrapped.reserve(text.size() + text.size() / kWrapWidth + 1);
     size_t kept = 0;
     for (char c : text) {
-        if (c == ' ')
+        if (c == ' ') {
             continue;
+        }
         wrapped.push_back(c);
-        if (++kept % kWrapWidth == 0)
+        if (++kept % kWrapWidth == 0) {
             wrapped.push_back('\n');
+        }
     }
     return wrapped;
 }
 
 CWebObjRef CInterface::ResolveOrFail(CWebInfo& record) {
     CWebObjRef object = ResolveObject(record);
-    if (!object)
+    if (!object) {
         record.SetRetValue(E_FAIL);
+    }
     return object;
 }
 
@@ -101,8 +109,9 @@ void CInterface::DispatchObjectRequest(CWebInfo& record) {
     if (const MethodRow* row = FindMethodRow(msgId)) {
         if (CWebObjRef object = ResolveOrFail(record)) {
             if (!object->CallMethod(row->method, record) &&
-                row->unhandled == Unhandled::NotImplemented)
+                row->unhandled == Unhandled::NotImplemented) {
                 record.SetRetValue(E_NOTIMPL);
+            }
         }
         return;
     }
@@ -111,15 +120,17 @@ void CInterface::DispatchObjectRequest(CWebInfo& record) {
         GetState(record);
         break;
     case MsgId::GetProperties:
-        if (CWebObjRef object = ResolveObject(record))
+        if (CWebObjRef object = ResolveObject(record)) {
             object->GetProperties(record);
+        }
         break;
     case MsgId::GetDescription:
         GetDescription(record);
         break;
     case MsgId::GetAllProperties:
-        if (CWebObjRef object = ResolveObject(record))
+        if (CWebObjRef object = ResolveObject(record)) {
             object->GetAllProperties(record);
+        }
         break;
     case MsgId::GetPropertiesOfMany:
         GetPropertiesOfMany(record);
@@ -179,8 +190,9 @@ void CInterface::DispatchObjectRequest(CWebInfo& record) {
 
 void CInterface::GetState(CWebInfo& record) {
     CWebObjRef object = ResolveOrFail(record);
-    if (!object)
+    if (!object) {
         return;
+    }
     CWebVariantList state;
     if (!object->GetProperty("state", state)) {
         record.SetRetValue(E_FAIL);
@@ -193,8 +205,9 @@ void CInterface::GetState(CWebInfo& record) {
 
 void CInterface::GetDescription(CWebInfo& record) {
     CWebObjRef object = ResolveObject(record);
-    if (!object)
+    if (!object) {
         return;
+    }
     // The request receives the obligatory part. The template it is copied
     // from is a whole record, so the request's header is put back afterwards:
     // the reply must still say which request and object it answers.
@@ -214,8 +227,9 @@ void CInterface::GetDescription(CWebInfo& record) {
 
 void CInterface::WriteText(CWebInfo& record, Wrap wrap) {
     CWebObjRef object = ResolveOrFail(record);
-    if (!object)
+    if (!object) {
         return;
+    }
     CWebVariantList text;
     object->GetProperty("text", text);
     auto fileName = StringArg(record, "file_name");
@@ -254,27 +268,31 @@ void CInterface::IdOfWindow(CWebInfo& record) {
 
 void CInterface::WriteFormatFile(CWebInfo& record) {
     CWebObjRef object = ResolveOrFail(record);
-    if (!object)
+    if (!object) {
         return;
+    }
     if (!object->CallMethod("WriteFormatHeader", record)) {
         record.SetRetValue(E_NOTIMPL);
         return;
     }
     CWebObj* target = object.Get(); // writing the header may have closed an owned object
-    if (!target || !target->CallMethod("WriteFormatToFile", record))
+    if (!target || !target->CallMethod("WriteFormatToFile", record)) {
         record.SetRetValue(E_NOTIMPL);
+    }
 }
 
 void CInterface::FindByProperties(CWebInfo& record) {
     CWebObjRef root = ResolveOrFail(record);
-    if (!root)
+    if (!root) {
         return;
+    }
     record.SetRetValue(E_FAIL);
     const std::vector<CAttrPair> attributes = record.Attrs();
     CWebObjRef match = FindMatchingDescendant(*root.Get(), attributes);
     CWebObj* found = match.Get();
-    if (!found)
+    if (!found) {
         return;
+    }
     record.ClearAttrs();
     AppendRunTimeID(record, "id", found->RunTimeID());
     record.SetRetValue(NS_OK);
@@ -282,8 +300,9 @@ void CInterface::FindByProperties(CWebInfo& record) {
 
 void CInterface::CallNamedMethod(CWebInfo& record) {
     CWebObjRef object = ResolveObject(record);
-    if (!object)
+    if (!object) {
         return;
+    }
     std::string method = StringArg(record, "method_name").value_or(std::string());
     record.RemoveAttr("method_name");
     object->CallMethod(method, record);
@@ -291,7 +310,8 @@ void CInterface::CallNamedMethod(CWebInfo& record) {
 
 void CInterface::SaveImgContentToFile(CWebInfo& record) {
     CWebObjRef object = ResolveObject(record);
-    if (object && object->CallMethod("SaveImgContentToFile", record))
+    if (object && object->CallMethod("SaveImgContentToFile", record)) {
         return;
+    }
     SaveImageWithWinInet(record);
 }

@@ -14,14 +14,17 @@
 #include <string>
 
 nsresult NS6trapFactory(nsISupports* outer, const nsIID& iid, void** result) {
-    if (!result)
+    if (!result) {
         return E_POINTER;
+    }
     *result = nullptr;
-    if (outer)
+    if (outer) {
         return CLASS_E_NOAGGREGATION;
+    }
     NS6trap* trap = GetTrap();
-    if (!trap)
+    if (!trap) {
         return E_OUTOFMEMORY;
+    }
     nsresult rv = trap->QueryInterface(iid, result);
     trap->Release();
     return rv;
@@ -31,13 +34,15 @@ nsresult NS6trapRegisterSelf(nsIComponentManager*, nsIFile*, const char*, const 
                              const nsModuleComponentInfo*) {
     nsresult rv = NS_OK;
     nsCOMPtr<nsIRegistry> registry = do_GetService(NS_REGISTRY_CONTRACTID, &rv);
-    if (NS_FAILED(rv) || !registry)
+    if (NS_FAILED(rv) || !registry) {
         return NS_FAILED(rv) ? rv : NS_ERROR_FAILURE;
+    }
     registry->OpenWellKnownRegistry(nsIRegistry::ApplicationComponentRegistry);
 
     std::string cid = kNS6trapCID.ToString();
-    if (cid.empty())
+    if (cid.empty()) {
         cid = "unknown";
+    }
     char path[256];
     PR_snprintf(path, sizeof path, "%s/%s", NS_APPSHELL_COMPONENTS_KEY, cid.c_str());
     nsRegistryKey key = 0;

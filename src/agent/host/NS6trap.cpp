@@ -42,8 +42,9 @@ NS6trap* g_Trap = nullptr; // holds one reference while set
 // The address of the request and a second, shorter description of it (the
 // request's own name when that differs, else its path) for the debug line.
 void DescribeRequest(nsIRequest* request, std::string& spec, std::string& detail) {
-    if (!request)
+    if (!request) {
         return;
+    }
     nsCOMPtr<nsIChannel> channel = do_QueryInterface(request);
     nsCOMPtr<nsIURI> uri;
     if (channel && NS_SUCCEEDED(channel->GetURI(getter_AddRefs(uri))) && uri) {
@@ -70,20 +71,23 @@ NS6trap::NS6trap() {
 }
 
 nsresult NS6trap::QueryInterface(const nsIID& iid, void** result) {
-    if (!result)
+    if (!result) {
         return E_POINTER;
+    }
     void* found = nullptr;
-    if (iid.Equals(nsIAppShellComponent::kIID))
+    if (iid.Equals(nsIAppShellComponent::kIID)) {
         found = static_cast<nsIAppShellComponent*>(this);
-    else if (iid.Equals(nsISupportsWeakReference::kIID) || iid.Equals(nsISupports::kIID))
+    } else if (iid.Equals(nsISupportsWeakReference::kIID) || iid.Equals(nsISupports::kIID)) {
         found = static_cast<nsISupportsWeakReference*>(this);
-    else if (iid.Equals(nsIObserver::kIID))
+    } else if (iid.Equals(nsIObserver::kIID)) {
         found = static_cast<nsIObserver*>(this);
-    else if (iid.Equals(nsIWebProgressListener::kIID))
+    } else if (iid.Equals(nsIWebProgressListener::kIID)) {
         found = static_cast<nsIWebProgressListener*>(this);
+    }
     *result = found;
-    if (!found)
+    if (!found) {
         return E_NOINTERFACE;
+    }
     AddRef();
     return NS_OK;
 }
@@ -108,8 +112,9 @@ nsresult NS6trap::Initialize(nsISupports*, nsISupports*) {
     nsCOMPtr<nsIDocumentLoader> loader = do_GetService(kDocumentLoaderServiceCID, &rv);
     if (NS_SUCCEEDED(rv) && loader) {
         nsCOMPtr<nsIWebProgress> progress = do_QueryInterface(loader);
-        if (progress)
+        if (progress) {
             progress->AddProgressListener(this);
+        }
     }
     SetTrapDispatcher(std::make_unique<CNS6Interface>());
     return NS_OK;
@@ -130,32 +135,40 @@ nsresult NS6trap::OnStateChange(nsIWebProgress* progress, nsIRequest* request, P
                                 nsresult) {
     constexpr PRUint32 kDocumentStop =
         nsIWebProgressListener::STATE_STOP | nsIWebProgressListener::STATE_IS_DOCUMENT;
-    if ((stateFlags & kDocumentStop) != kDocumentStop || !progress)
+    if ((stateFlags & kDocumentStop) != kDocumentStop || !progress) {
         return NS_OK;
+    }
 
     // From the progress to the window the document was loaded into, through
     // the document's presentation and the document shell that contains it.
     nsCOMPtr<nsIDOMWindow> progressWindow;
-    if (NS_FAILED(progress->GetDOMWindow(getter_AddRefs(progressWindow))) || !progressWindow)
+    if (NS_FAILED(progress->GetDOMWindow(getter_AddRefs(progressWindow))) || !progressWindow) {
         return NS_OK;
+    }
     nsCOMPtr<nsIDOMDocument> document;
-    if (NS_FAILED(progressWindow->GetDocument(getter_AddRefs(document))) || !document)
+    if (NS_FAILED(progressWindow->GetDocument(getter_AddRefs(document))) || !document) {
         return NS_OK;
+    }
     nsCOMPtr<nsIPresShell> presShell = NS_GetFirstPresShell(document);
-    if (!presShell)
+    if (!presShell) {
         return NS_OK;
+    }
     nsCOMPtr<nsIPresContext> presContext;
-    if (NS_FAILED(presShell->GetPresContext(getter_AddRefs(presContext))) || !presContext)
+    if (NS_FAILED(presShell->GetPresContext(getter_AddRefs(presContext))) || !presContext) {
         return NS_OK;
+    }
     nsCOMPtr<nsISupports> container;
-    if (NS_FAILED(presContext->GetContainer(getter_AddRefs(container))) || !container)
+    if (NS_FAILED(presContext->GetContainer(getter_AddRefs(container))) || !container) {
         return NS_OK;
+    }
     nsCOMPtr<nsIDocShell> docShell = do_QueryInterface(container);
-    if (!docShell)
+    if (!docShell) {
         return NS_OK;
+    }
     nsCOMPtr<nsIDOMWindow> loaded;
-    if (NS_FAILED(docShell->GetDOMWindow(getter_AddRefs(loaded))) || !loaded)
+    if (NS_FAILED(docShell->GetDOMWindow(getter_AddRefs(loaded))) || !loaded) {
         return E_FAIL;
+    }
 
     std::string spec;
     std::string detail;
@@ -175,8 +188,9 @@ nsresult NS6trap::HandleLoadedWindow(nsIDOMWindow* window, std::string_view uriS
     HWND native = GetNativeWindow(window);
     HWND content = GetContentWindowOf(native);
     CNS6GeneralTrapInfo* trapState = GetNS6TrapInfo();
-    if (!trapState)
+    if (!trapState) {
         return E_FAIL;
+    }
 
     if (content && !IsTopContentWindow(window)) {
         trapState->GetOrCreateFrame(window, content);
@@ -190,14 +204,17 @@ nsresult NS6trap::HandleLoadedWindow(nsIDOMWindow* window, std::string_view uriS
         nsCOMPtr<nsIDocShell> docShell;
         GetDocShell(window, getter_AddRefs(docShell));
         nsCOMPtr<nsIDocShellTreeItem> item = do_QueryInterface(docShell);
-        if (!item)
+        if (!item) {
             return NS_OK;
+        }
         nsCOMPtr<nsIDocShellTreeItem> parent;
-        if (NS_SUCCEEDED(item->GetParent(getter_AddRefs(parent))) && parent)
+        if (NS_SUCCEEDED(item->GetParent(getter_AddRefs(parent))) && parent) {
             return NS_OK; // chrome nested in other chrome
+        }
         CWebObjRef browser = trapState->GetOrCreateBrowser(native, window);
-        if (!browser.IsValid())
+        if (!browser.IsValid()) {
             return NS_OK;
+        }
         trapState->GetOrCreatePage(window, native);
     }
     return NS_OK;
@@ -231,19 +248,23 @@ NS6trap* GetTrap() {
 }
 
 void ReleaseTrap() {
-    if (NS6trap* trap = std::exchange(g_Trap, nullptr))
+    if (NS6trap* trap = std::exchange(g_Trap, nullptr)) {
         trap->Release();
+    }
 }
 
 HWND GetContentWindowOf(HWND window) {
-    if (!window || !IsWindow(window) || !HasClass(window, kBrowserWindowClass))
+    if (!window || !IsWindow(window) || !HasClass(window, kBrowserWindowClass)) {
         return nullptr;
+    }
     for (HWND candidate = window; candidate; candidate = GetParent(candidate)) {
         HWND fourth = candidate;
-        for (int i = 0; i < 4 && fourth; ++i)
+        for (int i = 0; i < 4 && fourth; ++i) {
             fourth = GetParent(fourth);
-        if (fourth && !GetParent(fourth))
+        }
+        if (fourth && !GetParent(fourth)) {
             return HasClass(fourth, kBrowserWindowClass) ? candidate : nullptr;
+        }
     }
     return nullptr;
 }
@@ -251,8 +272,9 @@ HWND GetContentWindowOf(HWND window) {
 // --- NS6trapURIContentListener ----------------------------------------------
 
 nsresult NS6trapURIContentListener::QueryInterface(const nsIID& iid, void** result) {
-    if (!result)
+    if (!result) {
         return E_POINTER;
+    }
     if (iid.Equals(nsIURIContentListener::kIID) || iid.Equals(nsISupports::kIID)) {
         *result = static_cast<nsIURIContentListener*>(this);
         AddRef();
@@ -277,19 +299,23 @@ uint32_t NS6trapURIContentListener::Release() {
 
 nsresult NS6trapURIContentListener::OnStartURIOpen(nsIURI* uri, PRBool* abort) {
     if (CWebObj* browser = m_Browser.Get()) {
-        if (IAgentContext* context = browser->GetContext())
+        if (IAgentContext* context = browser->GetContext()) {
             context->NotifyNavigationStart(m_Browser, uri);
+        }
     }
-    if (m_Chained)
+    if (m_Chained) {
         return m_Chained->OnStartURIOpen(uri, abort);
+    }
     return NS_OK;
 }
 
 nsresult NS6trapURIContentListener::GetProtocolHandler(nsIURI* uri, nsISupports** handler) {
-    if (m_Chained)
+    if (m_Chained) {
         return m_Chained->GetProtocolHandler(uri, handler);
-    if (handler)
+    }
+    if (handler) {
         *handler = nullptr;
+    }
     return NS_OK;
 }
 
@@ -300,17 +326,20 @@ nsresult NS6trapURIContentListener::DoContent(const char*, PRBool, nsIRequest*, 
 
 nsresult NS6trapURIContentListener::IsPreferred(const char* contentType, PRInt32 command,
                                                 nsACString& desiredContentType, PRBool* result) {
-    if (m_Chained)
+    if (m_Chained) {
         return m_Chained->IsPreferred(contentType, command, desiredContentType, result);
+    }
     CWebObj* object = m_Browser.Get();
     auto* browser = dynamic_cast<CNS6Container*>(object);
-    if (!browser)
+    if (!browser) {
         return NS_OK;
+    }
     nsCOMPtr<nsIDocShell> docShell;
     GetDocShell(browser->GetChromeWindow(), getter_AddRefs(docShell));
     nsCOMPtr<nsIURIContentListener> own = NS_GetInterface<nsIURIContentListener>(docShell);
-    if (!own)
+    if (!own) {
         return NS_OK;
+    }
     return own->CanHandleContent(contentType, command, desiredContentType, result);
 }
 
@@ -327,11 +356,13 @@ nsresult NS6trapURIContentListener::SetLoadCookie(nsISupports*) {
 }
 
 nsresult NS6trapURIContentListener::GetParentContentListener(nsIURIContentListener** parent) {
-    if (!parent)
+    if (!parent) {
         return E_POINTER;
+    }
     *parent = m_Chained.get();
-    if (m_Chained)
+    if (m_Chained) {
         m_Chained->AddRef();
+    }
     return NS_OK;
 }
 

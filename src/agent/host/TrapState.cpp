@@ -180,9 +180,9 @@ CWebObjRef CNS6GeneralTrapInfo::GetOrCreatePage(nsIDOMWindow* window, HWND handl
         return {};
     }
     if (CWebObjRef known = browser->FindChildByWindow(key)) {
-        if (auto* page = dynamic_cast<CNS6Page*>(known.Get())) {
-            page->PruneDeadFrames();
-        }
+        // Known pages are not pruned here: the browser object builds its
+        // children (and so comes here) on every frame registration, and a
+        // prune looks at every frame. The page prunes lazily itself.
         return known;
     }
     if (window == nullptr) {

@@ -90,8 +90,9 @@ public:
     // when there is none for the window's native window yet.
     CWebObjRef GetOrCreateFrame(nsIDOMWindow* window, HWND contentWindow);
     // Page registration: the page of the window's native window (or of
-    // `handle` when the window has none) in its browser, refreshed when it
-    // exists and added to the browser when it does not.
+    // `handle` when the window has none) in its browser, as it is when it
+    // exists (its dead frames are pruned lazily) and added to the browser
+    // when it does not.
     CWebObjRef GetOrCreatePage(nsIDOMWindow* window, HWND handle);
 
     // The layout tree builder: the only maker of element objects

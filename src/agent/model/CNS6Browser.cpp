@@ -253,8 +253,32 @@ CWebObjRef CNS6Container::GetChildById(const CWebRunTimeID& id) {
     return {};
 }
 
+// The container's properties in enumeration order, with the enumerator its
+// handler below answers. X(enumerator, name)
+#define WEBAGENT_CONTAINER_PROPERTIES(X)                                                           \
+    X(Class, "class")                                                                              \
+    X(Handle, "handle")                                                                            \
+    X(Child, "child")                                                                              \
+    X(State, "state")
+
+namespace {
+
+enum ContainerProperty : size_t {
+#define WEBAGENT_CONTAINER_PROPERTY_ENUM(enumerator, name) k##enumerator,
+    WEBAGENT_CONTAINER_PROPERTIES(WEBAGENT_CONTAINER_PROPERTY_ENUM)
+#undef WEBAGENT_CONTAINER_PROPERTY_ENUM
+};
+
+constexpr std::array kContainerProperties = {
+#define WEBAGENT_CONTAINER_PROPERTY_NAME(enumerator, name) std::string_view(name),
+    WEBAGENT_CONTAINER_PROPERTIES(WEBAGENT_CONTAINER_PROPERTY_NAME)
+#undef WEBAGENT_CONTAINER_PROPERTY_NAME
+};
+
+} // namespace
+
 bool CNS6Container::GetPropertyAt(std::string& name, CWebVariantList& value, int position) {
-    static constexpr std::array<std::string_view, 4> kNames = {"class", "handle", "child", "state"};
+    const auto& kNames = kContainerProperties;
     size_t index = 0;
     if (position < 0) {
         auto it = std::find(kNames.begin(), kNames.end(), name);
@@ -269,26 +293,27 @@ bool CNS6Container::GetPropertyAt(std::string& name, CWebVariantList& value, int
         return false;
     }
     switch (index) {
-    case 0:
+    case kClass:
         value.Set(std::string_view("Container"));
         return true;
-    case 1:
+    case kHandle:
         value.Set(m_Window);
         return true;
-    case 2: {
+    case kChild: {
         CWebObjRef child = GetChildByValue(value);
         if (child) {
             value.Set(child->RunTimeID());
         } else {
             value.Clear();
-            value.SetStatus(3);
+            value.SetStatus(kWebStatusNoSuchChild);
         }
         return true;
     }
-    default:
+    case kState:
         break;
     }
-    // "state"
+    // "state": idle while the window is disabled, else the addressed or the
+    // first busy page's state.
     if ((static_cast<DWORD>(GetWindowLong(GetWindow(), GWL_STYLE)) & WS_DISABLED) != 0) {
         value.Set(kStateIdle);
         return true;

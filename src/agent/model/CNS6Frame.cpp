@@ -25,26 +25,36 @@ constexpr std::string_view kNoTitle = "__NO_TITLE_";
 constexpr std::string_view kImageFrame = "image_frame";
 constexpr std::string_view kDocumentFrame = "document_frame";
 
-constexpr std::array<std::string_view, 15> kFrameProperties = {
-    "class", "handle", "title",         "frame_title", "page_title", "name", "html_id", "type",
-    "url",   "text",   "selected_text", "parent",      "child",      "rect", "state"};
+// The frame's properties in the order the tool enumerates them: the name and
+// the enumerator its handler in GetPropertyAt and GetFramePropertyAt answers.
+// X(enumerator, name)
+#define WEBAGENT_FRAME_PROPERTIES(X)                                                               \
+    X(kClass, "class")                                                                             \
+    X(kHandle, "handle")                                                                           \
+    X(kTitle, "title")                                                                             \
+    X(kFrameTitle, "frame_title")                                                                  \
+    X(kPageTitle, "page_title")                                                                    \
+    X(kName, "name")                                                                               \
+    X(kHtmlId, "html_id")                                                                          \
+    X(kType, "type")                                                                               \
+    X(kUrl, "url")                                                                                 \
+    X(kText, "text")                                                                               \
+    X(kSelectedText, "selected_text")                                                              \
+    X(kParent, "parent")                                                                           \
+    X(kChild, "child")                                                                             \
+    X(kRect, "rect")                                                                               \
+    X(kState, "state")
 
 enum FrameProperty : size_t {
-    kClass,
-    kHandle,
-    kTitle,
-    kFrameTitle,
-    kPageTitle,
-    kName,
-    kHtmlId,
-    kType,
-    kUrl,
-    kText,
-    kSelectedText,
-    kParent,
-    kChild,
-    kRect,
-    kState,
+#define WEBAGENT_FRAME_PROPERTY_ENUM(enumerator, name) enumerator,
+    WEBAGENT_FRAME_PROPERTIES(WEBAGENT_FRAME_PROPERTY_ENUM)
+#undef WEBAGENT_FRAME_PROPERTY_ENUM
+};
+
+constexpr std::array kFrameProperties = {
+#define WEBAGENT_FRAME_PROPERTY_NAME(enumerator, name) std::string_view(name),
+    WEBAGENT_FRAME_PROPERTIES(WEBAGENT_FRAME_PROPERTY_NAME)
+#undef WEBAGENT_FRAME_PROPERTY_NAME
 };
 
 // A frame that is not in the middle of loading reports this state.
@@ -533,7 +543,7 @@ bool CNS6Frame::GetPropertyAt(std::string& name, CWebVariantList& value, int pos
     }
     if (!IsAlive()) {
         value.Clear();
-        value.SetStatus(1);
+        value.SetStatus(kWebStatusObjectGone);
         return true;
     }
     if (index == kText) {
@@ -610,7 +620,7 @@ bool CNS6Frame::GetFramePropertyAt(size_t index, CWebVariantList& value) {
         if (child) {
             value.Set(child->RunTimeID());
         } else {
-            value.SetStatus(3);
+            value.SetStatus(kWebStatusNoSuchChild);
         }
         return true;
     }
@@ -644,7 +654,7 @@ bool CNS6Frame::GetBodyText(CWebVariantList& value, bool byName) {
         if (byName) {
             return false;
         }
-        value.SetStatus(4);
+        value.SetStatus(kWebStatusNotApplicable);
         return true;
     }
     nsCOMPtr<nsIDOMNode> body;
@@ -654,7 +664,7 @@ bool CNS6Frame::GetBodyText(CWebVariantList& value, bool byName) {
     if (!encoder || NS_FAILED(encoder->SetNode(body.get())) ||
         NS_FAILED(encoder->EncodeToString(encoded))) {
         value.Clear();
-        value.SetStatus(4);
+        value.SetStatus(kWebStatusNotApplicable);
         return true;
     }
     value.Set(std::string_view(CleanEncodedText(encoded)));

@@ -28,11 +28,10 @@
 #include <string_view>
 #include <vector>
 
-// The per-frame identification engine: a description string for every
-// element of the frame's document and its runtime identifier, both ways, so
-// that a description request resolves with one lookup. The maps are rebuilt
-// lazily: after construction, when the document's element count changes and
-// on request.
+// The per-frame identification maps (a description string for every element
+// of the frame's document and its runtime identifier, both ways). Not built
+// yet: they are filled by the identification layer; until then they stay
+// empty and every lookup answers false ("cannot tell").
 class CConversionMaps {
 public:
     void SetFrameId(const CWebRunTimeID& id) { m_FrameId = id; }

@@ -65,9 +65,12 @@ void CollectFrameWindows(nsIDOMWindow* window, std::vector<nsCOMPtr<nsIDOMWindow
     }
 }
 
-// The first frame of `frames` that passes `test`; null if none.
-template <typename Test> CWebObjRef FirstFrame(std::vector<CWebObjRef>& frames, Test test) {
+// The first frame of `frames` that passes `test`; null if none. Counts the
+// frames it looks at.
+template <typename Test>
+CWebObjRef FirstFrame(std::vector<CWebObjRef>& frames, uint64_t& examined, Test test) {
     for (CWebObjRef& frame : frames) {
+        ++examined;
         auto* object = dynamic_cast<CNS6Frame*>(frame.Get());
         if (object != nullptr && test(*object)) {
             return frame;
@@ -126,6 +129,7 @@ bool CNS6Page::GetPropertyAt(std::string& name, CWebVariantList& value, int posi
 bool CNS6Page::CollectFrames(std::vector<CWebObjRef>& out) {
     PurgeRemovedChildren();
     for (size_t slot = 0; slot < GetChildSlotCount(); ++slot) {
+        ++m_FramesExamined;
         CWebObjRef child(ChildAt(slot));
         if (child && dynamic_cast<CNS6Frame*>(child.Get()) != nullptr) {
             out.push_back(std::move(child));
@@ -145,10 +149,14 @@ void CNS6Page::PruneDeadFrames() {
     }
 }
 
-bool CNS6Page::AppendFrames(std::vector<CWebObjRef>& out) {
+bool CNS6Page::IsStillLoading() {
     CWebVariantList state;
-    if (GetProperty("state", state) && state.GetType() == WebVariantType::Integer &&
-        !state.IsEmpty() && state.GetAt(0)->GetInteger() != kStateComplete) {
+    return GetProperty("state", state) && state.GetType() == WebVariantType::Integer &&
+           !state.IsEmpty() && state.GetAt(0)->GetInteger() != kStateComplete;
+}
+
+bool CNS6Page::AppendFrames(std::vector<CWebObjRef>& out) {
+    if (IsStillLoading()) {
         RefreshFrames();
     }
     PruneDeadFrames();
@@ -176,18 +184,64 @@ nsresult CNS6Page::RefreshFrames() {
 }
 
 bool CNS6Page::AddChild(const CWebObjRef& child) {
-    PruneDeadFrames();
+    // No pruning here: a page registering thousands of frames must not look
+    // at all of them for each one.
+    if (auto* frame = dynamic_cast<CNS6Frame*>(child.Get())) {
+        m_FramesByWindow[frame->GetWindowValue()] = child;
+    }
     return CWebObj::AddChild(child);
+}
+
+template <typename Test> CWebObjRef CNS6Page::LiveFrame(CWebObj* candidate, Test test) {
+    if (candidate == nullptr) {
+        return {};
+    }
+    ++m_FramesExamined;
+    CWebObjRef handle(candidate);
+    auto* frame = dynamic_cast<CNS6Frame*>(candidate);
+    if (frame == nullptr || !test(*frame)) {
+        return {};
+    }
+    if (!frame->IsAlive()) {
+        handle.Destroy();
+        return {};
+    }
+    return handle;
+}
+
+CWebObjRef CNS6Page::FindFrameByWindowValue(int32_t value) {
+    auto it = m_FramesByWindow.find(value);
+    if (it == m_FramesByWindow.end()) {
+        return {};
+    }
+    CWebObj* candidate = it->second.Get();
+    if (candidate == nullptr) {
+        m_FramesByWindow.erase(it);
+        return {};
+    }
+    return LiveFrame(candidate,
+                     [value](CNS6Frame& frame) { return frame.GetWindowValue() == value; });
 }
 
 CWebObjRef CNS6Page::FindFrameByWindow(nsIDOMWindow* window) {
     if (IsSameWindow(window)) {
         return CWebObjRef(this);
     }
+    if (window == nullptr) {
+        return {};
+    }
+    auto same = [window](CNS6Frame& frame) { return frame.IsSameWindow(window); };
+    // A frame's identifier carries its DOM window's identity: one lookup.
+    if (const int32_t identity = GetDomWindowIdentity(window); identity != 0) {
+        CWebRunTimeID id = RunTimeID();
+        id.SetSecond(identity);
+        return LiveFrame(IndexedChild(id), same);
+    }
+    // The host cannot tell the window's identity: look at every frame.
     PruneDeadFrames();
     std::vector<CWebObjRef> frames;
     CollectFrames(frames);
-    return FirstFrame(frames, [&](CNS6Frame& frame) { return frame.IsSameWindow(window); });
+    return FirstFrame(frames, m_FramesExamined, same);
 }
 
 CWebObjRef CNS6Page::FindFrameByDocument(nsIDOMDocument* document) {
@@ -197,12 +251,19 @@ CWebObjRef CNS6Page::FindFrameByDocument(nsIDOMDocument* document) {
     if (IsSameHostObject(GetDocument().get(), document)) {
         return CWebObjRef(this);
     }
-    PruneDeadFrames();
+    // No index by document: every frame is looked at, and a dead match is
+    // pruned on the way.
     std::vector<CWebObjRef> frames;
     CollectFrames(frames);
-    return FirstFrame(frames, [&](CNS6Frame& frame) {
-        return IsSameHostObject(frame.GetDocument().get(), document);
-    });
+    for (CWebObjRef& candidate : frames) {
+        CWebObjRef found = LiveFrame(candidate.Get(), [document](CNS6Frame& frame) {
+            return IsSameHostObject(frame.GetDocument().get(), document);
+        });
+        if (found) {
+            return found;
+        }
+    }
+    return {};
 }
 
 CWebObjRef CNS6Page::FindFrameById(const CWebRunTimeID& id) {
@@ -212,16 +273,16 @@ CWebObjRef CNS6Page::FindFrameById(const CWebRunTimeID& id) {
     if (RunTimeID() == id) {
         return CWebObjRef(this);
     }
-    PruneDeadFrames();
-    std::vector<CWebObjRef> frames;
-    AppendFrames(frames);
-    PruneDeadFrames();
-    for (CWebObjRef& frame : frames) {
-        if (frame && frame->RunTimeID() == id) {
-            return frame;
-        }
+    auto any = [](CNS6Frame&) { return true; };
+    if (CWebObjRef found = LiveFrame(IndexedChild(id), any)) {
+        return found;
     }
-    return {};
+    // While the page loads, frames may not be registered yet.
+    if (!IsStillLoading()) {
+        return {};
+    }
+    RefreshFrames();
+    return LiveFrame(IndexedChild(id), any);
 }
 
 nsresult CNS6Page::FindIdByWindow(HWND window, CWebRunTimeID& out) {
@@ -235,16 +296,10 @@ nsresult CNS6Page::FindIdByWindow(HWND window, CWebRunTimeID& out) {
             out = RunTimeID();
             return NS_OK;
         }
-        PruneDeadFrames();
-        std::vector<CWebObjRef> frames;
-        AppendFrames(frames);
-        auto byWindow = [value](CNS6Frame& frame) { return frame.GetWindowValue() == value; };
-        CWebObjRef found = FirstFrame(frames, byWindow);
+        CWebObjRef found = FindFrameByWindowValue(value);
         if (!found) {
             RefreshFrames();
-            frames.clear();
-            AppendFrames(frames);
-            found = FirstFrame(frames, byWindow);
+            found = FindFrameByWindowValue(value);
         }
         if (found) {
             out = found->RunTimeID();

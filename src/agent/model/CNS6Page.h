@@ -11,10 +11,15 @@
 //     page->CallMethod("BrowserCommand", request);   // result 0, or E_FAIL
 //
 // Frames are added when their documents finish loading and when the page
-// refreshes its frames while it loads; dead frames are pruned lazily.
+// refreshes its frames while it loads. Registration and the lookups by DOM
+// window, identifier and native window go through indexes (a few frames
+// looked at, however many the page has); dead frames are pruned lazily: a
+// lookup that finds one destroys it, and the enumerations prune them all.
 
 #include "agent/model/CNS6Frame.h"
 
+#include <cstdint>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +45,9 @@ public:
 
     // Destroys the frame children that are no longer alive.
     void PruneDeadFrames();
+    // How many frame objects the page's bookkeeping has looked at (tests of
+    // its cost count this work rather than time it).
+    uint64_t GetFramesExamined() const { return m_FramesExamined; }
     // Refreshes the frames while the page loads, prunes, and appends the
     // frame children; true when `out` is not empty.
     bool AppendFrames(std::vector<CWebObjRef>& out) override;
@@ -64,4 +72,16 @@ public:
 
 private:
     nsresult RunBrowserCommandUnguarded(const CWebInfo& record);
+    // The frame child an index named, when it is alive and passes `test`;
+    // a dead one is destroyed on the way.
+    template <typename Test> CWebObjRef LiveFrame(CWebObj* candidate, Test test);
+    // The frame child whose native window has this value, from the index.
+    CWebObjRef FindFrameByWindowValue(int32_t value);
+    // Whether the window or one of its frames is loading, as "state" says.
+    bool IsStillLoading();
+
+    // Frame children by the value of their native window; weak, so entries
+    // of deleted frames read as empty and are dropped when met.
+    std::map<int32_t, CWebObjRef> m_FramesByWindow;
+    uint64_t m_FramesExamined = 0;
 };

@@ -278,6 +278,11 @@ CWebObjRef CWebObj::GetChildById(const CWebRunTimeID& id) {
     return it == m_ChildrenById.end() ? CWebObjRef() : CWebObjRef(it->second);
 }
 
+CWebObj* CWebObj::IndexedChild(const CWebRunTimeID& id) const {
+    auto it = m_ChildrenById.find(id);
+    return it == m_ChildrenById.end() ? nullptr : it->second;
+}
+
 int CWebObj::IndexOfChild(const CWebObjRef& child) {
     CWebObj* target = child.Get();
     if (!EnsureChildren() || target == nullptr) {

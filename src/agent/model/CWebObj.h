@@ -194,6 +194,9 @@ protected:
     void MarkRefcounted() { m_Refcounted = true; }
     void TrimValues(CWebInfo& record) const;
 
+    // The child registered under exactly this identifier, without building
+    // children; null when there is none. Observes: its slot owns it.
+    CWebObj* IndexedChild(const CWebRunTimeID& id) const;
     // The child at a 0-based slot, or null for one deleted since the last
     // purge. Observes: the slot owns it.
     CWebObj* ChildAt(size_t slot) const { return m_Children[slot].get(); }

@@ -1,6 +1,7 @@
 #include "agent/channel/CAgentWindow.h"
 #include "agent/channel/ToolSender.h"
 #include "agent/channel/Trace.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/dispatch/CInterface.h"
 #include "platform/win32/Testing.h"
 #include "tool/TestTool.h"
@@ -23,8 +24,9 @@ class TestDispatcher : public CInterface {
 public:
     bool Dispatch(CWebInfo& record) override {
         ++calls;
-        if (edit)
+        if (edit) {
             edit(record);
+        }
         return CInterface::Dispatch(record);
     }
     int calls = 0;
@@ -64,70 +66,71 @@ class AgentWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InitializeAgentWindows(nullptr);
-        g_dispatcher = &m_dispatcher;
+        g_dispatcher = &m_Dispatcher;
         SetDispatcherSource(&CurrentDispatcher);
         SetTraceMask(kInitialTraceMask);
         SetTraceFileSwitch(0);
-        ASSERT_TRUE(m_tool.Start());
-        m_browser = MakeBrowserWindow();
-        m_agent = std::make_unique<CAgentWindow>(m_browser);
-        ASSERT_TRUE(m_agent->Create(nullptr, nullptr));
-        ASSERT_NE(m_agent->GetWindow(), nullptr);
+        ASSERT_TRUE(m_Tool.Start());
+        m_Browser = MakeBrowserWindow();
+        m_Agent = std::make_unique<CAgentWindow>(m_Browser);
+        ASSERT_TRUE(m_Agent->Create(nullptr, nullptr));
+        ASSERT_NE(m_Agent->GetWindow(), nullptr);
     }
     void TearDown() override {
-        m_agent.reset();
-        DestroyWindow(m_browser);
-        m_tool.Stop();
+        m_Agent.reset();
+        DestroyWindow(m_Browser);
+        m_Tool.Stop();
         g_dispatcher = nullptr;
     }
 
-    TestDispatcher m_dispatcher;
-    tool::TestTool m_tool;
-    HWND m_browser = nullptr;
-    std::unique_ptr<CAgentWindow> m_agent;
+    TestDispatcher m_Dispatcher;
+    tool::TestTool m_Tool;
+    HWND m_Browser = nullptr;
+    std::unique_ptr<CAgentWindow> m_Agent;
 };
 
 TEST_F(AgentWindowTest, CreateAnnouncesTheConnectionAndIsFoundByTitle) {
-    EXPECT_EQ(tool::TestTool::FindAgentWindow(m_browser), m_agent->GetWindow());
-    auto hello = m_tool.WaitForRecord(kMsgIdConnection);
+    EXPECT_EQ(tool::TestTool::FindAgentWindow(m_Browser), m_Agent->GetWindow());
+    auto hello = m_Tool.WaitForRecord(ToInt(MsgId::Connection));
     ASSERT_TRUE(hello);
     ASSERT_EQ(hello->GetAttrCount(), 5u);
     const char* names[] = {"handle", "version", "thread", "process", "agent_handle"};
-    for (size_t i = 0; i < 5; ++i)
+    for (size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(*hello->GetAttrName(i), names[i]);
+    }
     EXPECT_EQ(hello->FindFirstValue("handle")->GetInteger(),
-              static_cast<int32_t>(HandleToULong(m_browser)));
+              static_cast<int32_t>(HandleToULong(m_Browser)));
     EXPECT_EQ(hello->FindFirstValue("thread")->GetInteger(),
               static_cast<int32_t>(GetCurrentThreadId()));
     EXPECT_EQ(hello->FindFirstValue("agent_handle")->GetInteger(),
-              static_cast<int32_t>(HandleToULong(m_agent->GetWindow())));
+              static_cast<int32_t>(HandleToULong(m_Agent->GetWindow())));
 }
 
 TEST_F(AgentWindowTest, ReplyCarriesTheRequestsWebInfoIdEvenWhenTheHeaderWasReplaced) {
-    m_dispatcher.edit = [](CWebInfo& record) { record.SetWebInfoId(4242); };
-    auto reply = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    m_Dispatcher.edit = [](CWebInfo& record) { record.SetWebInfoId(4242); };
+    auto reply = m_Tool.Request(m_Agent->GetWindow(), RequestOf(60));
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->GetMsgId(), 60);
     EXPECT_NE(reply->GetWebInfoId(), 4242);
-    EXPECT_EQ(m_dispatcher.calls, 1);
+    EXPECT_EQ(m_Dispatcher.calls, 1);
 }
 
 TEST_F(AgentWindowTest, RequestForAnotherLiveBrowserIsNeitherDispatchedNorAnswered) {
     HWND other = MakeBrowserWindow();
     CWebInfo request = RequestOf(60);
     request.SetRunTimeID(CWebRunTimeID(static_cast<int32_t>(HandleToULong(other)), -1, -1, -1));
-    EXPECT_EQ(m_tool.Post(m_agent->GetWindow(), request), 0);
-    EXPECT_EQ(m_dispatcher.calls, 0);
+    EXPECT_EQ(m_Tool.Post(m_Agent->GetWindow(), request), 0);
+    EXPECT_EQ(m_Dispatcher.calls, 0);
 
     // A dead window does not belong to anybody: this agent serves it.
     DestroyWindow(other);
-    EXPECT_EQ(m_tool.Post(m_agent->GetWindow(), request), 1);
-    EXPECT_EQ(m_dispatcher.calls, 1);
+    EXPECT_EQ(m_Tool.Post(m_Agent->GetWindow(), request), 1);
+    EXPECT_EQ(m_Dispatcher.calls, 1);
 }
 
 TEST_F(AgentWindowTest, NoDispatcherMeansNoReply) {
     g_dispatcher = nullptr;
-    EXPECT_EQ(m_tool.Post(m_agent->GetWindow(), RequestOf(60)), 0);
+    EXPECT_EQ(m_Tool.Post(m_Agent->GetWindow(), RequestOf(60)), 0);
 }
 
 TEST_F(AgentWindowTest, OversizedReplyIsTrimmedThenReducedToItsHeader) {
@@ -135,13 +138,14 @@ TEST_F(AgentWindowTest, OversizedReplyIsTrimmedThenReducedToItsHeader) {
     // list and value headers, the NUL), the header 36: each string may keep
     // (65000 - 386) / 10 characters.
     constexpr size_t kShare = (kMaxRecordBytes - 386) / 10;
-    m_dispatcher.edit = [](CWebInfo& record) {
+    m_Dispatcher.edit = [](CWebInfo& record) {
         // About 70000 bytes in 10 attributes, most of it in the first.
-        for (int i = 0; i < 10; ++i)
+        for (int i = 0; i < 10; ++i) {
             record.AppendAttr("text" + std::to_string(i),
                               CWebVariantList(CWebVariant(std::string(i == 0 ? 69000 : 100, 'a'))));
+        }
     };
-    auto trimmed = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    auto trimmed = m_Tool.Request(m_Agent->GetWindow(), RequestOf(60));
     ASSERT_TRUE(trimmed);
     ASSERT_EQ(trimmed->GetAttrCount(), 10u);
     EXPECT_EQ(trimmed->GetAttrValue(0)->GetAt(0)->GetString().size(), kShare);
@@ -150,55 +154,58 @@ TEST_F(AgentWindowTest, OversizedReplyIsTrimmedThenReducedToItsHeader) {
 
     // Ten strings of 7000 characters fit once each is cut to its share of the
     // room the record's own bytes leave.
-    m_dispatcher.edit = [](CWebInfo& record) {
-        for (int i = 0; i < 10; ++i)
+    m_Dispatcher.edit = [](CWebInfo& record) {
+        for (int i = 0; i < 10; ++i) {
             record.AppendAttr("text" + std::to_string(i),
                               CWebVariantList(CWebVariant(std::string(7000, 'a'))));
+        }
     };
-    auto cut = m_tool.Request(m_agent->GetWindow(), RequestOf(62));
+    auto cut = m_Tool.Request(m_Agent->GetWindow(), RequestOf(62));
     ASSERT_TRUE(cut);
     ASSERT_EQ(cut->GetAttrCount(), 10u);
     EXPECT_EQ(cut->GetRetValue(), NS_OK);
     EXPECT_EQ(cut->GetAttrValue(9)->GetAt(0)->GetString(), std::string(kShare, 'a'));
-    EXPECT_LE(m_tool.ReceivedSizes().back(), kMaxRecordBytes);
+    EXPECT_LE(m_Tool.ReceivedSizes().back(), kMaxRecordBytes);
 
-    m_dispatcher.edit = [](CWebInfo& record) {
+    m_Dispatcher.edit = [](CWebInfo& record) {
         CWebVariantList many;
-        for (int i = 0; i < 5000; ++i)
+        for (int i = 0; i < 5000; ++i) {
             many.Append(i);
+        }
         record.AppendAttr("numbers", many);
     };
-    auto reduced = m_tool.Request(m_agent->GetWindow(), RequestOf(61));
+    auto reduced = m_Tool.Request(m_Agent->GetWindow(), RequestOf(61));
     ASSERT_TRUE(reduced);
     EXPECT_EQ(reduced->GetAttrCount(), 0u);
     EXPECT_EQ(reduced->GetRetValue(), E_FAIL);
     EXPECT_EQ(reduced->GetMsgId(), 61);
-    EXPECT_EQ(m_tool.ReceivedSizes().back(), CWebInfo::kHeaderSize);
+    EXPECT_EQ(m_Tool.ReceivedSizes().back(), CWebInfo::kHeaderSize);
 }
 
 TEST_F(AgentWindowTest, OneVeryLongPropertyIsSentCutNotFailed) {
     // The text of a long page asked for alone: the cut leaves room for the
     // header (36), the attribute's length, name and list (4 + 5 + 12) and the
     // value's header and NUL (12 + 1), so the reply is exactly the limit.
-    m_dispatcher.edit = [](CWebInfo& record) {
+    m_Dispatcher.edit = [](CWebInfo& record) {
         record.AppendAttr("text", CWebVariantList(CWebVariant(std::string(200000, 't'))));
     };
-    auto reply = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    auto reply = m_Tool.Request(m_Agent->GetWindow(), RequestOf(60));
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->GetRetValue(), NS_OK);
     ASSERT_EQ(reply->GetAttrCount(), 1u);
     EXPECT_EQ(reply->FindFirstValue("text")->GetString().size(), kMaxRecordBytes - 70);
-    EXPECT_EQ(m_tool.ReceivedSizes().back(), kMaxRecordBytes);
+    EXPECT_EQ(m_Tool.ReceivedSizes().back(), kMaxRecordBytes);
 
     // Several long strings in one attribute share its room.
-    m_dispatcher.edit = [](CWebInfo& record) {
+    m_Dispatcher.edit = [](CWebInfo& record) {
         CWebVariantList items;
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             items.Append(std::string(40000, static_cast<char>('a' + i)));
+        }
         record.AppendAttr("items", items);
         record.AppendAttr("count", CWebVariant(4));
     };
-    auto list = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    auto list = m_Tool.Request(m_Agent->GetWindow(), RequestOf(60));
     ASSERT_TRUE(list);
     EXPECT_EQ(list->GetRetValue(), NS_OK);
     ASSERT_EQ(list->GetAttrCount(), 2u);
@@ -207,7 +214,7 @@ TEST_F(AgentWindowTest, OneVeryLongPropertyIsSentCutNotFailed) {
     EXPECT_GT(items.GetAt(3)->GetString().size(), 7000u);
     EXPECT_EQ(items.GetAt(3)->GetString().front(), 'd');
     EXPECT_EQ(list->FindFirstValue("count")->GetInteger(), 4);
-    EXPECT_LE(m_tool.ReceivedSizes().back(), kMaxRecordBytes);
+    EXPECT_LE(m_Tool.ReceivedSizes().back(), kMaxRecordBytes);
 }
 
 // Counts the times the throttle file is opened for writing and closed again,
@@ -216,23 +223,26 @@ class ThrottleFileWatch {
 public:
     ThrottleFileWatch() {
         char pattern[] = "/tmp/webagent-throttle-XXXXXX";
-        m_folder = mkdtemp(pattern) ? pattern : "";
-        m_notify = inotify_init1(IN_NONBLOCK);
-        if (!m_folder.empty() && m_notify >= 0)
-            inotify_add_watch(m_notify, m_folder.c_str(), IN_OPEN | IN_CLOSE_WRITE);
+        m_Folder = mkdtemp(pattern) ? pattern : "";
+        m_Notify = inotify_init1(IN_NONBLOCK);
+        if (!m_Folder.empty() && m_Notify >= 0) {
+            inotify_add_watch(m_Notify, m_Folder.c_str(), IN_OPEN | IN_CLOSE_WRITE);
+        }
         char temp[1024] = {};
-        if (GetEnvironmentVariableA("TEMP", temp, sizeof temp) < sizeof temp)
-            m_oldTemp = temp;
-        SetEnvironmentVariableA("TEMP", m_folder.c_str());
+        if (GetEnvironmentVariableA("TEMP", temp, sizeof temp) < sizeof temp) {
+            m_OldTemp = temp;
+        }
+        SetEnvironmentVariableA("TEMP", m_Folder.c_str());
     }
     ~ThrottleFileWatch() {
-        SetEnvironmentVariableA("TEMP", m_oldTemp ? m_oldTemp->c_str() : nullptr);
-        if (m_notify >= 0)
-            close(m_notify);
+        SetEnvironmentVariableA("TEMP", m_OldTemp ? m_OldTemp->c_str() : nullptr);
+        if (m_Notify >= 0) {
+            close(m_Notify);
+        }
         std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
+        std::filesystem::remove_all(m_Folder, ignored);
     }
-    bool Ready() const { return !m_folder.empty() && m_notify >= 0; }
+    bool Ready() const { return !m_Folder.empty() && m_Notify >= 0; }
     std::atomic<bool> overflowed{false};
     // Closes of the throttle file since the last call. (Opens are watched too,
     // so that no two events in a row are alike: the kernel merges those.)
@@ -240,25 +250,28 @@ public:
         int closes = 0;
         alignas(inotify_event) char buffer[64 * 1024];
         for (;;) {
-            ssize_t length = read(m_notify, buffer, sizeof buffer);
-            if (length <= 0)
+            ssize_t length = read(m_Notify, buffer, sizeof buffer);
+            if (length <= 0) {
                 return closes;
+            }
             for (ssize_t offset = 0; offset < length;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
-                if ((event->mask & IN_Q_OVERFLOW) != 0)
+                if ((event->mask & IN_Q_OVERFLOW) != 0) {
                     overflowed = true;
+                }
                 if ((event->mask & IN_CLOSE_WRITE) != 0 && event->len > 0 &&
-                    std::string_view(event->name) == kThrottleFileName)
+                    std::string_view(event->name) == kThrottleFileName) {
                     ++closes;
+                }
                 offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             }
         }
     }
 
 private:
-    std::string m_folder;
-    std::optional<std::string> m_oldTemp;
-    int m_notify = -1;
+    std::string m_Folder;
+    std::optional<std::string> m_OldTemp;
+    int m_Notify = -1;
 };
 
 CWebInfo ThrottleOption(int32_t cycles) {
@@ -273,14 +286,14 @@ TEST_F(AgentWindowTest, ThrottleOpensTheFileNTimesBeforeAndAfterEachRequest) {
     ASSERT_TRUE(watch.Ready());
     // Setting the option is itself a request: its pass after the dispatch
     // already reads the new value.
-    ASSERT_TRUE(m_tool.Request(m_agent->GetWindow(), ThrottleOption(3)));
+    ASSERT_TRUE(m_Tool.Request(m_Agent->GetWindow(), ThrottleOption(3)));
     EXPECT_EQ(watch.TakeCloses(), 3);
-    ASSERT_TRUE(m_tool.Request(m_agent->GetWindow(), RequestOf(60)));
+    ASSERT_TRUE(m_Tool.Request(m_Agent->GetWindow(), RequestOf(60)));
     EXPECT_EQ(watch.TakeCloses(), 6);
 
-    ASSERT_TRUE(m_tool.Request(m_agent->GetWindow(), ThrottleOption(0)));
+    ASSERT_TRUE(m_Tool.Request(m_Agent->GetWindow(), ThrottleOption(0)));
     EXPECT_EQ(watch.TakeCloses(), 3);
-    ASSERT_TRUE(m_tool.Request(m_agent->GetWindow(), RequestOf(60)));
+    ASSERT_TRUE(m_Tool.Request(m_Agent->GetWindow(), RequestOf(60)));
     EXPECT_EQ(watch.TakeCloses(), 0);
 }
 
@@ -299,9 +312,9 @@ TEST_F(AgentWindowTest, ThrottleIsBoundedWhateverTheOptionSays) {
         }
         closes += watch.TakeCloses();
     });
-    m_dispatcher.SetOption(kThrottleOption, INT32_MAX);
-    EXPECT_EQ(m_tool.Post(m_agent->GetWindow(), RequestOf(60)), 1);
-    m_dispatcher.SetOption(kThrottleOption, 0);
+    m_Dispatcher.SetOption(kThrottleOption, INT32_MAX);
+    EXPECT_EQ(m_Tool.Post(m_Agent->GetWindow(), RequestOf(60)), 1);
+    m_Dispatcher.SetOption(kThrottleOption, 0);
     done = true;
     reader.join();
     if (!watch.overflowed) {
@@ -311,14 +324,15 @@ TEST_F(AgentWindowTest, ThrottleIsBoundedWhateverTheOptionSays) {
 }
 
 TEST_F(AgentWindowTest, RegisteredMessageAnnouncesWithItsAttributesInOrder) {
-    m_tool.TakeUnsolicited();
-    m_tool.SendRegisteredMessage(m_agent->GetWindow(), reinterpret_cast<WPARAM>(m_browser), 7);
-    auto record = m_tool.WaitForRecord(kMsgIdConnection);
+    m_Tool.TakeUnsolicited();
+    m_Tool.SendRegisteredMessage(m_Agent->GetWindow(), reinterpret_cast<WPARAM>(m_Browser), 7);
+    auto record = m_Tool.WaitForRecord(ToInt(MsgId::Connection));
     ASSERT_TRUE(record);
     ASSERT_EQ(record->GetAttrCount(), 4u);
     const char* names[] = {"handle", "version", "thread", "process"};
-    for (size_t i = 0; i < 4; ++i)
+    for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(*record->GetAttrName(i), names[i]);
+    }
     EXPECT_EQ(record->FindFirstValue("version")->GetInteger(), 7);
     EXPECT_EQ(record->FindFirstValue("process")->GetInteger(),
               static_cast<int32_t>(GetCurrentProcessId()));
@@ -328,7 +342,7 @@ TEST_F(AgentWindowTest, OptionsSentDuringTheAnnouncementAreInPlaceAfterIt) {
     CWebInfo option = RequestOf(48);
     option.AppendAttr("var_name", CWebVariantList(CWebVariant(std::string_view("UseOldName"))));
     option.AppendAttr("var_value", CWebVariantList(CWebVariant(5)));
-    m_tool.SendWhileHandling(kMsgIdConnection, {option});
+    m_Tool.SendWhileHandling(ToInt(MsgId::Connection), {option});
     TestDispatcher fresh;
     g_dispatcher = &fresh;
     CAgentWindow second(MakeBrowserWindow());
@@ -340,10 +354,10 @@ TEST_F(AgentWindowTest, OptionsSentDuringTheAnnouncementAreInPlaceAfterIt) {
 
 TEST_F(AgentWindowTest, MessagesTraceGivesBeginAndEndLines) {
     SetTraceMask(kTraceMessages);
-    m_tool.ClearTraceLines();
-    auto reply = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    m_Tool.ClearTraceLines();
+    auto reply = m_Tool.Request(m_Agent->GetWindow(), RequestOf(60));
     ASSERT_TRUE(reply);
-    auto lines = m_tool.TraceLines();
+    auto lines = m_Tool.TraceLines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines.front().category, kTraceMessages);
     EXPECT_EQ(lines.front().text, "ProcessServiceRequest: begin: MsgId=60, WebInfoId=" +
@@ -353,9 +367,9 @@ TEST_F(AgentWindowTest, MessagesTraceGivesBeginAndEndLines) {
 
 TEST_F(AgentWindowTest, TraceCutsLongLinesAndFileModeBypassesTheViewer) {
     SetTraceMask(kTraceMessages);
-    m_tool.ClearTraceLines();
+    m_Tool.ClearTraceLines();
     Trace(kTraceMessages, std::string(600, 'x'));
-    auto lines = m_tool.TraceLines();
+    auto lines = m_Tool.TraceLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].text.size(), kMaxTraceLine);
 
@@ -363,7 +377,7 @@ TEST_F(AgentWindowTest, TraceCutsLongLinesAndFileModeBypassesTheViewer) {
     SetTraceFileSwitch(1);
     Trace(kTraceMessages, "one");
     Trace(kTraceMessages, "two");
-    EXPECT_EQ(m_tool.TraceLines().size(), 1u);
+    EXPECT_EQ(m_Tool.TraceLines().size(), 1u);
     auto file = CrtFile::Open(kTraceFileName, "rb");
     ASSERT_TRUE(file);
     EXPECT_EQ(file->ReadLine().value_or(""), "one\r\n");

@@ -2,6 +2,7 @@
 // the committed files in step with it; run it with WEBAGENT_UPDATE_SEEDS=1 to
 // write them afresh after a deliberate change of the encoding.
 #include "agent/channel/CWebInfo.h"
+#include "agent/common/AgentCodes.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -43,7 +44,7 @@ std::vector<std::pair<std::string, CWebInfo>> SeedRecords() {
     }
     {
         CWebInfo& info = add("description", 1);
-        info.SetRetValue(0x80040203u);
+        info.SetRetValue(kResultSeveralFound);
         CWebVariantList classes;
         EXPECT_TRUE(classes.Append("halvard_link") && classes.Append("!Home.*"));
         info.AppendAttr("class", classes);

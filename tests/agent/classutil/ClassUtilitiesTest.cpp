@@ -1,6 +1,7 @@
 #include "agent/classutil/ClassUtilities.h"
 
 #include "agent/channel/RequestArgs.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/dispatch/CInterface.h"
 #include "platform/win32/WinBase.h"
 
@@ -255,7 +256,7 @@ TEST(ClassIndex, PositionAmongTheFramesObjectsOfTheClass) {
     g_Listing = &dispatcher;
     SetDispatcherSource(&Listing);
     const CWebRunTimeID wanted(5, 6, 70, -1);
-    dispatcher.result = 0x80040203u;
+    dispatcher.result = kResultSeveralFound;
     dispatcher.found = {{5, 6, 10, -1}, {5, 6, 70, 0}, wanted};
     EXPECT_EQ(U().link.GetClassIndex("html_link", wanted), 2);
     EXPECT_EQ(dispatcher.asked.GetMsgId(), 15);

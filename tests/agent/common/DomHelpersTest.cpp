@@ -7,6 +7,7 @@
 #include "platform/browser/dom/Window.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMElement.h"
+#include "support/PageSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -16,22 +17,21 @@ class DomHelpers : public ::testing::Test {
 protected:
     // Parses `markup` as the page under test.
     void LoadPage(std::string_view markup) {
-        m_document = dom::ParseHTMLDocument(markup, u"http://host/page.html");
-        ASSERT_TRUE(m_document);
+        m_Document = testsupport::LoadPage(markup);
+        ASSERT_TRUE(m_Document);
     }
 
     nsCOMPtr<nsIDOMElement> ById(const char* id) {
-        nsCOMPtr<nsIDOMElement> element;
-        if (m_document)
-            m_document->GetElementById(NS_LITERAL_STRING_FROM(id), getter_AddRefs(element));
+        nsCOMPtr<nsIDOMElement> element = testsupport::ById(m_Document.get(), id);
         EXPECT_TRUE(element) << "no element with id " << id;
         return element;
     }
 
     nsCOMPtr<nsIDOMNode> FirstChild(nsIDOMNode* node) {
         nsCOMPtr<nsIDOMNode> child;
-        if (node)
+        if (node) {
             node->GetFirstChild(getter_AddRefs(child));
+        }
         return child;
     }
 
@@ -43,7 +43,7 @@ protected:
         return text;
     }
 
-    nsCOMPtr<nsIDOMHTMLDocument> m_document;
+    nsCOMPtr<nsIDOMHTMLDocument> m_Document;
 };
 
 TEST_F(DomHelpers, NodeText_BreakTrimsBeforeItAndSeparatesTheWords) {
@@ -106,12 +106,12 @@ TEST_F(DomHelpers, NodeText_DeeplyNestedPageDoesNotExhaustTheStack) {
     LoadPage("<div id=t></div>");
     // Built from the leaf upwards, each new element wrapping the rest.
     nsCOMPtr<nsIDOMText> leaf;
-    m_document->CreateTextNode(u"deep", getter_AddRefs(leaf));
+    m_Document->CreateTextNode(u"deep", getter_AddRefs(leaf));
     nsCOMPtr<nsIDOMNode> subtree = leaf.get();
     constexpr int kDepth = 50000;
     for (int i = 0; i < kDepth; ++i) {
         nsCOMPtr<nsIDOMElement> wrapper;
-        ASSERT_EQ(m_document->CreateElement(u"span", getter_AddRefs(wrapper)), NS_OK);
+        ASSERT_EQ(m_Document->CreateElement(u"span", getter_AddRefs(wrapper)), NS_OK);
         nsCOMPtr<nsIDOMNode> added;
         ASSERT_EQ(wrapper->AppendChild(subtree, getter_AddRefs(added)), NS_OK);
         subtree = wrapper.get();
@@ -165,7 +165,7 @@ TEST_F(DomHelpers, Attributes_ReadAsTextAndAsNumbers) {
     EXPECT_FALSE(HasNonEmptyAttribute(image, "alt"));
     EXPECT_TRUE(HasNonEmptyAttribute(image, "width"));
     EXPECT_EQ(GetAttributeText(nullptr, "width"), "");
-    EXPECT_EQ(GetAttributeInt(FirstChild(m_document), "width"), 0);
+    EXPECT_EQ(GetAttributeInt(FirstChild(m_Document), "width"), 0);
 }
 
 TEST_F(DomHelpers, Attributes_WrittenValuesKeepTheirCharactersAndLength) {
@@ -199,7 +199,7 @@ TEST_F(DomHelpers, ScriptOrFrame_AncestorsCount) {
 class RangeText : public DomHelpers {
 protected:
     nsCOMPtr<nsIDOMRange> NewRange() {
-        nsCOMPtr<nsIDOMRange> range = dom::NewRange(*dom::Document::FromDOM(m_document));
+        nsCOMPtr<nsIDOMRange> range = dom::NewRange(*dom::Document::FromDOM(m_Document));
         EXPECT_TRUE(range);
         return range;
     }
@@ -208,8 +208,9 @@ protected:
         nsCOMPtr<nsIDOMNodeList> children;
         node->GetChildNodes(getter_AddRefs(children));
         nsCOMPtr<nsIDOMNode> child;
-        if (children)
+        if (children) {
             children->Item(index, getter_AddRefs(child));
+        }
         return child;
     }
 };
@@ -250,15 +251,16 @@ protected:
     // Shows the page in a window, so that it has a default view.
     void ShowPage(std::string_view markup) {
         LoadPage(markup);
-        m_window = dom::NewWindow();
-        dom::Window::FromDOM(m_window)->SetDocument(m_document);
+        m_Window = dom::NewWindow();
+        dom::Window::FromDOM(m_Window)->SetDocument(m_Document);
     }
     void TearDown() override {
-        if (m_window)
-            dom::Window::FromDOM(m_window)->SetDocument(nullptr);
+        if (m_Window) {
+            dom::Window::FromDOM(m_Window)->SetDocument(nullptr);
+        }
     }
 
-    nsCOMPtr<nsIDOMWindowInternal> m_window;
+    nsCOMPtr<nsIDOMWindowInternal> m_Window;
 };
 
 TEST_F(ComputedStyle, NumbersInPixelsAndText) {

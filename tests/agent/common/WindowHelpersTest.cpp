@@ -16,24 +16,24 @@ namespace {
 
 class FakeWidget final : public nsSupportsImpl<FakeWidget, nsIWidget> {
 public:
-    explicit FakeWidget(HWND window) : m_window(window) {}
+    explicit FakeWidget(HWND window) : m_Window(window) {}
     nsresult GetNativeWindow(HWND__** window) override {
-        *window = m_window;
-        return m_window ? NS_OK : NS_ERROR_NOT_AVAILABLE;
+        *window = m_Window;
+        return m_Window ? NS_OK : NS_ERROR_NOT_AVAILABLE;
     }
     nsresult GetBounds(nsRect&) override { return NS_ERROR_NOT_IMPLEMENTED; }
     nsresult GetScreenBounds(nsRect&) override { return NS_ERROR_NOT_IMPLEMENTED; }
 
 private:
-    HWND m_window;
+    HWND m_Window;
 };
 
 class FakeView final : public nsSupportsImpl<FakeView, nsIView, nsIViewManager> {
 public:
-    explicit FakeView(HWND window) : m_widget(new FakeWidget(window)) {}
+    explicit FakeView(HWND window) : m_Widget(new FakeWidget(window)) {}
     // nsIView
     nsresult GetWidget(nsIWidget** widget) override {
-        m_widget.CopyTo(widget);
+        m_Widget.CopyTo(widget);
         return NS_OK;
     }
     nsresult GetBounds(nsRect&) override { return NS_ERROR_NOT_IMPLEMENTED; }
@@ -53,15 +53,15 @@ public:
     }
 
 private:
-    nsCOMPtr<nsIWidget> m_widget;
+    nsCOMPtr<nsIWidget> m_Widget;
 };
 
 class FakePresShell final : public nsSupportsImpl<FakePresShell, nsIPresShell> {
 public:
     FakePresShell(nsIDOMDocument* document, HWND window)
-        : m_document(document), m_views(new FakeView(window)) {}
+        : m_Document(document), m_Views(new FakeView(window)) {}
     nsresult GetDocument(nsIDOMDocument** document) override {
-        m_document.CopyTo(document);
+        m_Document.CopyTo(document);
         return NS_OK;
     }
     nsresult GetPresContext(nsIPresContext** context) override {
@@ -69,7 +69,7 @@ public:
         return NS_ERROR_NOT_IMPLEMENTED;
     }
     nsresult GetViewManager(nsIViewManager** manager) override {
-        m_views.CopyTo(manager);
+        m_Views.CopyTo(manager);
         return NS_OK;
     }
     nsresult GetPrimaryFrameFor(nsIDOMNode*, nsIFrame** frame) override {
@@ -81,23 +81,23 @@ public:
     }
 
 private:
-    nsCOMPtr<nsIDOMDocument> m_document;
-    nsCOMPtr<nsIViewManager> m_views;
+    nsCOMPtr<nsIDOMDocument> m_Document;
+    nsCOMPtr<nsIViewManager> m_Views;
 };
 
 // A document shell whose main widget is `shellWindow` and whose
 // presentation (when given) shows its document in `presentedWindow`.
 class FakeDocShell final : public nsSupportsImpl<FakeDocShell, nsIDocShell, nsIBaseWindow> {
 public:
-    explicit FakeDocShell(HWND shellWindow) : m_widget(new FakeWidget(shellWindow)) {}
+    explicit FakeDocShell(HWND shellWindow) : m_Widget(new FakeWidget(shellWindow)) {}
     void Present(nsIDOMDocument* document, HWND presentedWindow) {
-        m_presentation = new FakePresShell(document, presentedWindow);
+        m_Presentation = new FakePresShell(document, presentedWindow);
     }
 
     // nsIDocShell
     nsresult GetPresShell(nsIPresShell** shell) override {
-        m_presentation.CopyTo(shell);
-        return m_presentation ? NS_OK : NS_ERROR_NOT_AVAILABLE;
+        m_Presentation.CopyTo(shell);
+        return m_Presentation ? NS_OK : NS_ERROR_NOT_AVAILABLE;
     }
     nsresult GetPresContext(nsIPresContext** context) override {
         *context = nullptr;
@@ -130,7 +130,7 @@ public:
     }
     // nsIBaseWindow
     nsresult GetMainWidget(nsIWidget** widget) override {
-        m_widget.CopyTo(widget);
+        m_Widget.CopyTo(widget);
         return NS_OK;
     }
     nsresult GetParentNativeWindow(HWND__** parent) override {
@@ -146,15 +146,15 @@ public:
     }
 
 private:
-    nsCOMPtr<nsIWidget> m_widget;
-    nsCOMPtr<nsIPresShell> m_presentation;
+    nsCOMPtr<nsIWidget> m_Widget;
+    nsCOMPtr<nsIPresShell> m_Presentation;
 };
 
 class ShellHook final : public dom::WindowHook {
 public:
-    explicit ShellHook(nsISupports* shell) : m_shell(shell) {}
+    explicit ShellHook(nsISupports* shell) : m_Shell(shell) {}
     HWND__* NativeWindow() override { return nullptr; }
-    nsISupports* DocShell() override { return m_shell; }
+    nsISupports* DocShell() override { return m_Shell; }
     int32_t ScrollX() override { return 0; }
     int32_t ScrollY() override { return 0; }
     void ScrollTo(int32_t, int32_t) override {}
@@ -162,67 +162,69 @@ public:
     int32_t InnerHeight() override { return 0; }
 
 private:
-    nsISupports* m_shell; // observes: the fixture's shell outlives the hook
+    nsISupports* m_Shell; // observes: the fixture's shell outlives the hook
 };
 
 class WindowHelpers : public ::testing::Test {
 protected:
     void SetUp() override {
         static int counter = 0;
-        m_class = "WindowHelpersTest" + std::to_string(++counter);
+        m_Class = "WindowHelpersTest" + std::to_string(++counter);
         WNDCLASSEX wc{};
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = DefWindowProc;
-        wc.lpszClassName = m_class.c_str();
+        wc.lpszClassName = m_Class.c_str();
         ASSERT_NE(RegisterClassEx(&wc), 0);
-        m_window = dom::NewWindow();
+        m_Window = dom::NewWindow();
     }
     void TearDown() override {
-        dom::Window::FromDOM(m_window)->SetHook(nullptr);
-        dom::Window::FromDOM(m_window)->SetDocument(nullptr);
-        for (auto window = m_made.rbegin(); window != m_made.rend(); ++window)
+        dom::Window::FromDOM(m_Window)->SetHook(nullptr);
+        dom::Window::FromDOM(m_Window)->SetDocument(nullptr);
+        for (auto window = m_Made.rbegin(); window != m_Made.rend(); ++window) {
             DestroyWindow(*window);
+        }
     }
 
     HWND Make(DWORD style, HWND parent) {
-        HWND window = CreateWindowEx(0, m_class.c_str(), "", style, 0, 0, 100, 100, parent, nullptr,
+        HWND window = CreateWindowEx(0, m_Class.c_str(), "", style, 0, 0, 100, 100, parent, nullptr,
                                      nullptr, nullptr);
         EXPECT_TRUE(window);
-        m_made.push_back(window);
+        m_Made.push_back(window);
         return window;
     }
     // A top-level window and `depth` child windows below it; answers the
     // deepest.
     HWND MakeChain(int depth) {
         HWND window = Make(WS_OVERLAPPEDWINDOW, nullptr);
-        for (int i = 0; i < depth; ++i)
+        for (int i = 0; i < depth; ++i) {
             window = Make(WS_CHILD | WS_VISIBLE, window);
+        }
         return window;
     }
 
     // Gives the window a document shell whose main widget is `native`.
     FakeDocShell* ConnectShell(HWND native) {
-        m_shell = new FakeDocShell(native);
-        m_hook = std::make_unique<ShellHook>(static_cast<nsIDocShell*>(m_shell.get()));
-        dom::Window::FromDOM(m_window)->SetHook(m_hook.get());
-        return m_shell;
+        m_Shell = new FakeDocShell(native);
+        m_Hook = std::make_unique<ShellHook>(static_cast<nsIDocShell*>(m_Shell.get()));
+        dom::Window::FromDOM(m_Window)->SetHook(m_Hook.get());
+        return m_Shell;
     }
 
-    std::string m_class;
-    std::vector<HWND> m_made;
-    nsCOMPtr<nsIDOMWindowInternal> m_window;
-    nsCOMPtr<FakeDocShell> m_shell;
-    std::unique_ptr<ShellHook> m_hook;
+    std::string m_Class;
+    std::vector<HWND> m_Made;
+    nsCOMPtr<nsIDOMWindowInternal> m_Window;
+    nsCOMPtr<FakeDocShell> m_Shell;
+    std::unique_ptr<ShellHook> m_Hook;
 };
 
 TEST_F(WindowHelpers, DocShell_TheWindowsOwnOrAFailure) {
     nsCOMPtr<nsIDocShell> shell;
     EXPECT_EQ(GetDocShell(nullptr, getter_AddRefs(shell)), E_INVALIDARG);
-    EXPECT_TRUE(NS_FAILED(GetDocShell(m_window, getter_AddRefs(shell))))
+    EXPECT_TRUE(NS_FAILED(GetDocShell(m_Window, getter_AddRefs(shell))))
         << "a window the browser has not connected has no shell";
     EXPECT_FALSE(shell);
     FakeDocShell* fake = ConnectShell(nullptr);
-    ASSERT_EQ(GetDocShell(m_window, getter_AddRefs(shell)), NS_OK);
+    ASSERT_EQ(GetDocShell(m_Window, getter_AddRefs(shell)), NS_OK);
     EXPECT_TRUE(SameCOMIdentity(shell, static_cast<nsIDocShell*>(fake)));
 }
 
@@ -230,31 +232,31 @@ TEST_F(WindowHelpers, NativeWindow_PresentationFirstThenTheShell) {
     HWND shellWindow = MakeChain(2);
     HWND presentedWindow = MakeChain(2);
     EXPECT_EQ(GetNativeWindow(nullptr), nullptr);
-    EXPECT_EQ(GetNativeWindow(m_window), nullptr);
+    EXPECT_EQ(GetNativeWindow(m_Window), nullptr);
 
     FakeDocShell* shell = ConnectShell(shellWindow);
-    EXPECT_EQ(GetNativeWindow(m_window), shellWindow) << "no document yet: the shell's widget";
+    EXPECT_EQ(GetNativeWindow(m_Window), shellWindow) << "no document yet: the shell's widget";
 
     nsCOMPtr<nsIDOMHTMLDocument> page = dom::ParseHTMLDocument("<p>x", u"http://host/");
-    dom::Window::FromDOM(m_window)->SetDocument(page);
+    dom::Window::FromDOM(m_Window)->SetDocument(page);
     shell->Present(page, presentedWindow);
-    EXPECT_EQ(GetNativeWindow(m_window), presentedWindow);
+    EXPECT_EQ(GetNativeWindow(m_Window), presentedWindow);
     EXPECT_EQ(GetDocumentNativeWindow(page), presentedWindow);
 
     // A presentation of another document is not this window's.
     nsCOMPtr<nsIDOMHTMLDocument> other = dom::ParseHTMLDocument("<p>y", u"http://host/y");
     shell->Present(other, presentedWindow);
-    EXPECT_EQ(GetNativeWindow(m_window), shellWindow);
+    EXPECT_EQ(GetNativeWindow(m_Window), shellWindow);
     EXPECT_EQ(GetDocumentNativeWindow(other), nullptr) << "a document no window shows";
 }
 
 TEST_F(WindowHelpers, TopContentWindow_FewerThanFourLevelsBelowTheDesktop) {
     EXPECT_FALSE(IsTopContentWindow(nullptr));
-    EXPECT_FALSE(IsTopContentWindow(m_window)) << "no native window";
+    EXPECT_FALSE(IsTopContentWindow(m_Window)) << "no native window";
     ConnectShell(MakeChain(3)); // its fourth ancestor is missing
-    EXPECT_TRUE(IsTopContentWindow(m_window));
+    EXPECT_TRUE(IsTopContentWindow(m_Window));
     ConnectShell(MakeChain(4)); // a frame inside the content area
-    EXPECT_FALSE(IsTopContentWindow(m_window));
+    EXPECT_FALSE(IsTopContentWindow(m_Window));
 }
 
 TEST_F(WindowHelpers, NonChildAncestor_StopsAtTheFirstWindowThatIsNoChild) {

@@ -2,7 +2,7 @@
 // browser objects.
 #include "agent/channel/RequestArgs.h"
 #include "agent/common/AgentCodes.h"
-#include "agent/host/TrapTestSupport.h"
+#include "support/TrapTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -32,16 +32,18 @@ CInterface* CurrentDispatcher() {
 std::string Transcript(std::string_view label, const CWebInfo& reply, int32_t browser) {
     auto anonymise = [&](std::string text) {
         const std::string value = std::to_string(browser);
-        for (size_t at = text.find(value); at != std::string::npos; at = text.find(value, at))
+        for (size_t at = text.find(value); at != std::string::npos; at = text.find(value, at)) {
             text.replace(at, value.size(), "B");
+        }
         return text;
     };
     char header[64];
     std::snprintf(header, sizeof header, "RetValue=0x%08X MsgId=%d",
                   static_cast<unsigned>(reply.GetRetValue()), reply.GetMsgId());
     std::string out = std::string(label) + ": " + header + "\n";
-    for (const CAttrPair& attribute : reply.Attrs())
+    for (const CAttrPair& attribute : reply.Attrs()) {
         out += "  " + attribute.GetName() + ": " + DumpWebVariantList(attribute.GetValue()) + "\n";
+    }
     return anonymise(out);
 }
 
@@ -59,7 +61,7 @@ protected:
         agent = std::make_unique<CAgentWindow>(browserWindow);
         agent->Create(nullptr, nullptr);
         ASSERT_NE(agent->GetWindow(), nullptr);
-        ASSERT_TRUE(tool.WaitForRecord(kMsgIdConnection));
+        ASSERT_TRUE(tool.WaitForRecord(ToInt(MsgId::Connection)));
 
         tree = std::make_unique<TestTree>(browserWindow);
         TestObj& page = tree->Add(tree->Browser(), {B(), kPage, -1, -1});
@@ -81,8 +83,9 @@ protected:
 
     std::string Send(std::string_view label, CWebInfo request) {
         auto reply = tool.Request(agent->GetWindow(), std::move(request));
-        if (!reply)
+        if (!reply) {
             return std::string(label) + ": no reply\n";
+        }
         return Transcript(label, *reply, B());
     }
 

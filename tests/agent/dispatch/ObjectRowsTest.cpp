@@ -185,8 +185,9 @@ TEST_F(ObjectRows, PropertiesOfManyAppendOnlyValuesOfTheListsType) {
     auto ask = [&](std::vector<CWebRunTimeID> ids) {
         CWebInfo record = Request(MsgId::GetPropertiesOfMany);
         CWebVariantList list;
-        for (const CWebRunTimeID& id : ids)
+        for (const CWebRunTimeID& id : ids) {
             list.Append(id);
+        }
         record.AppendAttr("id", list);
         AppendString(record, "text", "ignored");
         AppendString(record, "width", "ignored");
@@ -269,8 +270,9 @@ TEST_F(ObjectRows, WriteTextPlainAndWrapped) {
     const std::string fileName = "c:\\temp\\dispatch_text.txt";
     auto write = [&](MsgId id, const CWebRunTimeID& target, bool withName = true) {
         CWebInfo record = Request(id, target);
-        if (withName)
+        if (withName) {
             AppendString(record, "file_name", fileName);
+        }
         dispatcher.Dispatch(record);
         return record.GetRetValue();
     };
@@ -497,8 +499,9 @@ TEST_F(DescriptionRows, CountAndObjectInformation) {
     CWebInfo noFile = Run(MsgId::WriteObjectInfo);
     EXPECT_EQ(noFile.GetRetValue(), E_INVALIDARG);
 
-    for (TestObj* object : {&link, &image})
+    for (TestObj* object : {&link, &image}) {
         object->OnMethod("WriteObjInfo", [](CWebInfo&) { return true; });
+    }
     link.OnMethod("WriteObjInfoHeader", [](CWebInfo&) { return true; });
     CWebInfo info = Request(MsgId::WriteObjectInfo, FrameId());
     AppendString(info, "class", "html_link");

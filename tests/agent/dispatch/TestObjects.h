@@ -38,8 +38,9 @@ inline HWND MakeTestWindow(HWND parent = nullptr) {
         wc.lpszClassName = "DispatchTestWindow";
         return RegisterClass(&wc) != 0;
     }();
-    if (!registered)
+    if (!registered) {
         return nullptr;
+    }
     return CreateWindowEx(0, "DispatchTestWindow", "", parent ? WS_CHILD : WS_OVERLAPPEDWINDOW, 0,
                           0, 100, 100, parent, nullptr, nullptr, nullptr);
 }
@@ -73,8 +74,9 @@ public:
     bool GetPropertyAt(std::string& name, CWebVariantList& value, int position) override {
         value.Clear();
         if (position >= 0) {
-            if (static_cast<size_t>(position) >= m_Properties.size())
+            if (static_cast<size_t>(position) >= m_Properties.size()) {
                 return false;
+            }
             name = m_Properties[static_cast<size_t>(position)].first;
             value = m_Properties[static_cast<size_t>(position)].second;
             return true;
@@ -129,10 +131,12 @@ private:
 class TestDispatcher : public CNS6Interface {
 public:
     bool GetBrowsers(std::vector<CWebObjRef>& out) override {
-        if (!hasRegistry)
+        if (!hasRegistry) {
             return false;
-        for (TestObj* browser : browsers)
+        }
+        for (TestObj* browser : browsers) {
             out.emplace_back(browser);
+        }
         return true;
     }
 

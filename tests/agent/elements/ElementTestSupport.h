@@ -7,11 +7,10 @@
 //     EXPECT_EQ(Integer(*table, "rows"), 1);
 #pragma once
 
+#include "agent/common/DomHelpers.h"
+#include "agent/common/WindowHelpers.h"
 #include "agent/elements/CNS6Obj.h"
 #include "agent/elements/LayoutTreeBuilder.h"
-#include "agent/common/DomHelpers.h"
-#include "agent/host/TrapTestSupport.h"
-#include "agent/common/WindowHelpers.h"
 #include "agent/model/CNS6Browser.h"
 #include "agent/model/CNS6Page.h"
 #include "platform/browser/shell/Browser.h"
@@ -19,6 +18,7 @@
 #include "platform/win32/WinBase.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMElement.h"
+#include "support/TrapTestSupport.h"
 
 #include <filesystem>
 #include <fstream>

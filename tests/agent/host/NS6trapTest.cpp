@@ -109,8 +109,9 @@ protected:
         }
     }
     void TearDown() override {
-        for (HWND window : m_Tops)
+        for (HWND window : m_Tops) {
             DestroyWindow(window);
+        }
     }
     HWND Top(const char* cls) {
         HWND window = CreateWindowExA(0, cls, "top", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,

@@ -2,8 +2,8 @@
 #include "agent/classutil/ClassUtilities.h"
 #include "agent/dispatch/CInterface.h"
 #include "agent/host/LibraryEntry.h"
-#include "agent/host/TrapTestSupport.h"
 #include "agent/model/CNS6Browser.h"
+#include "support/TrapTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // main chrome with its toolbar, a content area and document shells.
 #include "agent/channel/RequestArgs.h"
 #include "agent/common/WindowHelpers.h"
-#include "agent/host/TrapTestSupport.h"
 #include "agent/model/CNS6Browser.h"
 #include "platform/browser/dom/Element.h"
 #include "platform/browser/shell/Browser.h"
+#include "support/TrapTestSupport.h"
 
 #include <filesystem>
 #include <fstream>

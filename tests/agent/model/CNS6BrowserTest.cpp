@@ -2,8 +2,8 @@
 
 #include "agent/channel/RequestArgs.h"
 #include "agent/classutil/ClassUtilities.h"
-#include "agent/host/TrapTestSupport.h"
 #include "agent/model/INS6Frame.h"
+#include "support/TrapTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -4,13 +4,13 @@
 #include "agent/channel/RequestArgs.h"
 #include "agent/common/DomHelpers.h"
 #include "agent/common/WindowHelpers.h"
-#include "agent/host/TrapTestSupport.h"
 #include "agent/model/CNS6Browser.h"
 #include "agent/model/CNS6Page.h"
 #include "platform/browser/shell/Browser.h"
 #include "platform/browser/shell/Network.h"
 #include "platform/win32/WinUser.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
+#include "support/TrapTestSupport.h"
 
 #include <filesystem>
 #include <fstream>
@@ -515,6 +515,62 @@ TEST_F(FrameOnShell, ClosedWindowLeavesADeadPage) {
     ASSERT_TRUE(Page().GetProperty("handle", handle));
     EXPECT_EQ(handle.GetType(), WebVariantType::Integer);
     EXPECT_FALSE(Page().FindFrameById(Page().RunTimeID()).IsValid());
+}
+
+} // namespace
+
+namespace {
+
+// Registers the inner frames of a page with `count` of them and looks each up
+// by DOM window, by identifier and through the trap state; answers how many
+// frame objects the page's bookkeeping looked at on the way.
+class FrameBookkeeping : public FrameOnShell {
+protected:
+    uint64_t WorkFor(int count) {
+        std::string markup = "<p>top</p>";
+        for (int i = 0; i < count; ++i) {
+            markup += "<iframe src='inner.html'></iframe>";
+        }
+        Write("inner.html", "<p>inner</p>");
+        m_Window = m_App.OpenWindow(Write("frames" + std::to_string(count) + ".html", markup));
+        EXPECT_TRUE(m_Window != nullptr && m_App.WaitUntilIdle());
+        if (m_Window == nullptr) {
+            return 0;
+        }
+        m_Browser =
+            Trap().GetOrCreateBrowser(m_Window->Handle(), m_Window->ChromeShell()->DOMWindow());
+        nsIDOMWindow* content = Content()->DOMWindow();
+        m_Page = Trap().GetOrCreatePage(content, GetNativeWindow(content));
+        EXPECT_TRUE(m_Page.IsValid());
+        if (!m_Page.IsValid()) {
+            return 0;
+        }
+        const uint64_t before = Page().GetFramesExamined();
+        EXPECT_EQ(Page().RefreshFrames(), NS_OK);
+        int found = 0;
+        for (const auto& shell : Content()->Children()) {
+            nsIDOMWindow* window = shell->DOMWindow();
+            CWebObjRef registered = Trap().GetOrCreateFrame(window, Page().GetWindow());
+            CWebObjRef byWindow = Page().FindFrameByWindow(window);
+            if (registered.IsValid() && byWindow.Get() == registered.Get() &&
+                Page().FindFrameById(registered->RunTimeID()).Get() == registered.Get()) {
+                ++found;
+            }
+        }
+        EXPECT_EQ(found, count) << "every frame registered once and found by each way";
+        EXPECT_EQ(Page().GetChildCount(), count);
+        return Page().GetFramesExamined() - before;
+    }
+};
+
+TEST_F(FrameBookkeeping, RegistrationAndLookupLookAtAFewFramesEach) {
+    const uint64_t small = WorkFor(40);
+    const uint64_t large = WorkFor(160);
+    // Four times the frames: about four times the work. Looking at every
+    // frame for every registration or lookup would be sixteen times.
+    EXPECT_GT(small, 0u);
+    EXPECT_LE(large, 6 * small) << "small " << small << ", large " << large;
+    EXPECT_LE(large, 8u * 160) << "a few frames looked at per frame and lookup";
 }
 
 } // namespace

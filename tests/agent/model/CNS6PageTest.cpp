@@ -4,7 +4,7 @@
 
 #include "agent/channel/RequestArgs.h"
 #include "agent/common/DomHelpers.h"
-#include "agent/host/TrapTestSupport.h"
+#include "support/TrapTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -83,62 +83,8 @@ private:
     }
 };
 
-// The content window: it answers its document shell and nothing else.
-class ContentDom final : public nsSupportsImpl<ContentDom, nsIDOMWindowInternal> {
-public:
-    nsresult GetDocument(nsIDOMDocument**) override { return NS_ERROR_NOT_AVAILABLE; }
-    nsresult GetParent(nsIDOMWindow** parent) override { return Self(parent); }
-    nsresult GetTop(nsIDOMWindow** top) override { return Self(top); }
-    nsresult GetFrames(nsIDOMWindowCollection**) override { return NS_ERROR_NOT_AVAILABLE; }
-    nsresult GetName(nsAString& name) override {
-        name.clear();
-        return NS_OK;
-    }
-    nsresult SetName(const nsAString&) override { return NS_OK; }
-    nsresult GetScrollX(PRInt32* x) override { return Zero(x); }
-    nsresult GetScrollY(PRInt32* y) override { return Zero(y); }
-    nsresult ScrollTo(PRInt32, PRInt32) override { return NS_OK; }
-    nsresult ScrollBy(PRInt32, PRInt32) override { return NS_OK; }
-    nsresult GetSelection(nsISelection**) override { return NS_ERROR_NOT_AVAILABLE; }
-    nsresult GetInnerWidth(PRInt32* width) override { return Zero(width); }
-    nsresult GetInnerHeight(PRInt32* height) override { return Zero(height); }
-    nsresult GetLocationHref(nsAString& href) override {
-        href = u"about:blank";
-        return NS_OK;
-    }
-    nsresult Focus() override { return NS_OK; }
-    nsresult Blur() override { return NS_OK; }
-    nsresult GetFrameElement(nsIDOMElement** element) override {
-        *element = nullptr;
-        return NS_OK;
-    }
-    nsresult GetNativeWindow(HWND__** window) override {
-        *window = native;
-        return NS_OK;
-    }
-    nsresult GetDocShell(nsISupports** docShell) override {
-        *docShell = shell ? shell->CanonicalSupports() : nullptr;
-        if (*docShell == nullptr) {
-            return NS_ERROR_NOT_AVAILABLE;
-        }
-        (*docShell)->AddRef();
-        return NS_OK;
-    }
-
-    HWND native = nullptr;
-    nsCOMPtr<ScriptedShell> shell;
-
-private:
-    nsresult Self(nsIDOMWindow** out) {
-        *out = this;
-        AddRef();
-        return NS_OK;
-    }
-    static nsresult Zero(PRInt32* out) {
-        *out = 0;
-        return NS_OK;
-    }
-};
+// The content window: it answers its native window and document shell.
+using ContentDom = traptest::FakeDomWindow<ScriptedShell>;
 
 class PageCommands : public ::testing::Test {
 protected:
@@ -146,6 +92,7 @@ protected:
         m_Window = traptest::MakeWindow();
         m_Dom = new ContentDom();
         m_Dom->native = m_Window;
+        m_Dom->href = u"about:blank";
         m_Dom->shell = new ScriptedShell();
         m_Page = std::make_unique<CNS6Page>(m_Dom.get(), m_Window, CWebObjRef());
     }

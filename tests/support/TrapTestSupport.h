@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
 
 namespace traptest {
 
@@ -64,9 +65,12 @@ private:
     nsIURIContentListener* m_Listener = nullptr; // observes, as a real shell does
 };
 
-// The chrome DOM window of a test browser: it answers its native window, its
-// document shell and (once given one) its document; the rest is not needed.
-class FakeChromeDom final : public nsSupportsImpl<FakeChromeDom, nsIDOMWindowInternal> {
+// A DOM window of a test browser: it answers its native window, its document
+// shell (of type Shell) and (once given one) its document; the rest is not
+// needed. The chrome window of a browser and the content window of a page
+// are both made from it.
+template <typename Shell>
+class FakeDomWindow final : public nsSupportsImpl<FakeDomWindow<Shell>, nsIDOMWindowInternal> {
 public:
     nsresult GetDocument(nsIDOMDocument** document) override {
         *document = m_Document.get();
@@ -91,8 +95,8 @@ public:
     nsresult GetSelection(nsISelection**) override { return NS_ERROR_NOT_AVAILABLE; }
     nsresult GetInnerWidth(PRInt32* width) override { return Zero(width); }
     nsresult GetInnerHeight(PRInt32* height) override { return Zero(height); }
-    nsresult GetLocationHref(nsAString& href) override {
-        href = u"chrome://navigator/content/navigator.xul";
+    nsresult GetLocationHref(nsAString& out) override {
+        out = href;
         return NS_OK;
     }
     nsresult Focus() override { return NS_OK; }
@@ -117,12 +121,13 @@ public:
     void SetDocument(nsIDOMDocument* document) { m_Document = document; }
 
     HWND native = nullptr;
-    nsCOMPtr<FakeDocShell> shell;
+    nsCOMPtr<Shell> shell;
+    std::u16string href = u"chrome://navigator/content/navigator.xul";
 
 private:
     nsresult Self(nsIDOMWindow** out) {
         *out = this;
-        AddRef();
+        this->AddRef();
         return NS_OK;
     }
     static nsresult Zero(PRInt32* out) {
@@ -132,6 +137,8 @@ private:
 
     nsCOMPtr<nsIDOMDocument> m_Document;
 };
+
+using FakeChromeDom = FakeDomWindow<FakeDocShell>;
 
 // A native top-level window with a chrome DOM window connected to it.
 class ChromeWindow {
