@@ -1,5 +1,9 @@
 #include "agent/classutil/ClassUtilities.h"
 
+#include "agent/classutil/DescriptionTable.h"
+
+#include <algorithm>
+#include <cctype>
 #include <initializer_list>
 #include <string_view>
 
@@ -58,4 +62,72 @@ void FillClassTable(ClassTable& table) {
         entry.util->SetDescriptionTemplate(obligatory, CWebInfo(), "location", "name");
         table.emplace(std::string(entry.className), entry.util);
     }
+}
+
+namespace {
+
+uint64_t g_TemplateGeneration = 0;
+
+std::string_view ToolPropertyName(std::string_view name) {
+    if (name == "MSW_class") {
+        return "class";
+    }
+    if (name == "html_name") {
+        return "name";
+    }
+    if (name == "html_url") {
+        return "url";
+    }
+    return name;
+}
+
+// The names of a blank-separated list as template attributes with a blank
+// placeholder; repeated blanks give no empty names.
+CWebInfo TemplateList(std::string_view text) {
+    CWebInfo list;
+    CWebVariantList placeholder;
+    placeholder.Set(std::string_view(" "));
+    while (!text.empty()) {
+        size_t blank = text.find(' ');
+        std::string_view name = ToolPropertyName(text.substr(0, blank));
+        if (!name.empty()) {
+            list.AddAttr(name, placeholder);
+            AddDescriptionAttribute(name, WebVariantType::String);
+        }
+        if (blank == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(blank + 1);
+    }
+    return list;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+} // namespace
+
+void SetClassTemplate(const ClassTable& table, std::string_view className,
+                      std::string_view obligatory, std::string_view optional,
+                      std::string_view selector, std::string_view tagAttr) {
+    // Image links are described as images with a link; the tool only ever
+    // configures the image class.
+    if (EqualsIgnoringCase(className, "html_rect")) {
+        SetClassTemplate(table, "html_img_link", obligatory, optional, selector, tagAttr);
+    }
+    const CWebInfo obligatoryList = TemplateList(obligatory);
+    const CWebInfo optionalList = TemplateList(optional);
+    auto it = table.find(className);
+    if (it != table.end() && it->second != nullptr) {
+        it->second->SetDescriptionTemplate(obligatoryList, optionalList, selector, tagAttr);
+        ++g_TemplateGeneration;
+    }
+}
+
+uint64_t GetTemplateGeneration() {
+    return g_TemplateGeneration;
 }

@@ -3,7 +3,10 @@
 #include "agent/dispatch/CInterface.h"
 #include "agent/dispatch/Identification.h"
 #include "agent/dispatch/RequestArgs.h"
+#include "agent/host/TrapState.h"
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -147,8 +150,32 @@ void CInterface::EnumerateObjects(CWebInfo& record) {
 }
 
 void CInterface::DefineClass(CWebInfo& record) {
-    // FIXME: the class table of the global trap state, which takes the new
-    // template, and the frames' conversion maps, which it resets, have not
-    // landed; the request is refused meanwhile.
-    record.SetRetValue(E_NOTIMPL);
+    record.SetRetValue(E_FAIL);
+    if (CGeneralTrapInfo* trap = GetTrapGlobals().trapState.get()) {
+        record.SetRetValue(E_INVALIDARG);
+        std::optional<std::string> className = StringArg(record, "class");
+        std::optional<std::string> obligatory =
+            className ? StringArg(record, "oblig") : std::nullopt;
+        std::optional<std::string> optional = obligatory ? StringArg(record, "opt") : std::nullopt;
+        std::optional<std::string> selector =
+            optional ? StringArg(record, "selector") : std::nullopt;
+        if (selector) {
+            SetClassTemplate(trap->GetClassTable(), *className, *obligatory, *optional, *selector,
+                             StringArg(record, "tag_attr").value_or(std::string()));
+            record.SetRetValue(NS_OK);
+        }
+    }
+    // Cached descriptions were made with the old templates.
+    std::vector<CWebObjRef> browsers;
+    GetBrowsers(browsers);
+    for (const CWebObjRef& browser : browsers) {
+        std::vector<CWebObjRef> children;
+        if (CWebObj* target = browser.Get())
+            target->CollectChildren(children, kChildFilterOrdinary);
+        for (const CWebObjRef& child : children) {
+            CWebInfo reset;
+            if (CWebObj* target = child.Get())
+                target->CallMethod("ResetConversionMaps", reset);
+        }
+    }
 }

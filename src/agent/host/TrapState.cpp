@@ -4,6 +4,7 @@
 #include "agent/dispatch/CNS6Interface.h"
 #include "agent/dispatch/RegExpService.h"
 #include "agent/host/WindowHelpers.h"
+#include "agent/identify/DescriptionOfObject.h"
 #include "agent/model/CNS6Browser.h"
 #include "agent/model/CNS6Frame.h"
 #include "agent/model/CNS6Page.h"
@@ -214,6 +215,7 @@ void CreateTrapState(HINSTANCE instance) {
     globals.trapState = std::move(trap);
     SetDispatcherSource(&HolderDispatcher);
     InstallTextMatcher();
+    InstallIdentificationService();
 }
 
 void SetTrapDispatcher(std::unique_ptr<CInterface> dispatcher) {
