@@ -36,9 +36,10 @@ void AddInteger(CWebInfo& record, std::string_view name, int32_t number) {
 }
 
 // The context of the general search for an object: the nearest object above
-// it that is not an element; the empty identifier when there is none.
+// it that is not an element; the empty identifier when there is none. The
+// object itself never is: a frame is searched for among its parent's objects.
 CWebRunTimeID SearchContext(const CWebObjRef& object) {
-    CWebObjRef current = object;
+    CWebObjRef current = object->GetParent();
     while (current && IsElementLevel(current->RunTimeID())) {
         current = current->GetParent();
     }
