@@ -1,5 +1,6 @@
 #include "cli/Console.h"
 
+#include "cli/IdentifyDemo.h"
 #include "cli/ScriptRunner.h"
 
 #include <charconv>
@@ -73,6 +74,7 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
         }
         runner.RunLine(step.line, ++lineNumber);
     }
+    RunIdentificationDemo(runner, printer, out, lineNumber);
     runner.Drain();
     return kExitHandled;
 }

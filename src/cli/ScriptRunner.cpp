@@ -128,6 +128,7 @@ void ScriptRunner::Exchange(const CWebInfo* request, std::vector<uint8_t> bytes,
         if (!collectingRecorded) {
             m_hadReply = true;
             m_last.reset();
+            m_lastReply.reset();
         }
         m_printer.NoReply(expectedId);
     }
@@ -152,6 +153,7 @@ void ScriptRunner::PrintIncoming(std::vector<Incoming> incoming, std::optional<i
             } else {
                 m_hadReply = true;
                 m_last = FirstId(in.record);
+                m_lastReply = in.record;
                 m_printer.Reply(in);
             }
             continue;

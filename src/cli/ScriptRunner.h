@@ -35,6 +35,8 @@ public:
     void Drain();
 
     size_t Refused() const { return m_refused; }
+    // The previous reply, or null when the previous request had none.
+    const CWebInfo* LastReply() const { return m_lastReply ? &*m_lastReply : nullptr; }
 
 private:
     void Refuse(size_t lineNumber, std::string_view reason);
@@ -54,6 +56,7 @@ private:
     int32_t m_nextWebInfoId = 1;
     // The first "id" of the previous reply, for "last".
     std::optional<CWebRunTimeID> m_last;
+    std::optional<CWebInfo> m_lastReply;
     bool m_hadReply = false;
 };
 

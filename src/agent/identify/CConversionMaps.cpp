@@ -6,6 +6,10 @@
 #include "agent/model/CWebObj.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <new>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -60,7 +64,12 @@ public:
     explicit MapBuilder(CConversionMaps& maps)
         : m_Maps(maps), m_Trim(GetWebObjOption("TrimDescriptionProperties")) {}
 
-    bool Build(IWebObj& owner) {
+    bool Build(IWebObj& owner) { return Collect(owner) && m_Maps.Adopt(m_ByDescription, m_ById); }
+
+private:
+    using Key = CConversionMaps::Key;
+
+    bool Collect(IWebObj& owner) {
         std::vector<CWebObjRef> objects;
         owner.CollectDescendants(objects, kChildFilterOrdinary);
         Grouping groups;
@@ -103,14 +112,23 @@ public:
         return true;
     }
 
-private:
+    // Enters a description held by exactly one object; existing entries stay.
+    void Commit(const std::string& description, const CWebRunTimeID& id) {
+        const Key key = CConversionMaps::KeyOf(id);
+        auto [entry, added] = m_ByDescription.try_emplace(description, key);
+        // An identifier only ever points at a description that leads back to it.
+        if (added || entry->second == key) {
+            m_ById.try_emplace(key, &entry->first);
+        }
+    }
+
     void Commit(Grouping& groups) {
         for (auto& [key, members] : groups) {
             if (key.empty()) {
                 continue;
             }
             if (members.size() == 1) {
-                m_Maps.Commit(key, members.front().object->RunTimeID());
+                Commit(key, members.front().object->RunTimeID());
             } else {
                 m_Ambiguous.push_back(Group{key, std::move(members)});
             }
@@ -193,7 +211,7 @@ private:
                 return false;
             }
             if (!key.empty() && key != group.key) {
-                m_Maps.Commit(key, object->RunTimeID());
+                Commit(key, object->RunTimeID());
             }
             ++number;
         }
@@ -203,14 +221,47 @@ private:
     CConversionMaps& m_Maps;
     int32_t m_Trim;
     std::vector<Group> m_Ambiguous;
+    std::map<std::string, Key, std::less<>> m_ByDescription;
+    std::map<Key, const std::string*> m_ById; // points at keys of m_ByDescription
 };
 
-void CConversionMaps::Commit(const std::string& description, const CWebRunTimeID& id) {
-    auto [entry, added] = m_ByDescription.try_emplace(description, KeyOf(id));
-    // An identifier only ever points at a description that leads back to it.
-    if (added || entry->second == KeyOf(id)) {
-        m_ById.try_emplace(KeyOf(id), &entry->first);
+bool CConversionMaps::Adopt(const std::map<std::string, Key, std::less<>>& byDescription,
+                            const std::map<Key, const std::string*>& byId) {
+    Clear();
+    try {
+        size_t total = 0;
+        for (const auto& [text, id] : byDescription) {
+            total += text.size();
+        }
+        if (total > UINT32_MAX || byDescription.size() > UINT32_MAX) {
+            return false;
+        }
+        m_Text.reserve(total);
+        m_ByDescription.reserve(byDescription.size());
+        std::unordered_map<const std::string*, uint32_t> entryOf;
+        entryOf.reserve(byDescription.size());
+        for (const auto& [text, id] : byDescription) {
+            const auto offset = static_cast<uint32_t>(m_Text.size());
+            m_Text.append(text);
+            entryOf.emplace(&text, static_cast<uint32_t>(m_ByDescription.size()));
+            m_ByDescription.push_back({offset, static_cast<uint32_t>(text.size()), id});
+        }
+        m_ById.reserve(byId.size());
+        for (const auto& [id, text] : byId) {
+            m_ById.push_back({id, entryOf.at(text)});
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        Clear();
+        return false;
     }
+}
+
+void CConversionMaps::Clear() {
+    // Released, not only emptied: a page that shrank gives the memory back.
+    std::string().swap(m_Text);
+    std::vector<Entry>().swap(m_ByDescription);
+    std::vector<IdEntry>().swap(m_ById);
 }
 
 bool CConversionMaps::EnsureMaps(IWebObj& owner) {
@@ -221,28 +272,33 @@ bool CConversionMaps::EnsureMaps(IWebObj& owner) {
         return true;
     }
     m_Busy = true;
-    m_ById.clear();
-    m_ByDescription.clear();
+    Clear();
     bool built = MapBuilder(*this).Build(owner);
     if (built) {
         m_Dirty = false;
         m_Generation = GetTemplateGeneration();
     } else {
-        m_ById.clear();
-        m_ByDescription.clear();
+        Clear();
     }
     m_Busy = false;
     return built;
 }
 
 const CConversionMaps::Key* CConversionMaps::FindIdentifier(std::string_view description) const {
-    auto it = m_ByDescription.find(description);
-    return it != m_ByDescription.end() ? &it->second : nullptr;
+    auto it = std::lower_bound(
+        m_ByDescription.begin(), m_ByDescription.end(), description,
+        [this](const Entry& entry, std::string_view text) { return TextOf(entry) < text; });
+    return it != m_ByDescription.end() && TextOf(*it) == description ? &it->id : nullptr;
 }
 
-const std::string* CConversionMaps::FindDescription(const CWebRunTimeID& id) const {
-    auto it = m_ById.find(KeyOf(id));
-    return it != m_ById.end() ? it->second : nullptr;
+std::optional<std::string_view> CConversionMaps::FindDescription(const CWebRunTimeID& id) const {
+    const Key key = KeyOf(id);
+    auto it = std::lower_bound(m_ById.begin(), m_ById.end(), key,
+                               [](const IdEntry& entry, const Key& k) { return entry.id < k; });
+    if (it == m_ById.end() || it->id != key) {
+        return std::nullopt;
+    }
+    return TextOf(m_ByDescription[it->entry]);
 }
 
 namespace {
@@ -303,8 +359,8 @@ bool CConversionMaps::LookupIdentifier(IWebObj& owner, CWebInfo& record) {
     if (!EnsureMaps(owner)) {
         return false;
     }
-    const std::string* description = FindDescription(record.GetRunTimeID());
-    if (description == nullptr) {
+    std::optional<std::string_view> description = FindDescription(record.GetRunTimeID());
+    if (!description) {
         return false;
     }
     TextToDescription(*description, record);

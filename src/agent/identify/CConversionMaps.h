@@ -20,8 +20,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class IWebObj;
 
@@ -48,8 +50,9 @@ public:
 
     size_t GetDescriptionCount() const { return m_ByDescription.size(); }
     size_t GetIdentifierCount() const { return m_ById.size(); }
-    // The description the identifier map keeps for an identifier, if any.
-    const std::string* FindDescription(const CWebRunTimeID& id) const;
+    // The description the identifier map keeps for an identifier, if any;
+    // valid until the maps are rebuilt.
+    std::optional<std::string_view> FindDescription(const CWebRunTimeID& id) const;
 
 private:
     // The four levels without the identifier class's virtual table: the maps
@@ -65,9 +68,28 @@ private:
         return {key.first, key.second, key.third, key.fourth};
     }
 
+    // A description: its text in m_Text and the identifier it names.
+    struct Entry {
+        uint32_t offset;
+        uint32_t length;
+        Key id;
+    };
+    struct IdEntry {
+        Key id;
+        uint32_t entry; // index into m_ByDescription
+    };
+
     friend class MapBuilder;
-    // Enters a description held by exactly one object; existing entries stay.
-    void Commit(const std::string& description, const CWebRunTimeID& id);
+    // Takes the maps a rebuild made, packed for lookups: the maps are built
+    // as a whole and then only read, so sorted arrays over one text buffer
+    // serve the same ordered lookups at a fraction of the memory of tree
+    // nodes per entry.
+    bool Adopt(const std::map<std::string, Key, std::less<>>& byDescription,
+               const std::map<Key, const std::string*>& byId);
+    void Clear();
+    std::string_view TextOf(const Entry& entry) const {
+        return std::string_view(m_Text).substr(entry.offset, entry.length);
+    }
     const Key* FindIdentifier(std::string_view description) const;
 
     bool m_Busy = false;
@@ -76,8 +98,7 @@ private:
     // change anywhere makes every engine rebuild.
     uint64_t m_Generation = 0;
     CWebRunTimeID m_FrameId;
-    std::map<std::string, Key, std::less<>> m_ByDescription;
-    // Points at the key of its entry in m_ByDescription; both are cleared
-    // together and entries are never removed one by one.
-    std::map<Key, const std::string*> m_ById;
+    std::string m_Text;
+    std::vector<Entry> m_ByDescription; // sorted by description text
+    std::vector<IdEntry> m_ById;        // sorted by identifier
 };

@@ -1,6 +1,7 @@
 #include "agent/identify/DescriptionSearch.h"
 
 #include "agent/channel/Trace.h"
+#include "agent/dispatch/RegExpService.h"
 
 #include <algorithm>
 #include <optional>
@@ -135,6 +136,9 @@ bool CollectObjects(CInterface& dispatcher, const CWebRunTimeID& id, std::vector
 }
 
 void FilterObjVectorByDesc(const CWebInfo& request, std::vector<CWebObjRef>& objects) {
+    // One pattern is compared with every object's value: one that runs away
+    // must not do so once per object.
+    RunawayPatternScope runaway;
     int32_t selector = -1;
     std::string_view selectorName;
     const bool tracing = TraceEnabled(kTraceDescription);

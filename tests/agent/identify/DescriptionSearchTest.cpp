@@ -117,10 +117,29 @@ TEST_F(Search, PatternsMatchAndRunawayPatternsEndAsNoMatch) {
     EXPECT_EQ(Find({{"class", "html_link"}, {"name", "!N.xt"}}).size(), 2u);
     first.SetText("name", std::string(40, 'a') + "b");
     second.SetText("name", std::string(40, 'a'));
-    // Backtracks without end on the first name: it gives up and counts as
-    // no match, the other name still matches.
+    // The pattern backtracks without end on the first name and gives up
+    // there; for the rest of that search it counts as no match unseen, so
+    // that thousands of names cost one give-up.
+    EXPECT_TRUE(Find({{"class", "html_link"}, {"name", "!(a+)+$"}}).empty());
+    EXPECT_EQ(reply.GetRetValue(), kNotFound);
+    // A search where it does not run away matches as before.
+    first.SetText("name", "plain");
     EXPECT_EQ(Find({{"class", "html_link"}, {"name", "!(a+)+$"}}),
               std::vector<CWebRunTimeID>{second.RunTimeID()});
+    // Outside a search a runaway pattern is tried each time.
+    std::string pattern = "!(a+)+$";
+    const std::string runaway = std::string(40, 'a') + "b";
+    EXPECT_FALSE(MatchText(pattern, runaway));
+    EXPECT_TRUE(MatchText(pattern, std::string(40, 'a')));
+    {
+        RunawayPatternScope scope;
+        EXPECT_TRUE(MatchText(pattern, "aaa"));
+        EXPECT_FALSE(MatchText(pattern, runaway));
+        EXPECT_FALSE(MatchText(pattern, "aaa")) << "given up for the rest of the scope";
+        std::string plain = "!a+";
+        EXPECT_TRUE(MatchText(plain, "aaa")) << "other patterns unaffected";
+    }
+    EXPECT_TRUE(MatchText(pattern, "aaa"));
 }
 
 TEST_F(Search, HostileDescriptionsAreAnswered) {
