@@ -95,8 +95,22 @@ nsresult Describe(CInterface& dispatcher, CWebInfo& record, const CWebRunTimeID&
         AddTag(object, tagAttr, record);
         return NS_OK;
     }
+    // An element that does not hand the question to its frame: its frame's
+    // maps are asked directly, so that the description is the one those maps
+    // resolve (their selector numbers count the objects of the same
+    // description, which a search by class chain would not).
+    const CWebRunTimeID context = SearchContext(object);
+    if (IsElementLevel(id)) {
+        CWebInfo scratch;
+        scratch.SetRunTimeID(context);
+        CWebObjRef frame = context.IsEmpty() ? CWebObjRef() : dispatcher.ResolveObject(scratch);
+        if (frame && frame->CallMethod("IdToDesc", record)) {
+            AddTag(object, tagAttr, record);
+            return NS_OK;
+        }
+    }
     CWebInfo search = record;
-    search.SetRunTimeID(SearchContext(object));
+    search.SetRunTimeID(context);
     std::vector<CWebObjRef> found;
     if (FindObjectsByDesc(dispatcher, search, Descend::Yes, found) != NS_OK) {
         return E_UNEXPECTED;

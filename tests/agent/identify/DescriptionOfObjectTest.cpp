@@ -58,7 +58,7 @@ TEST_F(Describe, SecondOfTwoIdenticalButtonsCarriesItsPosition) {
     // The same through the general search alone, when the engine cannot
     // answer: position among the matches of the search context.
     TestObj& third = world.AddElement(frame, frame, U().pushButton, "OK", {});
-    third.OnMethod("IdToDesc", [](CWebInfo&) { return false; });
+    frame.answersIdToDesc = false;
     reply = DescribeObject(third);
     EXPECT_EQ(IntegerOf(reply, "location"), 2);
     EXPECT_EQ(StringOf(reply, "tag"), "OK");
@@ -74,8 +74,8 @@ TEST_F(Describe, OptionalAttributesAreAddedUntilTheObjectIsAlone) {
     b.SetText("html_id", "x");
     a.SetText("url", "1");
     b.SetText("url", "2");
+    frame.answersIdToDesc = false; // the general search alone
     for (TestObj* edit : {&a, &b}) {
-        edit->OnMethod("IdToDesc", [](CWebInfo&) { return false; }); // general search only
         CWebInfo reply = DescribeObject(*edit);
         EXPECT_EQ(reply.GetRetValue(), NS_OK);
         EXPECT_EQ(StringOf(reply, "html_id"), "x");
@@ -83,6 +83,22 @@ TEST_F(Describe, OptionalAttributesAreAddedUntilTheObjectIsAlone) {
         EXPECT_EQ(reply.FindAttr("index"), nullptr);
         ExpectRoundTrip(*edit, frame.RunTimeID());
     }
+}
+
+TEST_F(Describe, ElementsThatDoNotAskTheirFrameAreDescribedByTheFramesMaps) {
+    // The maps number look-alikes among objects of the same description;
+    // a search by class chain counts every object of the class and its
+    // subclasses. An element's description must be the one the maps resolve.
+    world.AddElement(frame, frame, U().textLink, "Go", {});
+    TestObj& link = world.AddElement(frame, frame, U().link, "Go", {});
+    TestObj& twin = world.AddElement(frame, frame, U().link, "Go", {});
+    for (TestObj* element : {&link, &twin}) {
+        element->OnMethod("IdToDesc", [](CWebInfo&) { return false; });
+    }
+    CWebInfo reply = DescribeObject(twin);
+    EXPECT_EQ(IntegerOf(reply, "location"), 1);
+    ExpectRoundTrip(twin, frame.RunTimeID());
+    ExpectRoundTrip(link, frame.RunTimeID());
 }
 
 TEST_F(Describe, EmptyTagPropertyAndMissingObjects) {

@@ -48,7 +48,7 @@ public:
             return m_Engine.LookupDescription(*this, record);
         }
         if (method == "IdToDesc") {
-            return m_Engine.LookupIdentifier(*this, record);
+            return answersIdToDesc && m_Engine.LookupIdentifier(*this, record);
         }
         if (method == "ResetConversionMaps") {
             m_Engine.MarkDirty();
@@ -58,6 +58,8 @@ public:
     }
     CConversionMaps& Engine() { return m_Engine; }
     int lookups = 0;
+    // False: descriptions of its objects come from the general search.
+    bool answersIdToDesc = true;
 
 private:
     CConversionMaps m_Engine;
