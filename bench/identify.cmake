@@ -4,7 +4,7 @@
 if(TARGET webagent_identify AND TARGET webagent_trap)
   webagent_add_benchmark(bench_identify
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/IdentifyBench.cpp
-    LIBS webagent_identify webagent_identify_engine webagent_dispatch webagent_regexp
+    LIBS webagent_identify webagent_dispatch webagent_regexp
       webagent_trap)
   add_dependencies(bench_identify webagent_rexp)
 endif()

@@ -1,6 +1,6 @@
 #include "agent/classutil/ClassUtilities.h"
 
-#include "agent/classutil/DescriptionTable.h"
+#include "agent/model/DescriptionTable.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,7 +23,9 @@ struct DefaultTemplate {
 
 } // namespace
 
-void FillClassTable(ClassTable& table) {
+// Calls visit with every described class, its utility and its default
+// obligatory list.
+template <typename Visit> void VisitDescribedClasses(Visit visit) {
     ClassUtilities& u = GetClassUtilities();
     const std::initializer_list<std::string_view> kClass = {"class"};
     const std::initializer_list<std::string_view> kNamed = {"class", "name"};
@@ -51,8 +53,14 @@ void FillClassTable(ClassTable& table) {
         {"html_radio_button", &u.radioButton, kToggle},
         {"html_check_button", &u.checkButton, kToggle},
     };
-    table.clear();
     for (const DefaultTemplate& entry : defaults) {
+        visit(entry);
+    }
+}
+
+void FillClassTable(ClassTable& table) {
+    table.clear();
+    VisitDescribedClasses([&table](const DefaultTemplate& entry) {
         CWebInfo obligatory;
         for (std::string_view name : entry.obligatory) {
             CWebVariantList placeholder;
@@ -61,12 +69,18 @@ void FillClassTable(ClassTable& table) {
         }
         entry.util->SetDescriptionTemplate(obligatory, CWebInfo(), "location", "name");
         table.emplace(std::string(entry.className), entry.util);
-    }
+    });
+}
+
+ClassTable ListClassUtilities() {
+    ClassTable table;
+    VisitDescribedClasses([&table](const DefaultTemplate& entry) {
+        table.emplace(std::string(entry.className), entry.util);
+    });
+    return table;
 }
 
 namespace {
-
-uint64_t g_TemplateGeneration = 0;
 
 std::string_view ToolPropertyName(std::string_view name) {
     if (name == "MSW_class") {
@@ -124,10 +138,5 @@ void SetClassTemplate(const ClassTable& table, std::string_view className,
     auto it = table.find(className);
     if (it != table.end() && it->second != nullptr) {
         it->second->SetDescriptionTemplate(obligatoryList, optionalList, selector, tagAttr);
-        ++g_TemplateGeneration;
     }
-}
-
-uint64_t GetTemplateGeneration() {
-    return g_TemplateGeneration;
 }

@@ -9,8 +9,8 @@
 #pragma once
 
 #include "agent/classutil/CWebElementUtil.h"
-#include "agent/classutil/CWebFrameUtil.h"
-#include "agent/classutil/CWebObjUtil.h"
+#include "agent/model/CWebFrameUtil.h"
+#include "agent/model/CWebObjUtil.h"
 
 #include <cstdint>
 #include <map>
@@ -39,8 +39,9 @@ struct ClassUtilities {
     CWebListBoxUtil listBox;
     CWebComboBoxUtil comboBox;
     CWebFileUtil file;
-    CWebFrameUtil frame;
-    CWebBrowserUtil browser;
+    // The page structure's utilities live with the page structure objects.
+    CWebFrameUtil& frame = FrameClassUtil();
+    CWebBrowserUtil& browser = BrowserClassUtil();
 };
 
 // Created on first use; the module touches it at load.
@@ -63,6 +64,6 @@ void SetClassTemplate(const ClassTable& table, std::string_view className,
                       std::string_view obligatory, std::string_view optional,
                       std::string_view selector, std::string_view tagAttr);
 
-// Counts the template changes since load, so that descriptions cached with
-// an older template can tell.
-uint64_t GetTemplateGeneration();
+// Every described class with its utility, as FillClassTable enters them, but
+// without touching their templates.
+ClassTable ListClassUtilities();

@@ -1,9 +1,10 @@
 // The dispatcher rows built on identification: from a description to the
 // identifiers of the matching objects, and the rows that shape those results.
+#include "agent/channel/RequestArgs.h"
+#include "agent/classutil/ClassUtilities.h"
+#include "agent/common/IAgentContext.h"
 #include "agent/dispatch/CInterface.h"
 #include "agent/dispatch/Identification.h"
-#include "agent/dispatch/RequestArgs.h"
-#include "agent/host/TrapState.h"
 
 #include <optional>
 #include <string>
@@ -16,8 +17,8 @@ constexpr uint32_t kHiddenFromIdList = 1; // class flag bit 0
 using DescriptionSearch = decltype(IdentificationService::findObjectsByDesc);
 
 // The installed description search; without one the request is refused.
-DescriptionSearch SearchOrRefuse(CWebInfo& record) {
-    DescriptionSearch find = GetIdentificationService().findObjectsByDesc;
+DescriptionSearch SearchOrRefuse(const IdentificationService& service, CWebInfo& record) {
+    DescriptionSearch find = service.findObjectsByDesc;
     // FIXME: until identification installs its search these rows answer
     // E_NOTIMPL; a count of 0 or "nothing found" would read as an answer.
     if (!find)
@@ -28,7 +29,7 @@ DescriptionSearch SearchOrRefuse(CWebInfo& record) {
 } // namespace
 
 void CInterface::DescToId(CWebInfo& record, Descend descend) {
-    DescriptionSearch find = SearchOrRefuse(record);
+    DescriptionSearch find = SearchOrRefuse(m_identification, record);
     if (!find)
         return;
     std::vector<CWebObjRef> found;
@@ -94,7 +95,7 @@ void CInterface::RemoveNesting(CWebInfo& record) {
 }
 
 void CInterface::CountObjects(CWebInfo& record) {
-    DescriptionSearch find = SearchOrRefuse(record);
+    DescriptionSearch find = SearchOrRefuse(m_identification, record);
     if (!find)
         return;
     std::vector<CWebObjRef> found;
@@ -105,7 +106,7 @@ void CInterface::CountObjects(CWebInfo& record) {
 }
 
 void CInterface::WriteObjectInfo(CWebInfo& record) {
-    DescriptionSearch find = SearchOrRefuse(record);
+    DescriptionSearch find = SearchOrRefuse(m_identification, record);
     if (!find)
         return;
     CWebInfo copy = record;
@@ -135,13 +136,13 @@ void CInterface::WriteObjectInfo(CWebInfo& record) {
 }
 
 void CInterface::IdToDesc(CWebInfo& record) {
-    auto idToDesc = GetIdentificationService().idToDesc;
+    auto idToDesc = m_identification.idToDesc;
     // FIXME: until identification installs it the request is refused.
     record.SetRetValue(idToDesc ? idToDesc(*this, record) : E_NOTIMPL);
 }
 
 void CInterface::EnumerateObjects(CWebInfo& record) {
-    if (auto enumerate = GetIdentificationService().enumerateObjects) {
+    if (auto enumerate = m_identification.enumerateObjects) {
         enumerate(*this, record);
         return;
     }
@@ -151,7 +152,8 @@ void CInterface::EnumerateObjects(CWebInfo& record) {
 
 void CInterface::DefineClass(CWebInfo& record) {
     record.SetRetValue(E_FAIL);
-    if (CGeneralTrapInfo* trap = GetTrapGlobals().trapState.get()) {
+    IAgentContext* context = GetAgentContext();
+    if (context != nullptr && context->HasTrapState()) {
         record.SetRetValue(E_INVALIDARG);
         std::optional<std::string> className = StringArg(record, "class");
         std::optional<std::string> obligatory =
@@ -160,7 +162,7 @@ void CInterface::DefineClass(CWebInfo& record) {
         std::optional<std::string> selector =
             optional ? StringArg(record, "selector") : std::nullopt;
         if (selector) {
-            SetClassTemplate(trap->GetClassTable(), *className, *obligatory, *optional, *selector,
+            SetClassTemplate(ListClassUtilities(), *className, *obligatory, *optional, *selector,
                              StringArg(record, "tag_attr").value_or(std::string()));
             record.SetRetValue(NS_OK);
         }

@@ -1,9 +1,9 @@
 #include "agent/elements/CNS6Obj.h"
 
 #include "agent/classutil/ClassUtilities.h"
+#include "agent/common/DomHelpers.h"
 #include "agent/elements/ElementClasses.h"
 #include "agent/elements/LayoutTreeBuilder.h"
-#include "agent/host/DomHelpers.h"
 #include "agent/model/CNS6Frame.h"
 #include "agent/model/CNS6Page.h"
 #include "platform/xpcom/dom/nsIDOMCSS.h"
@@ -15,6 +15,7 @@
 #include "platform/xpcom/nsXPCOM.h"
 #include "platform/xpcom/shell/nsIPresShell.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -188,15 +189,14 @@ CNS6Obj::CNS6Obj(nsIDOMNode* node, const CWebObjRef& owningFrame)
 }
 
 CNS6Frame* CNS6Obj::OwnerFrame() const {
-    if (m_Parent == nullptr || !IsLive(m_Parent, m_ParentSerial)) {
-        return nullptr;
-    }
-    return dynamic_cast<CNS6Frame*>(m_Parent);
+    // The frame owns itself through its page; the handle only asks whether
+    // it still lives.
+    CWebObjRef parent = const_cast<CNS6Obj*>(this)->CWebObj::GetParent();
+    return dynamic_cast<CNS6Frame*>(parent.Get());
 }
 
 CLayoutTreeBuilder* CNS6Obj::Builder() const {
-    CNS6Frame* frame = OwnerFrame();
-    return frame != nullptr ? frame->GetLayoutBuilder() : nullptr;
+    return OwnerFrame() != nullptr ? &GetLayoutTreeBuilder() : nullptr;
 }
 
 CWebObjRef CNS6Obj::ObjectFor(nsIDOMNode* node, uint32_t flags) const {

@@ -1,8 +1,8 @@
 #include "agent/elements/LayoutTreeBuilder.h"
 
+#include "agent/common/DomHelpers.h"
 #include "agent/elements/ElementClasses.h"
 #include "agent/elements/ElementFactory.h"
-#include "agent/host/DomHelpers.h"
 #include "agent/model/CNS6Frame.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMElement.h"
@@ -408,4 +408,10 @@ nsCOMPtr<nsIDOMNode> CLayoutTreeBuilder::NearestSignificantElement(nsIDOMNode* n
         }
     }
     return nullptr;
+}
+
+CLayoutTreeBuilder& GetLayoutTreeBuilder() {
+    // Never destroyed: element objects may be made late in shutdown.
+    static CLayoutTreeBuilder* builder = new CLayoutTreeBuilder();
+    return *builder;
 }

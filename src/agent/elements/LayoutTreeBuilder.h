@@ -75,3 +75,7 @@ private:
 
     int32_t m_TableCounter = -1; // the last table index handed out in this walk
 };
+
+// The process's layout tree builder: element objects of every frame are made
+// through it.
+CLayoutTreeBuilder& GetLayoutTreeBuilder();

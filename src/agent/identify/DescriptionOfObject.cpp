@@ -1,7 +1,6 @@
 #include "agent/identify/DescriptionOfObject.h"
 
-#include "agent/dispatch/Identification.h"
-#include "agent/dispatch/MessageIds.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/identify/DescriptionSearch.h"
 
 #include <string>
@@ -80,7 +79,7 @@ nsresult SelectorAnswer(CWebInfo& record, const CWebObjRef& object, const std::s
     return E_UNEXPECTED;
 }
 
-nsresult Describe(CInterface& dispatcher, CWebInfo& record, const CWebRunTimeID& id) {
+nsresult Describe(IDescriptionHost& dispatcher, CWebInfo& record, const CWebRunTimeID& id) {
     record.ClearAttrs();
     CWebObjRef object = dispatcher.ResolveObject(record);
     if (!object) {
@@ -155,7 +154,7 @@ nsresult Describe(CInterface& dispatcher, CWebInfo& record, const CWebRunTimeID&
 
 } // namespace
 
-nsresult IdToDesc(CInterface& dispatcher, CWebInfo& request) {
+nsresult IdToDesc(IDescriptionHost& dispatcher, CWebInfo& request) {
     const CWebRunTimeID id = request.GetRunTimeID();
     nsresult code = Describe(dispatcher, request, id);
     // The reply names the object it describes, whatever was searched.
@@ -167,7 +166,7 @@ void ResetEnumeration() {
     CurrentEnumeration() = Enumeration{};
 }
 
-void EnumerateObjects(CInterface& dispatcher, CWebInfo& request) {
+void EnumerateObjects(IDescriptionHost& dispatcher, CWebInfo& request) {
     const CWebVariant* needed = request.FindFirstValue("bEnumNeeded");
     if (needed == nullptr || needed->GetType() != WebVariantType::Integer) {
         request.SetRetValue(E_FAIL);
@@ -234,16 +233,4 @@ void EnumerateObjects(CInterface& dispatcher, CWebInfo& request) {
         request.SetRetValue(NS_OK);
         return;
     }
-}
-
-void InstallIdentificationService() {
-    IdentificationService service;
-    service.findObjectsByDesc = [](CInterface& dispatcher, CWebInfo& request, Descend descend,
-                                   std::vector<CWebObjRef>& found) {
-        return FindObjectsByDesc(dispatcher, request, descend, found);
-    };
-    service.objectsAtPoint = &ObjectsAtPoint;
-    service.idToDesc = &IdToDesc;
-    service.enumerateObjects = &EnumerateObjects;
-    SetIdentificationService(service);
 }

@@ -1,7 +1,7 @@
 #include "agent/identify/DescriptionSearch.h"
 
 #include "agent/channel/Trace.h"
-#include "agent/dispatch/RegExpService.h"
+#include "agent/common/RegExpService.h"
 
 #include <algorithm>
 #include <optional>
@@ -18,7 +18,7 @@ bool IsGeneralElementSearch(const CWebInfo& request) {
 }
 
 // The object the identifier names through the dispatcher's resolution.
-CWebObjRef Resolve(CInterface& dispatcher, const CWebRunTimeID& id) {
+CWebObjRef Resolve(IDescriptionHost& dispatcher, const CWebRunTimeID& id) {
     CWebInfo scratch;
     scratch.SetRunTimeID(id);
     return dispatcher.ResolveObject(scratch);
@@ -70,7 +70,7 @@ bool IsElementLevel(const CWebRunTimeID& id) {
            id.Third() != CWebRunTimeID::kUnused;
 }
 
-nsresult FindObjectsByDesc(CInterface& dispatcher, const CWebInfo& request, Descend descend,
+nsresult FindObjectsByDesc(IDescriptionHost& dispatcher, const CWebInfo& request, Descend descend,
                            std::vector<CWebObjRef>& found) {
     found.clear();
     // The engine describes descendants; a search among children only must
@@ -99,8 +99,8 @@ nsresult FindObjectsByDesc(CInterface& dispatcher, const CWebInfo& request, Desc
     return NS_OK;
 }
 
-bool CollectObjects(CInterface& dispatcher, const CWebRunTimeID& id, std::vector<CWebObjRef>& out,
-                    int32_t flags, Descend descend) {
+bool CollectObjects(IDescriptionHost& dispatcher, const CWebRunTimeID& id,
+                    std::vector<CWebObjRef>& out, int32_t flags, Descend descend) {
     if (id.IsEmpty()) {
         std::vector<CWebObjRef> browsers;
         if (!dispatcher.GetBrowsers(browsers)) {
@@ -218,7 +218,7 @@ int GetLocation(IWebObj& object, const std::vector<CWebObjRef>& objects) {
     return location;
 }
 
-void ObjectsAtPoint(CInterface& dispatcher, CWebInfo& request) {
+void ObjectsAtPoint(IDescriptionHost& dispatcher, CWebInfo& request) {
     std::vector<CWebObjRef> objects;
     if (!CollectObjects(dispatcher, request.GetRunTimeID(), objects, kChildFilterOrdinary,
                         Descend::Yes)) {

@@ -11,7 +11,7 @@
 #pragma once
 
 #include "agent/channel/CWebInfo.h"
-#include "agent/dispatch/CInterface.h"
+#include "agent/identify/IDescriptionHost.h"
 #include "agent/model/CWebObj.h"
 
 #include <cstdint>
@@ -20,15 +20,15 @@
 // The objects under the request's addressed object (every browser for an
 // empty identifier) that the request's description matches, in search
 // order: 0, or E_UNEXPECTED when the context object does not exist.
-nsresult FindObjectsByDesc(CInterface& dispatcher, const CWebInfo& request, Descend descend,
+nsresult FindObjectsByDesc(IDescriptionHost& dispatcher, const CWebInfo& request, Descend descend,
                            std::vector<CWebObjRef>& found);
 
 // The objects under an identifier selected by the collection flags. For the
 // empty identifier every browser followed by its objects; otherwise the
 // object's own children or descendants, without the object. False when the
 // identifier names no object (or there is no browser registry).
-bool CollectObjects(CInterface& dispatcher, const CWebRunTimeID& id, std::vector<CWebObjRef>& out,
-                    int32_t flags, Descend descend);
+bool CollectObjects(IDescriptionHost& dispatcher, const CWebRunTimeID& id,
+                    std::vector<CWebObjRef>& out, int32_t flags, Descend descend);
 
 // Keeps the objects that match every attribute of the request (property
 // matching, "!" patterns included), then the one a "location" or "index"
@@ -41,7 +41,7 @@ int GetLocation(IWebObj& object, const std::vector<CWebObjRef>& objects);
 
 // Message 17: the objects under the addressed object whose rectangle holds
 // the request's "point" strictly inside, table rows excepted.
-void ObjectsAtPoint(CInterface& dispatcher, CWebInfo& request);
+void ObjectsAtPoint(IDescriptionHost& dispatcher, CWebInfo& request);
 
 // Whether an identifier names a page or frame (browser and frame levels set,
 // element level unused), or an element (the first three levels set).

@@ -1,14 +1,12 @@
 #include "agent/model/CNS6Frame.h"
 
-#include "agent/classutil/ClassUtilities.h"
-#include "agent/dispatch/CNS6Interface.h"
-#include "agent/dispatch/RequestArgs.h"
-#include "agent/elements/LayoutTreeBuilder.h"
-#include "agent/host/DomHelpers.h"
-#include "agent/host/TrapState.h"
-#include "agent/host/WindowHelpers.h"
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/DomHelpers.h"
+#include "agent/common/IAgentContext.h"
+#include "agent/common/WindowHelpers.h"
 #include "agent/model/CNS6Browser.h"
 #include "agent/model/CNS6Page.h"
+#include "agent/model/CWebFrameUtil.h"
 #include "platform/win32/WinUser.h"
 #include "platform/xpcom/dom/nsIDOMElement.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
@@ -203,14 +201,14 @@ bool IsSameHostObject(nsISupports* a, nsISupports* b) {
 
 CNS6Frame::CNS6Frame(nsIDOMWindow* window, HWND handle, const CWebObjRef& parent)
     : CWebObj(nullptr, parent), m_DomWindow(window),
-      m_Window(static_cast<int32_t>(HandleToULong(handle))), m_Trap(GetNS6TrapInfo()) {
+      m_Window(static_cast<int32_t>(HandleToULong(handle))) {
     CWebRunTimeID id;
     if (CWebObj* above = parent.Get()) {
         id = above->RunTimeID();
     }
     id.SetSecond(GetDomWindowIdentity(window));
     SetId(id);
-    SetUtil(&GetClassUtilities().frame);
+    SetUtil(&FrameClassUtil());
 }
 
 nsCOMPtr<nsIDOMDocument> CNS6Frame::GetDocument() const {
@@ -321,16 +319,12 @@ bool CNS6Frame::BuildChildren() {
     return true;
 }
 
-CLayoutTreeBuilder* CNS6Frame::GetLayoutBuilder() const {
-    return m_Trap != nullptr ? &m_Trap->GetLayoutBuilder() : nullptr;
-}
-
 CWebObjRef CNS6Frame::MakeElementObject(nsIDOMNode* node) {
-    CLayoutTreeBuilder* builder = GetLayoutBuilder();
-    if (builder == nullptr || node == nullptr) {
+    IAgentContext* context = GetContext();
+    if (context == nullptr || node == nullptr) {
         return {};
     }
-    return builder->ObjectForNode(node, CWebObjRef(this), 0, MapImage::Disallow);
+    return context->MakeElementObject(node, CWebObjRef(this), 0);
 }
 
 nsCOMPtr<nsIDOMNode> CNS6Frame::GetCollectionRoot() const {
@@ -369,12 +363,12 @@ void CNS6Frame::CollectDocumentChildren(std::vector<CWebObjRef>& out, int32_t fl
 }
 
 void CNS6Frame::CollectDocumentDescendants(std::vector<CWebObjRef>& out, int32_t flags) {
-    CLayoutTreeBuilder* builder = GetLayoutBuilder();
+    IAgentContext* context = GetContext();
     nsCOMPtr<nsIDOMNode> top = GetCollectionRoot();
-    if (builder == nullptr || !top) {
+    if (context == nullptr || !top) {
         return;
     }
-    builder->CollectElementObjects(top.get(), CWebObjRef(this), out, static_cast<uint32_t>(flags));
+    context->CollectElementObjects(top.get(), CWebObjRef(this), out, static_cast<uint32_t>(flags));
 }
 
 CWebObjRef CNS6Frame::FindElementById(const CWebRunTimeID& id) {
@@ -400,14 +394,13 @@ CWebObjRef CNS6Frame::FindElementById(const CWebRunTimeID& id) {
         !IsSameHostObject(owner.get(), document.get())) {
         return {};
     }
-    CLayoutTreeBuilder* builder = GetLayoutBuilder();
-    if (builder == nullptr) {
+    IAgentContext* context = GetContext();
+    if (context == nullptr) {
         return {};
     }
     // The fourth field tells a general object from a specific one.
-    const uint32_t flags = id.Fourth() == 0 ? kGeneralObjects : kSpecificObjects;
-    CWebObjRef object =
-        builder->ObjectForNode(node.get(), CWebObjRef(this), flags, MapImage::Disallow);
+    const uint32_t flags = id.Fourth() == 0 ? kChildFilterGeneral : kChildFilterOrdinary;
+    CWebObjRef object = context->MakeElementObject(node.get(), CWebObjRef(this), flags);
     if (!object || object->RunTimeID() != id) {
         return {};
     }
@@ -658,11 +651,11 @@ std::string CNS6Frame::GetLogicalName() {
     CWebVariantList image;
     image.Set(kImageFrame);
     if (!MatchProperty("type", image, true)) {
-        CNS6Interface* dispatcher = GetNS6Dispatcher();
         // Until the connection announcement has read the option it counts as
         // set.
-        const int32_t useOldName = dispatcher != nullptr ? dispatcher->CachedUseOldName() : -1;
-        if (useOldName == 0 && !GetClassUtilities().frame.IsOnlyPage(CWebObjRef(this))) {
+        IAgentContext* context = GetContext();
+        const int32_t useOldName = context != nullptr ? context->GetFixedUseOldName() : -1;
+        if (useOldName == 0 && !FrameClassUtil().IsOnlyPage(CWebObjRef(this))) {
             nsCOMPtr<nsIDocShell> shell;
             GetDocShell(m_DomWindow.get(), getter_AddRefs(shell));
             nsCOMPtr<nsIDocShellTreeItem> item = do_QueryInterface(shell);

@@ -13,7 +13,7 @@
 // is a direct child of that window's page; the frame a frame is nested in is
 // found through the DOM windows, not through the object tree.
 
-#include "agent/identify/CConversionMaps.h"
+#include "agent/model/CConversionMaps.h"
 #include "agent/model/CWebObj.h"
 #include "agent/model/INS6Frame.h"
 #include "platform/win32/WinDef.h"
@@ -28,9 +28,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-class CNS6GeneralTrapInfo;
-class CLayoutTreeBuilder;
 
 // What a form control of the frame's document last recorded.
 struct RecordedState {
@@ -76,9 +73,6 @@ public:
     HWND GetWindow() const { return HwndFromValue(static_cast<ULONG>(m_Window)); }
     int32_t GetWindowValue() const { return m_Window; }
     nsCOMPtr<nsIDOMDocument> GetDocument() const;
-    // The trap state's layout tree builder, which makes the element objects
-    // of this frame's document; null without a trap state.
-    CLayoutTreeBuilder* GetLayoutBuilder() const;
     // The node the document's elements are collected under: BODY, or the
     // document element when there is none.
     nsCOMPtr<nsIDOMNode> GetCollectionRoot() const;
@@ -134,7 +128,6 @@ private:
     nsCOMPtr<nsIDOMWindow> m_DomWindow;
     int32_t m_Window;
     CConversionMaps m_Engine;
-    CNS6GeneralTrapInfo* m_Trap; // observes: the trap state outlives every frame
     int32_t m_Signature = 0;
     std::map<CWebRunTimeID, RecordedState> m_RecordedStates;
 };

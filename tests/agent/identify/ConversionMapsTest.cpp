@@ -1,5 +1,5 @@
 #include "IdentifyWorld.h"
-#include "agent/classutil/DescriptionTable.h"
+#include "agent/model/DescriptionTable.h"
 
 #include <gtest/gtest.h>
 

@@ -94,7 +94,8 @@ TEST_F(Search, ContextThatDoesNotExistIsUnexpectedAndEmptyContextSearchesEveryBr
     EXPECT_EQ(reply.FindFirstValue("number_of_objects")->GetInteger(), 0);
 
     std::vector<CWebObjRef> all;
-    ASSERT_TRUE(CollectObjects(world.dispatcher, {}, all, kChildFilterOrdinary, Descend::Yes));
+    DispatcherView view(world.dispatcher);
+    ASSERT_TRUE(CollectObjects(view, {}, all, kChildFilterOrdinary, Descend::Yes));
     ASSERT_FALSE(all.empty());
     EXPECT_EQ(all.front().Get(), &world.Browser());
     EXPECT_EQ(all.size(), 1u + 1u + 5u); // browser, frame, links and images

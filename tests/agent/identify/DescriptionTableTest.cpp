@@ -1,4 +1,4 @@
-#include "agent/classutil/DescriptionTable.h"
+#include "agent/model/DescriptionTable.h"
 
 #include "agent/classutil/ClassUtilities.h"
 
@@ -108,7 +108,7 @@ protected:
 };
 
 TEST_F(ClassTemplates, ToolNamesAreConvertedAndEnterTheTable) {
-    const uint64_t generation = GetTemplateGeneration();
+    const uint64_t generation = CWebObjUtil::GetTemplateGeneration();
     SetClassTemplate(table, "html_link", "MSW_class  html_name class tmpl_test_prop", "html_url",
                      "index", "text");
     const DescriptionTemplate& model = GetClassUtilities().link.GetDescriptionTemplate();
@@ -119,7 +119,7 @@ TEST_F(ClassTemplates, ToolNamesAreConvertedAndEnterTheTable) {
     EXPECT_EQ(model.selector, "index");
     EXPECT_EQ(model.tagAttr, "text");
     EXPECT_EQ(DescriptionAttributeNames().back(), "tmpl_test_prop");
-    EXPECT_GT(GetTemplateGeneration(), generation);
+    EXPECT_GT(CWebObjUtil::GetTemplateGeneration(), generation);
 }
 
 TEST_F(ClassTemplates, ImageTemplateAlsoGoesToImageLinksButOtherNamesMatchExactly) {

@@ -9,14 +9,17 @@
 //     CWebInfo reply = world.Send(MsgId::DescToId, frame.RunTimeID(), {{"class", "html_link"}});
 #pragma once
 
+#include "agent/channel/RequestArgs.h"
 #include "agent/classutil/ClassUtilities.h"
+#include "agent/common/AgentCodes.h"
+#include "agent/common/IAgentContext.h"
+#include "agent/common/RegExpService.h"
+#include "agent/dispatch/CDispatcherContext.h"
 #include "agent/dispatch/Identification.h"
-#include "agent/dispatch/MessageIds.h"
-#include "agent/dispatch/RegExpService.h"
-#include "agent/dispatch/RequestArgs.h"
 #include "agent/dispatch/TestObjects.h"
-#include "agent/identify/CConversionMaps.h"
+#include "agent/host/IdentificationSetup.h"
 #include "agent/identify/DescriptionOfObject.h"
+#include "agent/model/CConversionMaps.h"
 
 #include <string>
 #include <utility>
@@ -70,6 +73,14 @@ inline CInterface* WorldDispatcher() {
     return g_World;
 }
 
+// The world's agent context: the test dispatcher's options and the agent's
+// text matching with "!" patterns.
+class WorldContext : public CDispatcherContext {
+public:
+    WorldContext() : CDispatcherContext(&WorldDispatcher) {}
+    TextMatchFunction GetTextMatcher() const override { return &MatchText; }
+};
+
 class IdentifyWorld {
 public:
     IdentifyWorld()
@@ -83,14 +94,12 @@ public:
         // "rexp.dll" is found through "path", as the agent finds it.
         SetEnvironmentVariableA("path", WEBAGENT_MODULE_DIR);
         g_World = &dispatcher;
-        SetDispatcherSource(&WorldDispatcher);
-        InstallTextMatcher();
-        InstallIdentificationService();
+        m_Previous = InstallAgentContext(&m_Context);
+        InstallIdentificationService(dispatcher);
         ResetEnumeration();
     }
     ~IdentifyWorld() {
-        SetIdentificationService({});
-        SetDispatcherSource(nullptr);
+        InstallAgentContext(m_Previous);
         g_World = nullptr;
         m_Browser.reset();
         DestroyWindow(m_Window);
@@ -156,6 +165,8 @@ public:
     TestDispatcher dispatcher;
 
 private:
+    WorldContext m_Context;
+    IAgentContext* m_Previous = nullptr;
     HWND m_Window;
     std::unique_ptr<TestObj> m_Browser;
     int32_t m_NextNode = 100;
