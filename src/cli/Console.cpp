@@ -1,6 +1,7 @@
 #include "cli/Console.h"
 
 #include "cli/ElementsDemo.h"
+#include "cli/IdentifyDemo.h"
 #include "cli/ScriptRunner.h"
 
 #include <algorithm>
@@ -103,6 +104,7 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
         }
         runner.RunLine(step.line, ++lineNumber);
     }
+    RunIdentificationDemo(runner, printer, out, lineNumber);
     RunElementsDemo(session, printer, runner, out);
     runner.FinishPending();
     return kExitHandled;

@@ -2,6 +2,7 @@
 
 #include "agent/dispatch/CInterface.h"
 #include "cli/BrowserStart.h"
+#include "cli/IdentifyDemo.h"
 #include "cli/RecordJson.h"
 #include "cli/ScriptRunner.h"
 
@@ -286,13 +287,14 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
         }
         replies += line.rfind("reply", 0) == 0 ? 1 : 0;
     }
-    EXPECT_EQ(replies + run.errors.size(), cli::DemoSteps().size())
+    EXPECT_EQ(replies + run.errors.size(), cli::DemoSteps().size() + cli::kIdentificationDemoSteps)
         << text << Transcript(run.errors);
 
     ConsoleRun json = Console({"--no-browser", "--demo", "--json"}, "");
     EXPECT_EQ(json.status, cli::kExitHandled);
-    // Without the browser there is no page: that step alone is refused.
-    ASSERT_EQ(json.errors.size(), 1u) << Transcript(json.errors);
+    // Without the browser there is no page: that step is refused, and so is
+    // every identification step, which all address the page.
+    ASSERT_EQ(json.errors.size(), 1u + cli::kIdentificationDemoSteps) << Transcript(json.errors);
     EXPECT_EQ(json.errors[0],
               "webagent: line 4: id \"page\": the simulated browser is not available");
     ASSERT_EQ(json.out.size(), cli::DemoSteps().size()) << Transcript(json.out);
