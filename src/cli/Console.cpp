@@ -3,6 +3,7 @@
 #include "cli/CheckpointDemo.h"
 #include "cli/ControlsDemo.h"
 #include "cli/ElementsDemo.h"
+#include "cli/IdentifyDemo.h"
 #include "cli/ScriptRunner.h"
 
 #include <algorithm>
@@ -114,6 +115,7 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
     if (session.HasBrowser()) {
         runSteps(ControlsDemoSteps());
     }
+    RunIdentificationDemo(runner, printer, out, lineNumber);
     RunElementsDemo(session, printer, runner, out);
     runner.Drain();
     RunCheckpointDemo(runner, printer, out, lineNumber);

@@ -202,6 +202,7 @@ ScriptRunner::Outcome ScriptRunner::Exchange(const CWebInfo* request, std::vecto
         if (!collectingRecorded) {
             m_hadReply = true;
             m_last.reset();
+            m_lastReply.reset();
         }
         if (timedOut) {
             m_pending[expectedId] = collectingRecorded;
@@ -235,6 +236,7 @@ void ScriptRunner::PrintIncoming(std::vector<Incoming> incoming, std::optional<i
             } else {
                 m_hadReply = true;
                 m_last = FirstId(in.record);
+                m_lastReply = in.record;
                 if (m_usedPage && SaysObjectGone(in.record)) {
                     m_session.ForgetPage();
                 }

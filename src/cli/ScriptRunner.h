@@ -48,6 +48,8 @@ public:
     void Drain();
 
     size_t Refused() const { return m_refused; }
+    // The previous reply, or null when the previous request had none.
+    const CWebInfo* LastReply() const { return m_lastReply ? &*m_lastReply : nullptr; }
 
 private:
     enum class Outcome { Replied, NotReplied, TimedOut };
@@ -70,6 +72,7 @@ private:
     int32_t m_nextWebInfoId = 1;
     // The first "id" of the previous reply, for "last".
     std::optional<CWebRunTimeID> m_last;
+    std::optional<CWebInfo> m_lastReply;
     bool m_hadReply = false;
     // The line being run named "page": a reply saying its object is gone
     // makes the session look the page up again.

@@ -4,6 +4,7 @@
 #include "cli/BrowserStart.h"
 #include "cli/CheckpointDemo.h"
 #include "cli/ControlsDemo.h"
+#include "cli/IdentifyDemo.h"
 #include "cli/RecordJson.h"
 #include "cli/ScriptRunner.h"
 
@@ -327,9 +328,10 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
 
     ConsoleRun json = Console({"--no-browser", "--demo", "--json"}, "");
     EXPECT_EQ(json.status, cli::kExitHandled);
-    // Without the browser there is no page: that step and the replay part,
-    // which acts on the page's objects, are refused.
-    ASSERT_EQ(json.errors.size(), 1u + replay.size()) << Transcript(json.errors);
+    // Without the browser there is no page: that step, every identification
+    // step and the replay part, which all address the page, are refused.
+    ASSERT_EQ(json.errors.size(), 1u + cli::kIdentificationDemoSteps + replay.size())
+        << Transcript(json.errors);
     EXPECT_EQ(json.errors[0],
               "webagent: line 4: id \"page\": the simulated browser is not available");
     ASSERT_EQ(json.out.size(), cli::DemoSteps().size()) << Transcript(json.out);

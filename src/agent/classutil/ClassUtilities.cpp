@@ -1,5 +1,9 @@
 #include "agent/classutil/ClassUtilities.h"
 
+#include "agent/model/DescriptionTable.h"
+
+#include <algorithm>
+#include <cctype>
 #include <initializer_list>
 #include <string_view>
 
@@ -19,7 +23,9 @@ struct DefaultTemplate {
 
 } // namespace
 
-void FillClassTable(ClassTable& table) {
+// Calls visit with every described class, its utility and its default
+// obligatory list.
+template <typename Visit> void VisitDescribedClasses(Visit visit) {
     ClassUtilities& u = GetClassUtilities();
     const std::initializer_list<std::string_view> kClass = {"class"};
     const std::initializer_list<std::string_view> kNamed = {"class", "name"};
@@ -47,8 +53,14 @@ void FillClassTable(ClassTable& table) {
         {"html_radio_button", &u.radioButton, kToggle},
         {"html_check_button", &u.checkButton, kToggle},
     };
-    table.clear();
     for (const DefaultTemplate& entry : defaults) {
+        visit(entry);
+    }
+}
+
+void FillClassTable(ClassTable& table) {
+    table.clear();
+    VisitDescribedClasses([&table](const DefaultTemplate& entry) {
         CWebInfo obligatory;
         for (std::string_view name : entry.obligatory) {
             CWebVariantList placeholder;
@@ -57,5 +69,74 @@ void FillClassTable(ClassTable& table) {
         }
         entry.util->SetDescriptionTemplate(obligatory, CWebInfo(), "location", "name");
         table.emplace(std::string(entry.className), entry.util);
+    });
+}
+
+ClassTable ListClassUtilities() {
+    ClassTable table;
+    VisitDescribedClasses([&table](const DefaultTemplate& entry) {
+        table.emplace(std::string(entry.className), entry.util);
+    });
+    return table;
+}
+
+namespace {
+
+std::string_view ToolPropertyName(std::string_view name) {
+    if (name == "MSW_class") {
+        return "class";
+    }
+    if (name == "html_name") {
+        return "name";
+    }
+    if (name == "html_url") {
+        return "url";
+    }
+    return name;
+}
+
+// The names of a blank-separated list as template attributes with a blank
+// placeholder; repeated blanks give no empty names.
+CWebInfo TemplateList(std::string_view text) {
+    CWebInfo list;
+    CWebVariantList placeholder;
+    placeholder.Set(std::string_view(" "));
+    while (!text.empty()) {
+        size_t blank = text.find(' ');
+        std::string_view name = ToolPropertyName(text.substr(0, blank));
+        if (!name.empty()) {
+            list.AddAttr(name, placeholder);
+            AddDescriptionAttribute(name, WebVariantType::String);
+        }
+        if (blank == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(blank + 1);
+    }
+    return list;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+} // namespace
+
+void SetClassTemplate(const ClassTable& table, std::string_view className,
+                      std::string_view obligatory, std::string_view optional,
+                      std::string_view selector, std::string_view tagAttr) {
+    // Image links are described as images with a link; the tool only ever
+    // configures the image class.
+    if (EqualsIgnoringCase(className, "html_rect")) {
+        SetClassTemplate(table, "html_img_link", obligatory, optional, selector, tagAttr);
+    }
+    const CWebInfo obligatoryList = TemplateList(obligatory);
+    const CWebInfo optionalList = TemplateList(optional);
+    auto it = table.find(className);
+    if (it != table.end() && it->second != nullptr) {
+        it->second->SetDescriptionTemplate(obligatoryList, optionalList, selector, tagAttr);
     }
 }

@@ -5,14 +5,17 @@
 //     SetUtil(&GetClassUtilities().link);            // in a test object's constructor
 //     ClassTable table;
 //     FillClassTable(table);                         // the description class table
+//     SetClassTemplate(table, "html_link", "MSW_class html_name", "html_id", "index", "");
 #pragma once
 
 #include "agent/classutil/CWebElementUtil.h"
 #include "agent/model/CWebFrameUtil.h"
 #include "agent/model/CWebObjUtil.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 struct ClassUtilities {
     CWebObjUtil object;
@@ -51,3 +54,16 @@ using ClassTable = std::map<std::string, CWebObjUtil*, std::less<>>;
 // Enters every described class with its utility and resets each of those
 // utilities to its default description template.
 void FillClassTable(ClassTable& table);
+
+// Replaces the description template of the class of that exact name with the
+// lists the tool sent: blank-separated property names, the tool's names
+// converted ("MSW_class" is "class", "html_name" "name", "html_url" "url"),
+// each entered into the description attribute table. A template for
+// "html_rect" (in any case) also goes to "html_img_link".
+void SetClassTemplate(const ClassTable& table, std::string_view className,
+                      std::string_view obligatory, std::string_view optional,
+                      std::string_view selector, std::string_view tagAttr);
+
+// Every described class with its utility, as FillClassTable enters them, but
+// without touching their templates.
+ClassTable ListClassUtilities();

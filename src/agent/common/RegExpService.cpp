@@ -3,6 +3,8 @@
 #include "platform/win32/WinNls.h"
 #include "platform/win32/Windows.h"
 
+#include <set>
+
 namespace {
 
 using MatchEntry = int (*)(const char*, const char*);
@@ -26,6 +28,25 @@ bool EnsureEntryPoints() {
         }
     }
     return g_rgMatch && g_doubleRgMatch;
+}
+
+// What the tool's library answers for a match that gave up at its
+// backtracking limits (any answer but 0 is "no match" all the same).
+constexpr int kGaveUpAtLimit = 3;
+
+// The patterns that gave up within the innermost open scope; null outside.
+thread_local std::set<std::string, std::less<>>* g_runaway = nullptr;
+
+// rg_match, except that within a scope a pattern that gave up once is not
+// tried again.
+bool MatchPattern(const std::string& text, std::string_view pattern) {
+    if (g_runaway && g_runaway->contains(pattern))
+        return false;
+    const std::string patternText(pattern);
+    const int answer = g_rgMatch(text.c_str(), patternText.c_str());
+    if (answer == kGaveUpAtLimit && g_runaway)
+        g_runaway->insert(patternText);
+    return answer == 0;
 }
 
 bool IsBlank(char c) {
@@ -100,10 +121,10 @@ bool MatchText(std::string& a, std::string_view b) {
         if (!second.empty() && second[0] == '!') {
             return g_doubleRgMatch(second.c_str() + 1, a.c_str() + 1) == 0;
         }
-        return g_rgMatch(second.c_str(), a.c_str() + 1) == 0;
+        return MatchPattern(second, std::string_view(a).substr(1));
     }
     if (!second.empty() && second[0] == '!') {
-        return g_rgMatch(a.c_str(), second.c_str() + 1) == 0;
+        return MatchPattern(a, std::string_view(second).substr(1));
     }
     if (a == b) {
         return true;
@@ -142,6 +163,19 @@ int CountMatches(std::string_view t, std::string_view s) {
     }
     std::string twice = "!" + x.substr(0, x.size() - 2) + x;
     return MatchText(twice, s) ? 2 : 1;
+}
+
+RunawayPatternScope::RunawayPatternScope() {
+    // Nested scopes share the outermost one's patterns.
+    if (!g_runaway) {
+        m_Patterns = std::make_unique<std::set<std::string, std::less<>>>();
+        g_runaway = m_Patterns.get();
+    }
+}
+
+RunawayPatternScope::~RunawayPatternScope() {
+    if (m_Patterns)
+        g_runaway = nullptr;
 }
 
 void UnloadRegExpLibrary() {

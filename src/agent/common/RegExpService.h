@@ -7,6 +7,9 @@
 //     if (MatchText(described, actual)) ...   // described may be cut in place
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -23,5 +26,20 @@ bool MatchTextWide(std::u16string_view first, std::u16string_view second);
 std::string NormalizeText(std::string_view source, int flags);
 // How often text occurs in subject: -1 cannot tell, 0 never, 1 once, 2 more.
 int CountMatches(std::string_view text, std::string_view subject);
+// While one lives on a thread, a pattern that made the tool's library give up
+// at its backtracking limits counts as no match for every further text
+// without being tried again: a search that compares one runaway pattern with
+// thousands of names then costs one give-up, not thousands.
+class RunawayPatternScope {
+public:
+    RunawayPatternScope();
+    RunawayPatternScope(const RunawayPatternScope&) = delete;
+    RunawayPatternScope& operator=(const RunawayPatternScope&) = delete;
+    ~RunawayPatternScope();
+
+private:
+    std::unique_ptr<std::set<std::string, std::less<>>> m_Patterns; // null when nested
+};
+
 // Unloads "rexp.dll" if it was loaded (at module unload).
 void UnloadRegExpLibrary();

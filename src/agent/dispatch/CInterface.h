@@ -12,6 +12,7 @@
 
 #include "agent/channel/CWebInfo.h"
 #include "agent/dispatch/Identification.h"
+#include "agent/identify/IDescriptionHost.h"
 #include "agent/model/CWebObj.h"
 #include "platform/win32/WinDef.h"
 
@@ -20,10 +21,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-// Whether a description search looks at every descendant of the addressed
-// object or at its direct children only.
-enum class Descend { No, Yes };
 
 class CInterface {
 public:

@@ -1,9 +1,13 @@
 // The dispatcher rows built on identification: from a description to the
 // identifiers of the matching objects, and the rows that shape those results.
 #include "agent/channel/RequestArgs.h"
+#include "agent/classutil/ClassUtilities.h"
+#include "agent/common/IAgentContext.h"
 #include "agent/dispatch/CInterface.h"
 #include "agent/dispatch/Identification.h"
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -158,8 +162,33 @@ void CInterface::EnumerateObjects(CWebInfo& record) {
 }
 
 void CInterface::DefineClass(CWebInfo& record) {
-    // FIXME: the class table of the global trap state, which takes the new
-    // template, and the frames' conversion maps, which it resets, have not
-    // landed; the request is refused meanwhile.
-    record.SetRetValue(E_NOTIMPL);
+    record.SetRetValue(E_FAIL);
+    IAgentContext* context = GetAgentContext();
+    if (context != nullptr && context->HasTrapState()) {
+        record.SetRetValue(E_INVALIDARG);
+        std::optional<std::string> className = StringArg(record, "class");
+        std::optional<std::string> obligatory =
+            className ? StringArg(record, "oblig") : std::nullopt;
+        std::optional<std::string> optional = obligatory ? StringArg(record, "opt") : std::nullopt;
+        std::optional<std::string> selector =
+            optional ? StringArg(record, "selector") : std::nullopt;
+        if (selector) {
+            SetClassTemplate(ListClassUtilities(), *className, *obligatory, *optional, *selector,
+                             StringArg(record, "tag_attr").value_or(std::string()));
+            record.SetRetValue(NS_OK);
+        }
+    }
+    // Cached descriptions were made with the old templates.
+    std::vector<CWebObjRef> browsers;
+    GetBrowsers(browsers);
+    for (const CWebObjRef& browser : browsers) {
+        std::vector<CWebObjRef> children;
+        if (CWebObj* target = browser.Get())
+            target->CollectChildren(children, kChildFilterOrdinary);
+        for (const CWebObjRef& child : children) {
+            CWebInfo reset;
+            if (CWebObj* target = child.Get())
+                target->CallMethod("ResetConversionMaps", reset);
+        }
+    }
 }

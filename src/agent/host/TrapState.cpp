@@ -5,6 +5,7 @@
 #include "agent/common/RegExpService.h"
 #include "agent/common/WindowHelpers.h"
 #include "agent/dispatch/CNS6Interface.h"
+#include "agent/host/IdentificationSetup.h"
 #include "agent/model/CNS6Browser.h"
 #include "agent/model/CNS6Frame.h"
 #include "agent/model/CNS6Page.h"
@@ -223,6 +224,9 @@ void CreateTrapState(HINSTANCE instance) {
 
 void SetTrapDispatcher(std::unique_ptr<CInterface> dispatcher) {
     InstallAgentContext(TrapContext());
+    if (dispatcher) {
+        InstallIdentificationService(*dispatcher);
+    }
     // Swap first, so that the old dispatcher's destructor sees the new one.
     std::unique_ptr<CInterface> old =
         std::exchange(GetTrapGlobals().dispatcher, std::move(dispatcher));

@@ -226,30 +226,6 @@ bool IsSameHostObject(nsISupports* a, nsISupports* b) {
     return baseA && baseA.get() == baseB.get();
 }
 
-// FIXME: the maps are filled by the description search, which the
-// identification subsystem brings; until then they stay empty and dirty, and
-// every lookup answers that it cannot tell.
-bool CConversionMaps::EnsureMaps() {
-    if (!m_Dirty || m_Busy) {
-        return true;
-    }
-    m_Busy = true;
-    m_ByDescription.clear();
-    m_ById.clear();
-    m_Busy = false;
-    return false;
-}
-
-bool CConversionMaps::LookupDescription(CWebInfo& /*record*/) {
-    EnsureMaps();
-    return false;
-}
-
-bool CConversionMaps::LookupIdentifier(CWebInfo& /*record*/) {
-    EnsureMaps();
-    return false;
-}
-
 CNS6Frame::CNS6Frame(nsIDOMWindow* window, HWND handle, const CWebObjRef& parent)
     : CWebObj(nullptr, parent), m_DomWindow(window),
       m_Window(static_cast<int32_t>(HandleToULong(handle))) {
@@ -366,7 +342,7 @@ bool CNS6Frame::BuildChildren() {
     m_Signature = count;
     m_Engine.SetFrameId(RunTimeID());
     m_Engine.MarkDirty();
-    m_Engine.EnsureMaps();
+    m_Engine.EnsureMaps(*this);
     return true;
 }
 
@@ -754,10 +730,10 @@ bool CNS6Frame::CallMethod(std::string_view method, CWebInfo& record) {
         return true;
     }
     if (method == "DescToId") {
-        return EnsureChildren() && m_Engine.LookupDescription(record);
+        return EnsureChildren() && m_Engine.LookupDescription(*this, record);
     }
     if (method == "IdToDesc") {
-        return EnsureChildren() && m_Engine.LookupIdentifier(record);
+        return EnsureChildren() && m_Engine.LookupIdentifier(*this, record);
     }
     if (method == "ResetConversionMaps") {
         // Sent to every frame; the answer is ignored.

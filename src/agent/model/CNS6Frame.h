@@ -13,6 +13,7 @@
 // is a direct child of that window's page; the frame a frame is nested in is
 // found through the DOM windows, not through the object tree.
 
+#include "agent/model/CConversionMaps.h"
 #include "agent/model/CWebObj.h"
 #include "agent/model/INS6Frame.h"
 #include "platform/win32/WinDef.h"
@@ -27,33 +28,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The per-frame identification maps (a description string for every element
-// of the frame's document and its runtime identifier, both ways). Not built
-// yet: they are filled by the identification layer; until then they stay
-// empty and every lookup answers false ("cannot tell").
-class CConversionMaps {
-public:
-    void SetFrameId(const CWebRunTimeID& id) { m_FrameId = id; }
-    const CWebRunTimeID& GetFrameId() const { return m_FrameId; }
-    void MarkDirty() { m_Dirty = true; }
-    bool IsDirty() const { return m_Dirty; }
-
-    // Rebuilds the maps when they are dirty; true when they are usable.
-    bool EnsureMaps();
-    // "DescToId": the identifier of the description the record holds, as an
-    // "id" attribute; false when the maps cannot tell.
-    bool LookupDescription(CWebInfo& record);
-    // "IdToDesc": the description of the record's identifier.
-    bool LookupIdentifier(CWebInfo& record);
-
-private:
-    bool m_Busy = false;
-    bool m_Dirty = true;
-    CWebRunTimeID m_FrameId;
-    std::map<std::string, CWebRunTimeID, std::less<>> m_ByDescription;
-    std::map<CWebRunTimeID, std::string> m_ById;
-};
 
 // What a form control of the frame's document last recorded.
 struct RecordedState {

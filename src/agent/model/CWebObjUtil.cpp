@@ -19,8 +19,19 @@ void CWebObjUtil::GetClassNames(CWebVariantList& value) const {
     }
 }
 
+namespace {
+
+uint64_t g_TemplateGeneration = 0;
+
+} // namespace
+
+uint64_t CWebObjUtil::GetTemplateGeneration() {
+    return g_TemplateGeneration;
+}
+
 void CWebObjUtil::SetDescriptionTemplate(const CWebInfo& obligatory, const CWebInfo& optional,
                                          std::string_view selector, std::string_view tagAttr) {
+    ++g_TemplateGeneration;
     m_Template.tagAttr = tagAttr.empty() ? std::string("name") : std::string(tagAttr);
     if (obligatory.GetAttrCount() == 0) {
         return;

@@ -43,6 +43,9 @@ public:
     void SetDescriptionTemplate(const CWebInfo& obligatory, const CWebInfo& optional,
                                 std::string_view selector, std::string_view tagAttr);
     const DescriptionTemplate& GetDescriptionTemplate() const { return m_Template; }
+    // Counts the template changes of every class since load, so that
+    // descriptions cached with an older template can tell.
+    static uint64_t GetTemplateGeneration();
 
     // The nearest of the object itself and its ancestors whose "class"
     // matches "html_frame"; null when there is none.

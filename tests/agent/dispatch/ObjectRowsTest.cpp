@@ -525,14 +525,19 @@ TEST_F(DescriptionRows, CountAndObjectInformation) {
 TEST_F(ObjectRows, IdentificationRowsAreRefusedUntilTheSearchIsInstalled) {
     for (MsgId id :
          {MsgId::DescToId, MsgId::DescToIdChildren, MsgId::ObjectsAtPoint, MsgId::WriteObjectInfo,
-          MsgId::CountObjects, MsgId::IdToDesc, MsgId::ClassDefinition, MsgId::DescToIdUnnested,
-          MsgId::EnumerateObjects, MsgId::RegisterEventHandler}) {
+          MsgId::CountObjects, MsgId::IdToDesc, MsgId::DescToIdUnnested, MsgId::EnumerateObjects,
+          MsgId::RegisterEventHandler}) {
         CWebInfo record = Request(id, FrameId());
         AppendString(record, "class", "html_link");
         AppendString(record, "file_name", "c:\\temp\\x.txt");
         dispatcher.Dispatch(record);
         EXPECT_EQ(record.GetRetValue(), E_NOTIMPL) << MsgIdName(ToInt(id));
     }
+    // A class definition needs no search, only the trap state's class table.
+    CWebInfo define = Request(MsgId::ClassDefinition, FrameId());
+    AppendString(define, "class", "html_link");
+    dispatcher.Dispatch(define);
+    EXPECT_EQ(define.GetRetValue(), E_FAIL);
 }
 
 } // namespace
