@@ -60,6 +60,11 @@ public:
     virtual ~SimulatedBrowser() = default;
     virtual HWND BrowserWindow() const = 0;
     virtual bool Perform(const UserAction& action, std::string& error) = 0;
+    // The open top-level browser windows, in the order they were opened.
+    virtual std::vector<HWND> BrowserWindows() const = 0;
+    // The native windows of every frame below the content area of
+    // `browserWindow`, at any depth, in document order.
+    virtual std::vector<HWND> FrameWindows(HWND browserWindow) const = 0;
 };
 
 // The error every browser-bound request answers while the simulated browser

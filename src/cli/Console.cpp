@@ -1,7 +1,10 @@
 #include "cli/Console.h"
 
+#include "cli/ControlsDemo.h"
+#include "cli/ElementsDemo.h"
 #include "cli/ScriptRunner.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <istream>
@@ -57,6 +60,21 @@ bool CheckPage(const std::string& page, std::string& error) {
     return true;
 }
 
+// The tree of every open browser window; false when one could not be read.
+bool PrintOpenTrees(Session& session, ScriptRunner& runner, std::ostream& errors) {
+    runner.Drain();
+    bool printed = true;
+    for (HWND window : session.BrowserWindows()) {
+        std::string error;
+        CWebRunTimeID browser(static_cast<int32_t>(HandleToULong(window)), -1, -1, -1);
+        if (!runner.PrintTree(browser, error)) {
+            errors << "webagent: --tree: " << error << '\n';
+            printed = false;
+        }
+    }
+    return printed;
+}
+
 int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostream& out) {
     printer.Heading("connection announcement");
     runner.Drain();
@@ -66,13 +84,23 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
                "frames and elements find no object)\n";
     }
     size_t lineNumber = 0;
-    for (const DemoStep& step : DemoSteps()) {
-        printer.Heading(step.heading);
-        if (printer.Form() == OutputForm::Text) {
-            out << "> " << step.line << '\n';
+    auto runSteps = [&](const std::vector<DemoStep>& steps) {
+        for (const DemoStep& step : steps) {
+            if (*step.heading != '\0') {
+                printer.Heading(step.heading);
+            }
+            if (printer.Form() == OutputForm::Text) {
+                out << "> " << step.line << '\n';
+            }
+            runner.RunLine(step.line, ++lineNumber);
         }
-        runner.RunLine(step.line, ++lineNumber);
+    };
+    runSteps(DemoSteps());
+    // The demo parts that act on the demo site's pages need the browser.
+    if (session.HasBrowser()) {
+        runSteps(ControlsDemoSteps());
     }
+    RunElementsDemo(session, printer, runner, out);
     runner.Drain();
     return kExitHandled;
 }
@@ -82,7 +110,7 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
 std::string ConsoleUsage() {
     return "usage: webagent                      run the demo session\n"
            "       webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw]\n"
-           "                [--trace MASK] [--no-browser] [--demo]\n"
+           "                [--trace MASK] [--no-browser] [--demo] [--tree]\n"
            "  --page FILE_OR_URL  open a browser window on the page (repeatable)\n"
            "  --script FILE       read JSON lines from FILE instead of standard input\n"
            "  --json              print replies and events as JSON lines\n"
@@ -90,7 +118,9 @@ std::string ConsoleUsage() {
            "  --trace MASK        turn the agent's trace categories on (decimal or 0x...)\n"
            "  --no-browser        serve requests through an agent window for a stand-in\n"
            "                      browser window, without the simulated browser\n"
-           "  --demo              run the demo session with these options\n";
+           "  --demo              run the demo session with these options\n"
+           "  --tree              print the test-object tree of the open pages first\n"
+           "                      (without --script nothing else is read)\n";
 }
 
 bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions& options,
@@ -139,6 +169,8 @@ bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions&
             options.standIn = true;
         } else if (arg == "--demo") {
             options.demo = true;
+        } else if (arg == "--tree") {
+            options.tree = true;
         } else if (arg == "--trace") {
             int32_t mask = 0;
             if (!value(text)) {
@@ -221,11 +253,16 @@ int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostr
         errors << "webagent: the agent did not take the trace setting\n";
     }
     int status = kExitHandled;
-    if (options.demo) {
-        status = RunDemo(session, printer, runner, out);
+    if (options.tree && !PrintOpenTrees(session, runner, errors)) {
+        status = kExitRefused;
+    }
+    if (options.tree && !options.demo && !options.script) {
+        // The tree was all that was asked for.
+    } else if (options.demo) {
+        status = std::max(status, RunDemo(session, printer, runner, out));
     } else {
         runner.Run(options.script ? static_cast<std::istream&>(scriptFile) : in);
-        status = runner.Refused() > 0 ? kExitRefused : kExitHandled;
+        status = std::max(status, runner.Refused() > 0 ? kExitRefused : kExitHandled);
     }
     session.Stop();
     return status;

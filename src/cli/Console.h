@@ -4,7 +4,7 @@
 //
 //     webagent                                   the demo session
 //     webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw] [--trace MASK]
-//              [--no-browser] [--demo]
+//              [--no-browser] [--demo] [--tree]
 #pragma once
 
 #include "cli/Printer.h"
@@ -23,6 +23,7 @@ struct ConsoleOptions {
     OutputForm form = OutputForm::Text;
     std::optional<int32_t> traceMask;
     bool standIn = false; // --no-browser
+    bool tree = false;    // --tree: the test-object tree of the open pages
 };
 
 // Exit statuses: every line handled, some refused, bad command-line usage.
@@ -40,7 +41,8 @@ std::string ConsoleUsage();
 int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                std::ostream& errors);
 
-// The lines of the built-in demo session, each with its heading.
+// The lines of the built-in demo session, each with its heading (a line with
+// an empty heading runs under the heading before it).
 struct DemoStep {
     const char* heading;
     const char* line;

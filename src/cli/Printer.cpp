@@ -43,6 +43,25 @@ void Printer::Record(const char* label, const Incoming& incoming) {
     m_out.flush();
 }
 
+void Printer::Tree(const TreeEntry& entry) {
+    if (m_form == OutputForm::Text) {
+        m_out << TreeLineText(entry) << '\n';
+    } else {
+        json line = {{"depth", entry.depth},
+                     {"id", RunTimeIDToJson(entry.id)},
+                     {"class", Utf8FromAnsi(entry.className)},
+                     {"name", Utf8FromAnsi(entry.name)}};
+        if (entry.rect) {
+            const RECT& r = *entry.rect;
+            line["rect"] = {r.left, r.top, r.right, r.bottom};
+        } else {
+            line["rect"] = nullptr;
+        }
+        m_out << json{{"tree", line}}.dump() << '\n';
+    }
+    m_out.flush();
+}
+
 void Printer::Reply(const Incoming& reply) {
     if (m_form == OutputForm::Raw) {
         m_out << json{{"raw", HexFromBytes(reply.bytes)}}.dump() << '\n';

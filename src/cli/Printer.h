@@ -5,6 +5,7 @@
 //     printer.Reply(incoming);      // {"reply": {"msg": ..., "attrs": [...]}}
 #pragma once
 
+#include "cli/ObjectTree.h"
 #include "cli/Session.h"
 
 #include <ostream>
@@ -27,6 +28,9 @@ public:
     // A recorded statement, as collected after the agent's signal.
     void Recorded(const Incoming& recorded);
     void Trace(const Incoming& line);
+    // One object of a test-object tree: an indented line, or
+    // {"tree": {"depth", "id", "class", "name", "rect"}}.
+    void Tree(const TreeEntry& entry);
     // A heading of the demo session (text form only).
     void Heading(std::string_view text);
 

@@ -241,6 +241,19 @@ bool ParseScriptLine(std::string_view text, const IdNameResolver& names, ScriptL
         out = std::move(raw);
         return true;
     }
+    if (line.contains("tree")) {
+        TreeLine tree;
+        if (line.size() != 1) {
+            error = "a tree line is {\"tree\": ID} and nothing else";
+            return false;
+        }
+        if (JsonResult read = RunTimeIDFromJson(line["tree"], tree.id, names); !read) {
+            error = "\"tree\": " + read.error;
+            return false;
+        }
+        out = tree;
+        return true;
+    }
     if (line.contains("user")) {
         UserAction action;
         if (!ParseAction(line, names, action, error)) {

@@ -4,6 +4,7 @@
 //     {"msg": 1, "id": "browser"}
 //     {"raw": "24000000..."}
 //     {"user": "click", "on": "last"}
+//     {"tree": "browser"}
 //
 // Blank lines and lines starting with "#" are comments.
 #pragma once
@@ -22,7 +23,11 @@ struct CommentLine {};
 struct RawLine {
     std::vector<uint8_t> bytes;
 };
-using ScriptLine = std::variant<CommentLine, CWebInfo, RawLine, UserAction>;
+// {"tree": ID}: print the test-object tree below an object.
+struct TreeLine {
+    CWebRunTimeID id;
+};
+using ScriptLine = std::variant<CommentLine, CWebInfo, RawLine, UserAction, TreeLine>;
 
 // Reads a line; on failure error names what is wrong. Ids given by name are
 // resolved through names.

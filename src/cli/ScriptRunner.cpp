@@ -67,6 +67,11 @@ bool ScriptRunner::RunLine(std::string_view text, size_t lineNumber) {
         CWebInfo decoded;
         (void)decoded.Deserialize(raw->bytes);
         Exchange(nullptr, std::move(raw->bytes), decoded.GetWebInfoId(), false);
+    } else if (auto* tree = std::get_if<TreeLine>(&line)) {
+        if (!PrintTree(tree->id, error)) {
+            Refuse(lineNumber, error);
+            return false;
+        }
     } else if (auto* action = std::get_if<UserAction>(&line)) {
         if (!m_session.Perform(*action, error)) {
             Refuse(lineNumber, error);
@@ -74,6 +79,18 @@ bool ScriptRunner::RunLine(std::string_view text, size_t lineNumber) {
         }
     }
     Drain();
+    return true;
+}
+
+bool ScriptRunner::PrintTree(const CWebRunTimeID& root, std::string& error) {
+    Drain();
+    std::vector<TreeEntry> tree;
+    if (!CollectObjectTree(m_session, root, tree, error)) {
+        return false;
+    }
+    for (const TreeEntry& entry : tree) {
+        m_printer.Tree(entry);
+    }
     return true;
 }
 

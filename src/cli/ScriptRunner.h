@@ -28,6 +28,9 @@ public:
     bool RunLine(std::string_view text, size_t lineNumber);
     // Runs every line of the stream; answers how many were refused.
     size_t Run(std::istream& in);
+    // Prints the test-object tree below `root`; false with the reason when
+    // the agent knows no such object.
+    bool PrintTree(const CWebRunTimeID& root, std::string& error);
     // Turns the agent's trace channel on for the categories of mask.
     bool EnableTrace(int32_t mask);
     // Prints what arrived since the last line (announcements, notices, trace

@@ -191,14 +191,29 @@ std::optional<CWebRunTimeID> Session::PageId(std::string& error) {
     return id->GetRunTimeID();
 }
 
-std::optional<CWebInfo> Session::AskAgent(CWebInfo request) {
+std::vector<HWND> Session::BrowserWindows() const {
+    if (m_browser) {
+        return m_browser->BrowserWindows();
+    }
+    return m_browserWindow ? std::vector<HWND>{m_browserWindow} : std::vector<HWND>{};
+}
+
+std::vector<HWND> Session::FrameWindows(HWND browserWindow) const {
+    return m_browser ? m_browser->FrameWindows(browserWindow) : std::vector<HWND>{};
+}
+
+std::optional<CWebInfo> Session::AskAgent(CWebInfo request, HWND browserWindow) {
     request.SetWebInfoId(kOwnRequestNumber);
     size_t before = 0;
     {
         std::lock_guard lock(m_mutex);
         before = m_incoming.size();
     }
-    Send(request);
+    if (browserWindow == nullptr || browserWindow == m_browserWindow) {
+        Send(request);
+    } else if (HWND agent = tool::TestTool::FindAgentWindow(browserWindow)) {
+        m_tool.Post(agent, request);
+    }
     std::optional<CWebInfo> reply;
     std::lock_guard lock(m_mutex);
     // What arrived while the agent served it: its reply and trace lines are

@@ -82,6 +82,18 @@ public:
     // Whether the agent signalled a recorded statement since the last call.
     bool TakeRecordSignal() { return m_recordSignal.exchange(false); }
 
+    // A request of the console's own, sent to the agent window of
+    // `browserWindow` (the first browser window's when null): its reply is
+    // taken out, everything else that arrived stays for the script's output.
+    // Nothing when the agent did not answer.
+    std::optional<CWebInfo> AskAgent(CWebInfo request, HWND browserWindow = nullptr);
+    // The top-level browser windows, in the order they were opened (the
+    // first browser window alone without the simulated browser).
+    std::vector<HWND> BrowserWindows() const;
+    // The native windows of the frames below a browser window's content area
+    // (at any depth, in document order).
+    std::vector<HWND> FrameWindows(HWND browserWindow) const;
+
     // Performs a simulated user's action in the browser (an "on" object's
     // point taken from the agent); false with the reason when it cannot be done.
     bool Perform(const UserAction& action, std::string& error);
@@ -96,9 +108,6 @@ public:
 
 private:
     void Push(Incoming incoming);
-    // A request of the console's own: its reply is taken out, everything
-    // else that arrived stays for the script's output.
-    std::optional<CWebInfo> AskAgent(CWebInfo request);
     // The screen point of a pointer action.
     bool ResolveTarget(UserAction& action, std::string& error);
 

@@ -101,7 +101,50 @@ public:
         return error.empty();
     }
 
+    std::vector<HWND> BrowserWindows() const override {
+        return OnBrowserThread([this] {
+            std::vector<HWND> windows;
+            for (const auto& window : m_app->Windows()) {
+                if (window->IsOpen()) {
+                    windows.push_back(window->Handle());
+                }
+            }
+            return windows;
+        });
+    }
+
+    std::vector<HWND> FrameWindows(HWND browserWindow) const override {
+        return OnBrowserThread([this, browserWindow] {
+            std::vector<HWND> frames;
+            for (const auto& window : m_app->Windows()) {
+                if (window->IsOpen() && window->Handle() == browserWindow &&
+                    window->ContentShell() != nullptr) {
+                    AppendFrameWindows(*window->ContentShell(), frames);
+                }
+            }
+            return frames;
+        });
+    }
+
 private:
+    // Runs `work` on the browser's thread, which owns its windows and shells,
+    // and waits for its answer.
+    template <typename Work> auto OnBrowserThread(Work work) const -> decltype(work()) {
+        std::promise<decltype(work())> done;
+        auto result = done.get_future();
+        m_app->Post([&] { done.set_value(work()); });
+        return result.get();
+    }
+
+    static void AppendFrameWindows(const browser::DocShell& shell, std::vector<HWND>& out) {
+        for (const auto& child : shell.Children()) {
+            if (child) {
+                out.push_back(child->NativeWindow());
+                AppendFrameWindows(*child, out);
+            }
+        }
+    }
+
     void Run(const BrowserStart& start, std::promise<std::string>& ready) {
         browser::Browser app;
         nsAppShell shell;

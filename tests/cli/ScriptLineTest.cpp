@@ -78,3 +78,21 @@ TEST(ScriptLine, CommentsAndBlankLinesAreSkipped) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ScriptLine, TreeLinesNameTheirRoot) {
+    cli::ScriptLine line;
+    std::string error;
+    ASSERT_TRUE(cli::ParseScriptLine(R"({"tree": "last"})", Names(), line, error)) << error;
+    auto* tree = std::get_if<cli::TreeLine>(&line);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->id, CWebRunTimeID(7, 8, 9, -1));
+    ASSERT_TRUE(cli::ParseScriptLine(R"({"tree": [1, 2, -1, -1]})", Names(), line, error));
+    EXPECT_EQ(std::get<cli::TreeLine>(line).id, CWebRunTimeID(1, 2, -1, -1));
+    EXPECT_NE(Refusal(R"({"tree": "page", "msg": 5})"), "");
+    EXPECT_NE(Refusal(R"({"tree": "nowhere"})"), "");
+    EXPECT_NE(Refusal(R"({"tree": [1, 2]})"), "");
+}
+
+} // namespace

@@ -35,6 +35,12 @@ public:
     void RemoveBrowser(HWND) override {}
     CWebObjRef GetOrCreatePage(nsIDOMWindow*, HWND) override { return {}; }
     CWebObjRef GetOrCreateFrame(nsIDOMWindow*, HWND) override { return {}; }
+    CWebObjRef ObjectForNode(nsIDOMNode*, const CWebObjRef&, uint32_t) override { return {}; }
+    bool CollectElementObjects(nsIDOMNode*, const CWebObjRef&, std::vector<CWebObjRef>&,
+                               uint32_t) override {
+        return false;
+    }
+    CLayoutTreeBuilder* GetLayoutBuilder() override { return nullptr; }
     nsIURIContentListener* CreateContentListener(const CWebObjRef&) override { return nullptr; }
     void NotifyNavigationStart(const CWebObjRef&, nsIURI*) override {}
 

@@ -10,7 +10,9 @@
 
 #include "agent/model/CWebObjUtil.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 class CWebTextUtil : public CWebObjUtil {
 public:
@@ -84,6 +86,13 @@ public:
 class CWebStdObjUtil : public CWebObjUtil {
 public:
     CWebStdObjUtil() : CWebObjUtil(0, {"html_std_obj", "html_object"}) {}
+
+    // The native window of a control: the child window of its frame's window
+    // found under the control's top left corner (5 pixels in), after the
+    // control was scrolled into view and its browser window brought to the
+    // front. 0 for a hidden control or when the window found is not a child
+    // of the frame's window.
+    int32_t GetNativeWindowHandle(CWebObj& control) const;
 };
 
 class CWebPushButtonUtil : public CWebObjUtil {
@@ -116,6 +125,15 @@ public:
 class CWebSelectElementUtil : public CWebObjUtil {
 public:
     CWebSelectElementUtil() : CWebObjUtil(0, {"html_select", "html_std_obj", "html_object"}) {}
+
+    // The statement that records a change of a list's selection from `before`
+    // to `after` (item texts separated by U+001E): one item added to a
+    // non-empty selection extends it, one item removed deselects it, several
+    // items selected select them all, anything else selects the new
+    // selection. `items` gets the items the statement names, separated by
+    // commas.
+    static void ListStatement(std::string_view before, std::string_view after, std::string& items,
+                              std::string& command);
 };
 
 class CWebListBoxUtil : public CWebObjUtil {

@@ -23,9 +23,11 @@
 #include <string_view>
 #include <vector>
 
+class CLayoutTreeBuilder;
 class CWebInfo;
 class CWebObjRef;
 class CWebRunTimeID;
+class nsIDOMNode;
 class nsIDOMWindow;
 class nsIURI;
 class nsIURIContentListener;
@@ -86,6 +88,22 @@ public:
     // Frame registration: the frame object of `window` under the page of
     // `contentWindow`'s browser; null without one.
     virtual CWebObjRef GetOrCreateFrame(nsIDOMWindow* window, HWND contentWindow) = 0;
+
+    // --- The layout tree builder (elements/LayoutTreeBuilder.h) ---
+
+    // The element object of one node of the document of `frame` (a frame or
+    // page object), specific or general as `flags` allows (bit value 1
+    // specific, 2 general, 0 both); null when the node gets none or there is
+    // no builder.
+    virtual CWebObjRef ObjectForNode(nsIDOMNode* node, const CWebObjRef& frame, uint32_t flags) = 0;
+    // Appends the element objects of every element below `root`, in document
+    // order, each with `frame` as its owning frame; false when the root's
+    // children cannot be read or there is no builder.
+    virtual bool CollectElementObjects(nsIDOMNode* root, const CWebObjRef& frame,
+                                       std::vector<CWebObjRef>& out, uint32_t flags) = 0;
+    // The builder itself, for the layers from the elements up; null without
+    // the global trap state.
+    virtual CLayoutTreeBuilder* GetLayoutBuilder() = 0;
 
     // --- The trap object's hooks ---
 

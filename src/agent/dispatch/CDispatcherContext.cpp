@@ -38,3 +38,7 @@ CWebObjRef CDispatcherContext::GetOrCreatePage(nsIDOMWindow*, HWND) {
 CWebObjRef CDispatcherContext::GetOrCreateFrame(nsIDOMWindow*, HWND) {
     return {};
 }
+
+CWebObjRef CDispatcherContext::ObjectForNode(nsIDOMNode*, const CWebObjRef&, uint32_t) {
+    return {};
+}

@@ -39,6 +39,13 @@ public:
     void RemoveBrowser(HWND) override {}
     CWebObjRef GetOrCreatePage(nsIDOMWindow* window, HWND handle) override;
     CWebObjRef GetOrCreateFrame(nsIDOMWindow* window, HWND contentWindow) override;
+    // Element objects come with the trap state's builder.
+    CWebObjRef ObjectForNode(nsIDOMNode* node, const CWebObjRef& frame, uint32_t flags) override;
+    bool CollectElementObjects(nsIDOMNode*, const CWebObjRef&, std::vector<CWebObjRef>&,
+                               uint32_t) override {
+        return false;
+    }
+    CLayoutTreeBuilder* GetLayoutBuilder() override { return nullptr; }
     nsIURIContentListener* CreateContentListener(const CWebObjRef&) override { return nullptr; }
     void NotifyNavigationStart(const CWebObjRef&, nsIURI*) override {}
 

@@ -290,6 +290,23 @@ CWebObjRef CTrapContext::GetOrCreateFrame(nsIDOMWindow* window, HWND contentWind
     return trap != nullptr ? trap->GetOrCreateFrame(window, contentWindow) : CWebObjRef();
 }
 
+CWebObjRef CTrapContext::ObjectForNode(nsIDOMNode* node, const CWebObjRef& frame, uint32_t flags) {
+    CLayoutTreeBuilder* builder = GetLayoutBuilder();
+    return builder != nullptr ? builder->ObjectForNode(node, frame, flags, MapImage::Disallow)
+                              : CWebObjRef();
+}
+
+bool CTrapContext::CollectElementObjects(nsIDOMNode* root, const CWebObjRef& frame,
+                                         std::vector<CWebObjRef>& out, uint32_t flags) {
+    CLayoutTreeBuilder* builder = GetLayoutBuilder();
+    return builder != nullptr && builder->CollectElementObjects(root, frame, out, flags);
+}
+
+CLayoutTreeBuilder* CTrapContext::GetLayoutBuilder() {
+    CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();
+    return trap != nullptr ? &trap->GetLayoutBuilder() : nullptr;
+}
+
 nsIURIContentListener* CTrapContext::CreateContentListener(const CWebObjRef& browser) {
     return m_ListenerFactory != nullptr ? m_ListenerFactory(browser) : nullptr;
 }

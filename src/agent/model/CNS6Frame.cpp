@@ -115,6 +115,23 @@ int32_t CountElements(nsIDOMNode* root) {
     return count;
 }
 
+// Whether `node` hangs in the tree of `document`: the top of its parent
+// chain is that document.
+bool IsInDocument(nsIDOMNode* node, nsIDOMDocument* document) {
+    if (node == nullptr || document == nullptr) {
+        return false;
+    }
+    nsCOMPtr<nsIDOMNode> top(node);
+    while (true) {
+        nsCOMPtr<nsIDOMNode> above;
+        if (NS_FAILED(top->GetParentNode(getter_AddRefs(above))) || !above) {
+            break;
+        }
+        top = above;
+    }
+    return IsSameHostObject(top.get(), document);
+}
+
 nsCOMPtr<nsIDocumentEncoder> NewPlainTextEncoder(nsIDOMDocument* document) {
     nsCOMPtr<nsIDocumentEncoder> encoder = do_CreateInstance(nsIDocumentEncoder::kPlainTextCID);
     if (!encoder) {
@@ -343,16 +360,18 @@ bool CNS6Frame::BuildChildren() {
     return true;
 }
 
-// FIXME: element objects come from the layout tree builder, which the page
-// elements subsystem brings; until then a node makes no object.
-CWebObjRef CNS6Frame::MakeElementObject(nsIDOMNode* /*node*/) {
-    return {};
+CWebObjRef CNS6Frame::MakeElementObject(nsIDOMNode* node) {
+    IAgentContext* context = GetContext();
+    if (context == nullptr || node == nullptr) {
+        return {};
+    }
+    return context->ObjectForNode(node, CWebObjRef(this), 0);
 }
 
-void CNS6Frame::CollectDocumentChildren(std::vector<CWebObjRef>& out, int32_t flags) {
+nsCOMPtr<nsIDOMNode> CNS6Frame::GetCollectionRoot() const {
     nsCOMPtr<nsIDOMDocument> document = GetDocument();
     if (!document) {
-        return;
+        return nullptr;
     }
     nsCOMPtr<nsIDOMNode> top;
     if (nsCOMPtr<nsIDOMHTMLElement> body = BodyOf(document.get())) {
@@ -362,24 +381,44 @@ void CNS6Frame::CollectDocumentChildren(std::vector<CWebObjRef>& out, int32_t fl
         document->GetDocumentElement(getter_AddRefs(root));
         top = do_QueryInterface(root);
     }
+    return top;
+}
+
+void CNS6Frame::CollectDocumentChildren(std::vector<CWebObjRef>& out, int32_t flags) {
+    // No element identifier matches flags 0, so nothing below could be
+    // appended: spare the walk.
+    if (flags == 0) {
+        return;
+    }
+    nsCOMPtr<nsIDOMNode> top = GetCollectionRoot();
     for (nsCOMPtr<nsIDOMNode>& node : ElementChildren(top.get())) {
         CWebObjRef object = MakeElementObject(node.get());
         if (!object) {
             continue;
         }
+        // An object the flags do not select is transparent: its nearest
+        // selected objects stand in its place. One that is selected keeps its
+        // own children, as every element does.
         if (object->RunTimeID().MatchesChildFilter(flags)) {
             out.push_back(object);
+        } else {
+            object->CollectChildren(out, flags);
         }
-        object->CollectChildren(out, flags);
     }
 }
 
-// FIXME: the walk over the whole document is the layout tree builder's; until
-// it is built the document contributes no element objects.
-void CNS6Frame::CollectDocumentDescendants(std::vector<CWebObjRef>& /*out*/, int32_t /*flags*/) {}
+void CNS6Frame::CollectDocumentDescendants(std::vector<CWebObjRef>& out, int32_t flags) {
+    IAgentContext* context = GetContext();
+    nsCOMPtr<nsIDOMNode> top = GetCollectionRoot();
+    if (context == nullptr || !top) {
+        return;
+    }
+    context->CollectElementObjects(top.get(), CWebObjRef(this), out, static_cast<uint32_t>(flags));
+}
 
 CWebObjRef CNS6Frame::FindElementById(const CWebRunTimeID& id) {
-    if (id.IsEmpty() || id.First() != RunTimeID().First() || id.Second() != RunTimeID().Second()) {
+    if (id.IsEmpty() || id.First() != RunTimeID().First() || id.Second() != RunTimeID().Second() ||
+        id.Third() <= 0 || (id.Fourth() != 0 && id.Fourth() != -1)) {
         return {};
     }
     nsCOMPtr<nsIDOMDocument> document = GetDocument();
@@ -387,13 +426,29 @@ CWebObjRef CNS6Frame::FindElementById(const CWebRunTimeID& id) {
     nsCOMPtr<nsIDOMNode> node;
     // The host never reuses an identity and refuses one whose node is gone,
     // so a stale identifier cannot reach freed memory.
-    if (!host || id.Third() <= 0 ||
+    if (!host ||
         NS_FAILED(
             host->GetNodeByIdentity(static_cast<PRUint32>(id.Third()), getter_AddRefs(node))) ||
         !node) {
         return {};
     }
-    return MakeElementObject(node.get());
+    // A node that lives on outside this frame's document (in another frame's,
+    // in the document this window showed before it navigated, or taken out
+    // of the tree) names no object here.
+    if (!IsInDocument(node.get(), document.get())) {
+        return {};
+    }
+    IAgentContext* context = GetContext();
+    if (context == nullptr) {
+        return {};
+    }
+    // The fourth field tells a general object from a specific one.
+    const uint32_t flags = id.Fourth() == 0 ? kChildFilterGeneral : kChildFilterOrdinary;
+    CWebObjRef object = context->ObjectForNode(node.get(), CWebObjRef(this), flags);
+    if (!object || object->RunTimeID() != id) {
+        return {};
+    }
+    return object;
 }
 
 CWebObjRef CNS6Frame::GetChild(int position) {
