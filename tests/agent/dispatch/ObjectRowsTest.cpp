@@ -523,7 +523,7 @@ TEST_F(ObjectRows, IdentificationRowsAreRefusedUntilTheSearchIsInstalled) {
     for (MsgId id :
          {MsgId::DescToId, MsgId::DescToIdChildren, MsgId::ObjectsAtPoint, MsgId::WriteObjectInfo,
           MsgId::CountObjects, MsgId::IdToDesc, MsgId::ClassDefinition, MsgId::DescToIdUnnested,
-          MsgId::EnumerateObjects, MsgId::RegisterEventHandler}) {
+          MsgId::EnumerateObjects}) {
         CWebInfo record = Request(id, FrameId());
         AppendString(record, "class", "html_link");
         AppendString(record, "file_name", "c:\\temp\\x.txt");
