@@ -2,6 +2,7 @@
 
 #include "cli/ControlsDemo.h"
 #include "cli/ElementsDemo.h"
+#include "cli/RecordingDemo.h"
 #include "cli/ScriptRunner.h"
 
 #include <algorithm>
@@ -101,6 +102,7 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
         runSteps(ControlsDemoSteps());
     }
     RunElementsDemo(session, printer, runner, out);
+    RunRecordingDemo(session, printer, runner, out);
     runner.Drain();
     return kExitHandled;
 }
