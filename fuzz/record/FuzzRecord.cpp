@@ -1,6 +1,8 @@
 // Decodes arbitrary bytes as a record. Beyond staying inside the buffer (the
 // sanitizers watch that), whatever decodes must survive a round trip: encoded
-// again and decoded, it is the same record, and re-encoding is stable.
+// again and decoded, it is the same record, and re-encoding is stable. A
+// record decoded over the previous input's record (reused storage) must equal
+// one decoded fresh.
 #include "agent/channel/CWebInfo.h"
 #include "agent/channel/WebInfoDump.h"
 
@@ -13,6 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CWebInfo info;
     const WebInfoDecodeResult result = info.Deserialize(std::span<const uint8_t>(data, size));
     if (result.consumed > size) {
+        std::abort();
+    }
+    // Kept from one input to the next, as a receiver keeps its record.
+    static CWebInfo reused;
+    const WebInfoDecodeResult over = reused.Deserialize(std::span<const uint8_t>(data, size));
+    if (over.status != result.status || over.consumed != result.consumed || !(reused == info) ||
+        DumpWebInfo(reused) != DumpWebInfo(info)) {
         std::abort();
     }
     (void)DumpWebInfo(info);

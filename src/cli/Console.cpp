@@ -33,6 +33,19 @@ bool ParseMask(const std::string& text, int32_t& out) {
     return true;
 }
 
+// A wait in milliseconds: 1 up to a day.
+bool ParseWait(const std::string& text, std::chrono::milliseconds& out) {
+    constexpr uint32_t kMaxWaitMs = 24 * 60 * 60 * 1000;
+    uint32_t value = 0;
+    auto [stop, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || stop != text.data() + text.size() || value == 0 ||
+        value > kMaxWaitMs) {
+        return false;
+    }
+    out = std::chrono::milliseconds(value);
+    return true;
+}
+
 bool IsUrl(const std::string& page) {
     auto scheme = page.find("://");
     return scheme != std::string::npos && scheme > 0 &&
@@ -103,7 +116,7 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
     }
     RunElementsDemo(session, printer, runner, out);
     RunRecordingDemo(session, printer, runner, out);
-    runner.Drain();
+    runner.FinishPending();
     return kExitHandled;
 }
 
@@ -112,12 +125,14 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
 std::string ConsoleUsage() {
     return "usage: webagent                      run the demo session\n"
            "       webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw]\n"
-           "                [--trace MASK] [--no-browser] [--demo] [--tree]\n"
+           "                [--trace MASK] [--timeout MS] [--no-browser] [--demo] [--tree]\n"
            "  --page FILE_OR_URL  open a browser window on the page (repeatable)\n"
            "  --script FILE       read JSON lines from FILE instead of standard input\n"
            "  --json              print replies and events as JSON lines\n"
            "  --raw               print replies as {\"raw\": HEX}, the rest as JSON lines\n"
            "  --trace MASK        turn the agent's trace categories on (decimal or 0x...)\n"
+           "  --timeout MS        wait at most MS milliseconds for each reply (default\n"
+           "                      60000, the agent's own send time-out)\n"
            "  --no-browser        serve requests through an agent window for a stand-in\n"
            "                      browser window, without the simulated browser\n"
            "  --demo              run the demo session with these options\n"
@@ -183,6 +198,14 @@ bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions&
                 return false;
             }
             options.traceMask = mask;
+        } else if (arg == "--timeout") {
+            if (!value(text)) {
+                return false;
+            }
+            if (!ParseWait(text, options.replyWait)) {
+                error = "--timeout needs milliseconds from 1 to 86400000, not \"" + text + "\"";
+                return false;
+            }
         } else {
             error = "unknown argument \"" + arg + "\"";
             return false;
@@ -249,6 +272,7 @@ int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostr
         errors << "webagent: note: " << session.BrowserError()
                << "; requests go to an agent window for a stand-in browser window\n";
     }
+    session.SetReplyWait(options.replyWait);
     Printer printer(out, options.form);
     ScriptRunner runner(session, printer, errors);
     if (options.traceMask && !runner.EnableTrace(*options.traceMask)) {

@@ -4,11 +4,13 @@
 //
 //     webagent                                   the demo session
 //     webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw] [--trace MASK]
-//              [--no-browser] [--demo] [--tree]
+//              [--timeout MS] [--no-browser] [--demo] [--tree]
 #pragma once
 
+#include "agent/channel/ToolSender.h"
 #include "cli/Printer.h"
 
+#include <chrono>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -22,6 +24,9 @@ struct ConsoleOptions {
     std::optional<std::string> script; // standard input when absent
     OutputForm form = OutputForm::Text;
     std::optional<int32_t> traceMask;
+    // How long a request waits for the agent: the agent's own send time-out
+    // unless --timeout says otherwise.
+    std::chrono::milliseconds replyWait{kSendTimeoutMs};
     bool standIn = false; // --no-browser
     bool tree = false;    // --tree: the test-object tree of the open pages
 };

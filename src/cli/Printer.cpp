@@ -80,6 +80,16 @@ void Printer::NoReply(int32_t webInfoId) {
     m_out.flush();
 }
 
+void Printer::TimedOut(int32_t webInfoId, std::chrono::milliseconds wait) {
+    if (m_form == OutputForm::Text) {
+        m_out << "time-out: no reply to request " << webInfoId << " within " << wait.count()
+              << " ms\n";
+    } else {
+        m_out << json{{"timeout", wait.count()}, {"webinfo", webInfoId}}.dump() << '\n';
+    }
+    m_out.flush();
+}
+
 void Printer::Event(const Incoming& event) {
     Record("event", event);
 }

@@ -8,6 +8,7 @@
 #include "cli/ObjectTree.h"
 #include "cli/Session.h"
 
+#include <chrono>
 #include <ostream>
 
 namespace cli {
@@ -23,6 +24,8 @@ public:
     void Reply(const Incoming& reply);
     // The agent handled a request without answering it.
     void NoReply(int32_t webInfoId);
+    // The wait for a request's reply ran out.
+    void TimedOut(int32_t webInfoId, std::chrono::milliseconds wait);
     // A record the agent sent on its own (announcements, navigation notices).
     void Event(const Incoming& event);
     // A recorded statement, as collected after the agent's signal.

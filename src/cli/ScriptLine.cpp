@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace cli {
 
@@ -202,26 +204,73 @@ bool ParseAction(const json& line, const IdNameResolver& names, UserAction& acti
     return true;
 }
 
+// Parses a line as JSON; on failure error says why. Besides what the JSON
+// parser refuses, a key that appears twice in one object is refused (the
+// parser would silently keep the last one).
+bool ParseJsonLine(std::string_view text, json& line, std::string& error) {
+    std::vector<std::vector<std::string>> keys; // the keys of each open object
+    std::string duplicate;
+    json::parser_callback_t watchKeys = [&](int, json::parse_event_t event, json& parsed) {
+        switch (event) {
+        case json::parse_event_t::object_start:
+            keys.emplace_back();
+            break;
+        case json::parse_event_t::object_end:
+            if (!keys.empty()) {
+                keys.pop_back();
+            }
+            break;
+        case json::parse_event_t::key:
+            if (!keys.empty() && parsed.is_string()) {
+                const auto& key = parsed.get_ref<const std::string&>();
+                if (std::find(keys.back().begin(), keys.back().end(), key) != keys.back().end()) {
+                    if (duplicate.empty()) {
+                        duplicate = key;
+                    }
+                } else {
+                    keys.back().push_back(key);
+                }
+            }
+            break;
+        default:
+            break;
+        }
+        return true;
+    };
+    try {
+        line = json::parse(text, watchKeys);
+    } catch (const json::exception& e) {
+        // Syntax errors, and numbers no type can hold (1e400): the parser's
+        // own account without its exception label.
+        std::string what = e.what();
+        auto cut = what.find("] ");
+        error = "not valid JSON: " + (cut == std::string::npos ? what : what.substr(cut + 2));
+        return false;
+    }
+    if (!duplicate.empty()) {
+        error = "the key \"" + duplicate + "\" appears twice in one object";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool ParseScriptLine(std::string_view text, const IdNameResolver& names, ScriptLine& out,
                      std::string& error) {
+    // The JSON parser would take a NUL for the end of the line and drop the
+    // rest unseen.
+    if (auto nul = text.find('\0'); nul != std::string_view::npos) {
+        error = "the line holds a NUL byte at column " + std::to_string(nul + 1);
+        return false;
+    }
     size_t start = text.find_first_not_of(" \t\r");
     if (start == std::string_view::npos || text[start] == '#') {
         out = CommentLine{};
         return true;
     }
-    json line = json::parse(text, nullptr, /*allow_exceptions=*/false);
-    if (line.is_discarded()) {
-        // Parse once more for the parser's own account of where it failed.
-        try {
-            [[maybe_unused]] json again = json::parse(text);
-            error = "not valid JSON";
-        } catch (const json::parse_error& e) {
-            std::string what = e.what();
-            auto cut = what.find("] ");
-            error = "not valid JSON: " + (cut == std::string::npos ? what : what.substr(cut + 2));
-        }
+    json line;
+    if (!ParseJsonLine(text, line, error)) {
         return false;
     }
     if (!line.is_object()) {
@@ -266,6 +315,22 @@ bool ParseScriptLine(std::string_view text, const IdNameResolver& names, ScriptL
     if (auto read = RecordFromJson(line, request, names); !read) {
         error = read.error;
         return false;
+    }
+    // Names in a script are words of the protocol: a control character in one
+    // is a slip of the script. (Records read from the wire may hold any name,
+    // and print and read back as they are.)
+    for (size_t i = 0; i < request.GetAttrCount(); ++i) {
+        const std::string& name = *request.GetAttrName(i);
+        auto control = std::find_if(name.begin(), name.end(), [](char c) {
+            const auto byte = static_cast<unsigned char>(c);
+            return byte < 0x20 || byte == 0x7F;
+        });
+        if (control != name.end()) {
+            error = "attribute " + std::to_string(i + 1) +
+                    ": its name holds a control character at " +
+                    std::to_string(control - name.begin() + 1);
+            return false;
+        }
     }
     out = std::move(request);
     return true;

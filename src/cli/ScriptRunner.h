@@ -5,6 +5,10 @@
 //     cli::ScriptRunner runner(session, printer, std::cerr);
 //     runner.Run(std::cin);                 // every line, errors on the error stream
 //     return runner.Refused() ? 1 : 0;
+//
+// A request whose wait runs out (the session's reply wait) is reported as a
+// time-out; its reply, should it come later, is printed as the reply it is,
+// and at the end of the input the runner waits for such replies once more.
 #pragma once
 
 #include "cli/Printer.h"
@@ -12,6 +16,7 @@
 #include "cli/Session.h"
 
 #include <istream>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -26,8 +31,13 @@ public:
     // Runs one line; false (with the line number and the reason on the error
     // stream) when the line was refused.
     bool RunLine(std::string_view text, size_t lineNumber);
-    // Runs every line of the stream; answers how many were refused.
+    // Runs every line of the stream, then waits for replies still due;
+    // answers how many lines were refused.
     size_t Run(std::istream& in);
+    // Waits up to the session's reply wait for the replies of requests that
+    // timed out, printing them as they come, then prints what else arrived.
+    void FinishPending();
+    size_t PendingReplies() const { return m_pending.size(); }
     // Prints the test-object tree below `root`; false with the reason when
     // the agent knows no such object.
     bool PrintTree(const CWebRunTimeID& root, std::string& error);
@@ -40,11 +50,14 @@ public:
     size_t Refused() const { return m_refused; }
 
 private:
+    enum class Outcome { Replied, NotReplied, TimedOut };
+
     void Refuse(size_t lineNumber, std::string_view reason);
     // Sends and prints: the record with the expected request number is the
-    // reply, anything else is printed as an event.
-    void Exchange(const CWebInfo* request, std::vector<uint8_t> bytes, int32_t expectedId,
-                  bool collectingRecorded);
+    // reply, anything else is printed as an event (or as the late reply of a
+    // request that timed out).
+    Outcome Exchange(const CWebInfo* request, std::vector<uint8_t> bytes, int32_t expectedId,
+                     bool collectingRecorded);
     void PrintIncoming(std::vector<Incoming> incoming, std::optional<int32_t> expectedId,
                        bool collectingRecorded, bool& replied);
     void CollectRecorded();
@@ -58,6 +71,12 @@ private:
     // The first "id" of the previous reply, for "last".
     std::optional<CWebRunTimeID> m_last;
     bool m_hadReply = false;
+    // The line being run named "page": a reply saying its object is gone
+    // makes the session look the page up again.
+    bool m_usedPage = false;
+    // Requests whose wait ran out, by number; true for the collection of a
+    // recorded statement.
+    std::map<int32_t, bool> m_pending;
 };
 
 } // namespace cli

@@ -2,6 +2,7 @@
 
 #include "agent/channel/CAgentWindow.h"
 #include "agent/channel/Trace.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/dispatch/CNS6Interface.h"
 
 #include <future>
@@ -154,6 +155,7 @@ void Session::Stop() {
     m_tool.Stop();
     m_agentWindow = nullptr;
     m_browserWindow = nullptr;
+    m_pageId.reset();
     {
         std::lock_guard lock(g_watchMutex);
         g_watched.clear();
@@ -177,18 +179,26 @@ std::optional<CWebRunTimeID> Session::PageId(std::string& error) {
         error = m_browserError;
         return std::nullopt;
     }
+    if (m_pageStale.exchange(false)) {
+        m_pageId.reset();
+    }
+    if (m_pageId) {
+        return m_pageId;
+    }
     // The page is the browser object's first child.
     CWebInfo request;
     request.SetMsgId(kMsgGetProperties);
     request.SetRunTimeID(*BrowserId(error));
     request.AppendAttr("child", CWebVariantList(CWebVariant(1)));
+    ++m_pageLookups;
     auto reply = AskAgent(request);
     const CWebVariant* id = reply ? reply->FindFirstValue("child") : nullptr;
     if (!id || id->GetType() != WebVariantType::RunTimeID) {
         error = "the browser object has no page";
         return std::nullopt;
     }
-    return id->GetRunTimeID();
+    m_pageId = id->GetRunTimeID();
+    return m_pageId;
 }
 
 std::vector<HWND> Session::BrowserWindows() const {
@@ -256,16 +266,30 @@ bool Session::ResolveTarget(UserAction& action, std::string& error) {
 }
 
 LRESULT Session::Send(const CWebInfo& request) {
-    return m_agentWindow ? m_tool.Post(m_agentWindow, request) : 0;
+    std::vector<uint8_t> bytes;
+    if (!request.Serialize(bytes)) {
+        m_lastSendTimedOut = false;
+        return 0;
+    }
+    return SendBytes(std::move(bytes));
 }
 
 LRESULT Session::SendBytes(std::vector<uint8_t> bytes) {
-    return m_agentWindow ? m_tool.SendBytes(m_agentWindow, std::move(bytes)) : 0;
+    m_lastSendTimedOut = false;
+    if (!m_agentWindow) {
+        return 0;
+    }
+    return m_tool.SendBytes(m_agentWindow, std::move(bytes), m_replyWait, &m_lastSendTimedOut);
 }
 
 std::vector<Incoming> Session::TakeIncoming() {
     std::lock_guard lock(m_mutex);
     return std::exchange(m_incoming, {});
+}
+
+bool Session::WaitForIncoming(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(m_mutex);
+    return m_arrived.wait_until(lock, deadline, [this] { return !m_incoming.empty(); });
 }
 
 bool Session::Perform(const UserAction& action, std::string& error) {
@@ -277,12 +301,22 @@ bool Session::Perform(const UserAction& action, std::string& error) {
     if (!ResolveTarget(resolved, error)) {
         return false;
     }
+    // Any action may leave the page (a link, a form sent with Enter, the
+    // toolbar): the page is asked for again at its next use.
+    ForgetPage();
     return m_browser->Perform(resolved, error);
 }
 
 void Session::Push(Incoming incoming) {
-    std::lock_guard lock(m_mutex);
-    m_incoming.push_back(std::move(incoming));
+    if (incoming.kind == Incoming::Kind::Record &&
+        incoming.record.GetMsgId() == ToInt(MsgId::NavigationNotice)) {
+        ForgetPage();
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_incoming.push_back(std::move(incoming));
+    }
+    m_arrived.notify_all();
 }
 
 LRESULT Session::CaptureReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -19,6 +19,8 @@
 #include "tool/TestTool.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -66,19 +68,32 @@ public:
     const std::string& BrowserError() const { return m_browserError; }
     // The first browser window's browser and page objects.
     std::optional<CWebRunTimeID> BrowserId(std::string& error) const;
-    // Asks the agent for the object of the first window's content area.
+    // The object of the first window's content area: asked of the agent once,
+    // and again only after ForgetPage (a navigation, a user action, or an
+    // answer that the object is gone).
     std::optional<CWebRunTimeID> PageId(std::string& error);
+    void ForgetPage() { m_pageStale = true; }
+    // How many requests the console sent on its own to find the page.
+    size_t PageLookups() const { return m_pageLookups; }
     HWND AgentWindow() const { return m_agentWindow; }
     HWND BrowserWindow() const { return m_browserWindow; }
 
     // Sends a request or raw bytes to the agent window and returns once the
     // agent has handled it (its reply, if any, is then among the incoming);
     // answers the WM_COPYDATA result: 1 when the agent replied, 0 when not.
+    // Each send waits at most ReplyWait() for the agent; LastSendTimedOut()
+    // tells whether the last one ran out of time (its reply may come later).
     LRESULT Send(const CWebInfo& request);
     LRESULT SendBytes(std::vector<uint8_t> bytes);
+    void SetReplyWait(std::chrono::milliseconds wait) { m_replyWait = wait; }
+    std::chrono::milliseconds ReplyWait() const { return m_replyWait; }
+    bool LastSendTimedOut() const { return m_lastSendTimedOut; }
 
     // What arrived since the last call, oldest first.
     std::vector<Incoming> TakeIncoming();
+    // Waits until something arrived or the deadline passed; answers whether
+    // anything is there to take.
+    bool WaitForIncoming(std::chrono::steady_clock::time_point deadline);
     // Whether the agent signalled a recorded statement since the last call.
     bool TakeRecordSignal() { return m_recordSignal.exchange(false); }
 
@@ -120,7 +135,14 @@ private:
     WNDPROC m_receiverProc = nullptr; // the tool's own procedures, chained for other messages
     WNDPROC m_traceProc = nullptr;
 
+    std::chrono::milliseconds m_replyWait{tool::kDefaultWait};
+    bool m_lastSendTimedOut = false;
+    std::optional<CWebRunTimeID> m_pageId;
+    std::atomic<bool> m_pageStale{false}; // set from the tool's thread on a navigation notice
+    size_t m_pageLookups = 0;
+
     std::mutex m_mutex;
+    std::condition_variable m_arrived;
     std::vector<Incoming> m_incoming;
     std::atomic<bool> m_recordSignal{false};
 };

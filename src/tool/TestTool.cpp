@@ -241,9 +241,18 @@ LRESULT TestTool::Post(HWND agentWindow, const CWebInfo& request) {
     return SendBytes(agentWindow, std::move(bytes));
 }
 
-LRESULT TestTool::SendBytes(HWND agentWindow, std::vector<uint8_t> bytes) {
-    return RunOnToolThread(
-        [&] { return SendRecord(m_receiver, agentWindow, bytes, kDefaultWait); });
+LRESULT TestTool::SendBytes(HWND agentWindow, std::vector<uint8_t> bytes,
+                            std::chrono::milliseconds wait, bool* timedOut) {
+    bool expired = false;
+    LRESULT answer = RunOnToolThread([&] {
+        SetLastError(ERROR_SUCCESS);
+        LRESULT sent = SendRecord(m_receiver, agentWindow, bytes, wait);
+        expired = sent == 0 && GetLastError() == ERROR_TIMEOUT;
+        return sent;
+    });
+    if (timedOut)
+        *timedOut = expired;
+    return answer;
 }
 
 LRESULT TestTool::SendRegisteredMessage(HWND agentWindow, WPARAM wParam, LPARAM lParam) {

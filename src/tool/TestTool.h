@@ -78,8 +78,11 @@ public:
     // Sends a request without waiting for a reply; answers the result of the
     // WM_COPYDATA send (1 when the agent replied, 0 when it refused).
     LRESULT Post(HWND agentWindow, const CWebInfo& request);
-    // Sends raw bytes as a request (for malformed records).
-    LRESULT SendBytes(HWND agentWindow, std::vector<uint8_t> bytes);
+    // Sends raw bytes as a request (for malformed records), waiting at most
+    // wait for the agent to handle them; timedOut (when given) tells whether
+    // the wait ran out.
+    LRESULT SendBytes(HWND agentWindow, std::vector<uint8_t> bytes,
+                      std::chrono::milliseconds wait = kDefaultWait, bool* timedOut = nullptr);
     // Sends the registered message "HodaatYezurHalonHadash;" from the tool.
     LRESULT SendRegisteredMessage(HWND agentWindow, WPARAM wParam, LPARAM lParam);
 

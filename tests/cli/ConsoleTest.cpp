@@ -6,8 +6,10 @@
 #include "cli/RecordJson.h"
 #include "cli/ScriptRunner.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -47,6 +49,34 @@ std::string Transcript(const std::vector<std::string>& lines) {
     }
     return text;
 }
+
+// A session whose agent window serves a stand-in browser window.
+::testing::AssertionResult StartStandIn(cli::Session& session) {
+    std::string error;
+    cli::BrowserStart standIn;
+    standIn.standIn = true;
+    if (!session.Start(standIn, error)) {
+        return ::testing::AssertionFailure() << error;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// A script runner on a stand-in session, printing JSON into strings; the
+// connection announcement is already taken.
+struct StandInRunner {
+    cli::Session session;
+    std::ostringstream out;
+    std::ostringstream errors;
+    cli::Printer printer{out, cli::OutputForm::Json};
+    cli::ScriptRunner runner{session, printer, errors};
+
+    ::testing::AssertionResult Start() {
+        auto started = StartStandIn(session);
+        runner.Drain();
+        out.str("");
+        return started;
+    }
+};
 
 // The agent's connection announcement opens every session's output.
 void ExpectAnnouncement(const std::string& line) {
@@ -210,17 +240,9 @@ TEST(Console, TraceLinesArePrintedInArrivalOrder) {
 }
 
 TEST(Console, SignalledStatementIsCollectedAndPrintedAsRecorded) {
-    cli::Session session;
-    std::string error;
-    cli::BrowserStart standIn;
-    standIn.standIn = true;
-    ASSERT_TRUE(session.Start(standIn, error)) << error;
-    std::ostringstream out;
-    std::ostringstream errors;
-    cli::Printer printer(out, cli::OutputForm::Json);
-    cli::ScriptRunner runner(session, printer, errors);
-    runner.Drain();
-    out.str("");
+    StandInRunner run;
+    ASSERT_TRUE(run.Start());
+    auto& [session, out, errors, printer, runner] = run;
 
     // What the recorder deposits for a click on a link; the agent thread is
     // idle between requests, so the deposit does not race with it.
@@ -264,6 +286,9 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
     size_t partReplies = 0;
     bool inPart = false;
     for (const auto& line : run.out) {
+        if (line.rfind("== the test-object tree", 0) == 0) {
+            break;
+        }
         inPart = inPart || line.rfind("== form controls", 0) == 0;
         (inPart ? partReplies : replies) += line.rfind("reply", 0) == 0 ? 1 : 0;
     }
@@ -306,6 +331,119 @@ TEST(Console, ShippedRequestScriptRunsCleanly) {
     ASSERT_EQ(run.out.size(), 8u) << Transcript(run.out);
     EXPECT_EQ(json::parse(run.out[6])["reply"]["id"], json::array({1, 2, 3, -1}));
     EXPECT_EQ(json::parse(run.out[7])["reply"]["webinfo"], 99);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Console, HostileLinesGetALineErrorAndTheSessionGoesOn) {
+    std::string script = R"({"msg": 60, "unused": 1e400}
+{"msg": -1e999}
+{"msg": 60, "attrs": [["a", [1e400]]]}
+{"msg": 60, "msg": 61}
+{"msg": 60, "attrs": [["x", {"type": 2, "type": 3, "items": []}]]}
+{"msg": 60, "attrs": [["one\nwebagent: line 99: forged", 1]]}
+{"msg": 60, "bad\u0001key\u007f": 1}
+)";
+    script += std::string("{\"msg\": 60}\0{\"msg\": 61}\n", 24);
+    script += std::string("\0\n", 2);
+    script += "{\"msg\": 62}\n";
+    ConsoleRun run = Console({"--no-browser", "--json"}, script);
+    EXPECT_EQ(run.status, cli::kExitRefused);
+    // One error line per bad line, each naming its line: nothing split or forged.
+    ASSERT_EQ(run.errors.size(), 9u) << Transcript(run.errors);
+    for (size_t i = 0; i < run.errors.size(); ++i) {
+        EXPECT_EQ(run.errors[i].rfind("webagent: line " + std::to_string(i + 1) + ": ", 0), 0u)
+            << run.errors[i];
+    }
+    EXPECT_EQ(run.errors[0], "webagent: line 1: not valid JSON: number overflow parsing '1e400'");
+    EXPECT_EQ(run.errors[1], "webagent: line 2: not valid JSON: number overflow parsing '-1e999'");
+    EXPECT_EQ(run.errors[3], "webagent: line 4: the key \"msg\" appears twice in one object");
+    EXPECT_EQ(run.errors[4], "webagent: line 5: the key \"type\" appears twice in one object");
+    EXPECT_EQ(run.errors[5],
+              "webagent: line 6: attribute 1: its name holds a control character at 4");
+    EXPECT_EQ(run.errors[6],
+              "webagent: line 7: the request has an unknown key \"bad\\x01key\\x7F\"");
+    EXPECT_EQ(run.errors[7], "webagent: line 8: the line holds a NUL byte at column 12");
+    EXPECT_EQ(run.errors[8], "webagent: line 9: the line holds a NUL byte at column 1");
+    // The last line still ran.
+    ASSERT_EQ(run.out.size(), 2u) << Transcript(run.out);
+    EXPECT_EQ(json::parse(run.out[1])["reply"]["msg"], 62);
+}
+
+TEST(Console, ErrorMessagesEscapeEveryControlCharacter) {
+    // An unknown id name is quoted in the message: a line feed and a carriage
+    // return in it must not start a line of their own.
+    ConsoleRun run = Console({"--no-browser"}, "{\"msg\": 1, \"id\": \"x\\nwebagent: \\r\\t\"}\n");
+    ASSERT_EQ(run.errors.size(), 1u) << Transcript(run.errors);
+    EXPECT_NE(run.errors[0].find("\"x\\nwebagent: \\r\\t\""), std::string::npos) << run.errors[0];
+}
+
+TEST(Console, TimeoutOptionAndTheAgentsOwnWaitByDefault) {
+    cli::ConsoleOptions options;
+    bool help = false;
+    std::string error;
+    ASSERT_TRUE(cli::ParseConsoleArguments({"--json"}, options, help, error));
+    EXPECT_EQ(options.replyWait, std::chrono::milliseconds(60000));
+    ASSERT_TRUE(cli::ParseConsoleArguments({"--timeout", "250"}, options, help, error));
+    EXPECT_EQ(options.replyWait, std::chrono::milliseconds(250));
+    for (const char* bad : {"0", "-5", "1e3", "86400001", "", "12ms"}) {
+        EXPECT_FALSE(cli::ParseConsoleArguments({"--timeout", bad}, options, help, error)) << bad;
+    }
+    EXPECT_FALSE(cli::ParseConsoleArguments({"--timeout"}, options, help, error));
+}
+
+// Answers like the stand-in's dispatcher, but takes "sleep_ms" over a request
+// first, as a slow page would.
+class SlowDispatcher : public CInterface {
+public:
+    bool Dispatch(CWebInfo& record) override {
+        if (const CWebVariant* sleep = record.FindFirstValue("sleep_ms")) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(sleep->GetInteger()));
+        }
+        return CInterface::Dispatch(record);
+    }
+};
+
+SlowDispatcher* g_slow = nullptr;
+CInterface* SlowSource() {
+    return g_slow;
+}
+
+TEST(Console, SlowReplyIsATimeOutThenPrintedAsTheReplyWhenItComes) {
+    StandInRunner run;
+    ASSERT_TRUE(run.Start());
+    auto& [session, out, errors, printer, runner] = run;
+    SlowDispatcher slow;
+    g_slow = &slow;
+    SetDispatcherSource(&SlowSource);
+    session.SetReplyWait(std::chrono::milliseconds(300));
+
+    // The reply comes after the wait, and after the input's end: the runner
+    // waits for it before it finishes.
+    std::istringstream script(R"({"msg": 61}
+{"msg": 60, "attrs": [["sleep_ms", 500]]}
+)");
+    runner.Run(script);
+    const auto lines = Lines(out.str());
+    EXPECT_EQ(runner.PendingReplies(), 0u);
+    ASSERT_EQ(lines.size(), 3u) << out.str();
+    EXPECT_EQ(json::parse(lines[0])["reply"]["webinfo"], 1);
+    EXPECT_EQ(json::parse(lines[1]), json::parse(R"({"timeout": 300, "webinfo": 2})"));
+    bool lateReply = false;
+    for (const auto& line : lines) {
+        json parsed = json::parse(line);
+        EXPECT_FALSE(parsed.contains("event")) << "a late reply printed as an event: " << line;
+        lateReply = lateReply || (parsed.contains("reply") && parsed["reply"]["webinfo"] == 2);
+    }
+    EXPECT_TRUE(lateReply) << out.str();
+    EXPECT_EQ(errors.str(), "webagent: line 2: no reply within 300 ms (time-out); a later reply "
+                            "is printed when it arrives\n");
+    EXPECT_EQ(runner.Refused(), 1u);
+    SetDispatcherSource(nullptr);
+    session.Stop();
+    g_slow = nullptr;
 }
 
 } // namespace

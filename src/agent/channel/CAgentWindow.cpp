@@ -5,6 +5,7 @@
 #include "agent/channel/Trace.h"
 #include "agent/common/IAgentContext.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -70,9 +71,9 @@ void AddInteger(CWebInfo& record, const char* name, int32_t value) {
 }
 
 // The tool's way of slowing the agent down: open and empty a scratch file as
-// many times as the option says.
+// many times as the option says, up to kMaxThrottleCycles.
 void Throttle(const IAgentContext& context) {
-    int32_t cycles = context.GetOption(kThrottleOption);
+    const int32_t cycles = std::min(context.GetOption(kThrottleOption), kMaxThrottleCycles);
     if (cycles < 1)
         return;
     std::array<char, kMaxTempPath + 1> temp{};

@@ -30,6 +30,11 @@ inline constexpr int32_t kMsgIdConnection = 38;
 // The throttle option and the file it works on, in the TEMP folder.
 inline constexpr const char* kThrottleOption = "DecreaseAgentConnection";
 inline constexpr const char* kThrottleFileName = "hgeczfth.tmp";
+// The most open/close cycles one throttle pass makes, whatever the option
+// says: a delay of the order of a second per pass, far above what a tool asks
+// for, while a mistyped or hostile value such as 2^31 - 1 cannot hold the
+// browser's thread for hours (or past the tool's own send time-out).
+inline constexpr int32_t kMaxThrottleCycles = 10000;
 // String resources of the error message boxes.
 inline constexpr UINT kIdsAgentCaption = 300;
 inline constexpr UINT kIdsWindowFailed = 301;

@@ -1,9 +1,12 @@
 #include "agent/channel/CWebInfo.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <exception>
 #include <limits>
+#include <new>
 #include <optional>
-#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -30,27 +33,46 @@ std::optional<size_t> FixedPayloadSize(WebVariantType type) {
     }
 }
 
+// Words travel little-endian whatever the host's order.
+uint32_t LittleEndian(uint32_t bits) {
+    if constexpr (std::endian::native == std::endian::big) {
+        return ((bits & 0xffu) << 24) | ((bits & 0xff00u) << 8) | ((bits >> 8) & 0xff00u) |
+               (bits >> 24);
+    }
+    return bits;
+}
+
+size_t ValueBlockSize(const CWebVariant& value) {
+    if (value.GetType() == WebVariantType::String) {
+        return kValueHeaderSize + value.GetString().size() + 1;
+    }
+    return kValueHeaderSize + FixedPayloadSize(value.GetType()).value_or(0);
+}
+
+size_t AttrBlockSize(const CAttrPair& attr) {
+    size_t size = 4 + attr.GetName().size() + 1 + kListHeaderSize;
+    for (const CWebVariant& element : attr.GetValue().Elements()) {
+        size += ValueBlockSize(element);
+    }
+    return size;
+}
+
+// Writes into a buffer sized beforehand to the exact encoding, so every block
+// length is known before its block is written and nothing is patched later.
 class WireWriter {
 public:
-    explicit WireWriter(std::vector<uint8_t>& out) : m_Out(out) {}
-
-    size_t Offset() const { return m_Out.size(); }
+    explicit WireWriter(uint8_t* out) : m_Cursor(out) {}
 
     void Word(int32_t value) {
-        const auto bits = static_cast<uint32_t>(value);
-        for (int shift = 0; shift < 32; shift += 8) {
-            m_Out.push_back(static_cast<uint8_t>(bits >> shift));
-        }
+        const uint32_t bits = LittleEndian(static_cast<uint32_t>(value));
+        std::memcpy(m_Cursor, &bits, 4);
+        m_Cursor += 4;
     }
-    void WordAt(size_t offset, int32_t value) {
-        const auto bits = static_cast<uint32_t>(value);
-        for (int i = 0; i < 4; ++i) {
-            m_Out[offset + i] = static_cast<uint8_t>(bits >> (8 * i));
-        }
-    }
+    void Length(size_t size) { Word(static_cast<int32_t>(size)); }
     void Text(const std::string& text) {
-        m_Out.insert(m_Out.end(), text.begin(), text.end());
-        m_Out.push_back(0);
+        std::memcpy(m_Cursor, text.data(), text.size());
+        m_Cursor += text.size();
+        *m_Cursor++ = 0;
     }
     void Id(const CWebRunTimeID& id) {
         Word(0); // reserved
@@ -61,12 +83,11 @@ public:
     }
 
 private:
-    std::vector<uint8_t>& m_Out;
+    uint8_t* m_Cursor; // observes: the caller's buffer, sized for the whole record
 };
 
 void WriteValue(WireWriter& writer, const CWebVariant& value) {
-    const size_t start = writer.Offset();
-    writer.Word(0); // block length, filled in below
+    writer.Length(ValueBlockSize(value));
     writer.Word(static_cast<int32_t>(value.GetType()));
     writer.Word(0); // reserved
     const auto& ints = value.GetInts();
@@ -92,12 +113,10 @@ void WriteValue(WireWriter& writer, const CWebVariant& value) {
     default:
         break;
     }
-    writer.WordAt(start, static_cast<int32_t>(writer.Offset() - start));
 }
 
-void WriteAttr(WireWriter& writer, const CAttrPair& attr) {
-    const size_t start = writer.Offset();
-    writer.Word(0); // block length, filled in below
+void WriteAttr(WireWriter& writer, const CAttrPair& attr, size_t blockSize) {
+    writer.Length(blockSize);
     writer.Text(attr.GetName());
     const CWebVariantList& value = attr.GetValue();
     writer.Word(static_cast<int32_t>(value.GetType()));
@@ -106,7 +125,6 @@ void WriteAttr(WireWriter& writer, const CAttrPair& attr) {
     for (const CWebVariant& element : value.Elements()) {
         WriteValue(writer, element);
     }
-    writer.WordAt(start, static_cast<int32_t>(writer.Offset() - start));
 }
 
 // Every read is checked against the end of the range it reads from; offsets
@@ -124,23 +142,21 @@ public:
             return std::nullopt;
         }
         uint32_t bits = 0;
-        for (int i = 0; i < 4; ++i) {
-            bits |= uint32_t{m_Bytes[m_Offset + i]} << (8 * i);
-        }
+        std::memcpy(&bits, m_Bytes.data() + m_Offset, 4);
         m_Offset += 4;
-        return static_cast<int32_t>(bits);
+        return static_cast<int32_t>(LittleEndian(bits));
     }
-    // The characters up to a NUL that lies inside the range; the NUL is consumed.
-    std::optional<std::string> Text() {
-        const auto begin = m_Bytes.begin() + static_cast<std::ptrdiff_t>(m_Offset);
-        const auto end = m_Bytes.begin() + static_cast<std::ptrdiff_t>(m_End);
-        const auto nul = std::find(begin, end, uint8_t{0});
-        if (nul == end) {
+    // The characters up to a NUL that lies inside the range, as a view into
+    // the received bytes; the NUL is consumed.
+    std::optional<std::string_view> Text() {
+        const auto* begin = reinterpret_cast<const char*>(m_Bytes.data()) + m_Offset;
+        const void* nul = std::memchr(begin, 0, Left());
+        if (nul == nullptr) {
             return std::nullopt;
         }
-        std::string text(begin, nul);
-        m_Offset += text.size() + 1;
-        return text;
+        const auto length = static_cast<size_t>(static_cast<const char*>(nul) - begin);
+        m_Offset += length + 1;
+        return std::string_view(begin, length);
     }
     std::optional<CWebRunTimeID> Id() {
         const auto reserved = Word();
@@ -176,82 +192,107 @@ private:
     size_t m_End;
 };
 
-std::optional<CWebVariant> ReadValue(WireReader block) {
-    (void)block.Word(); // length, already checked by the caller
-    const auto typeCode = block.Word();
-    const auto reserved = block.Word();
-    if (!typeCode || !reserved) {
-        return std::nullopt;
-    }
-    const auto type = static_cast<WebVariantType>(*typeCode);
-    if (type == WebVariantType::String) {
-        auto text = block.Text();
-        if (!text) {
-            return std::nullopt;
-        }
-        return CWebVariant(std::string_view(*text));
-    }
-    const std::optional<size_t> payload = FixedPayloadSize(type);
-    if (!payload) {
-        return CWebVariant::OfType(type, *reserved); // any other code: no payload
-    }
-    if (block.Left() != *payload) {
-        return std::nullopt;
-    }
-    switch (type) {
-    case WebVariantType::Integer:
-        return CWebVariant(*block.Word());
-    case WebVariantType::Rect: {
-        const auto left = block.Word();
-        const auto top = block.Word();
-        const auto right = block.Word();
-        const auto bottom = block.Word();
-        return CWebVariant(RECT{*left, *top, *right, *bottom});
-    }
-    case WebVariantType::Pair: {
-        const auto first = block.Word();
-        const auto second = block.Word();
-        return CWebVariant(*first, *second);
-    }
-    default:
-        return CWebVariant(*block.Id());
-    }
-}
-
-std::optional<CAttrPair> ReadAttr(WireReader block) {
-    (void)block.Word(); // length, already checked by the caller
-    auto name = block.Text();
-    if (!name) {
-        return std::nullopt;
-    }
-    const auto typeCode = block.Word();
-    const auto status = block.Word();
-    const auto count = block.Word();
-    // Every value block has at least its header: a count that cannot fit in
-    // what is left is refused before anything is allocated for it.
-    if (!typeCode || !status || !count || *count < 0 ||
-        static_cast<size_t>(*count) > block.Left() / kValueHeaderSize) {
-        return std::nullopt;
-    }
-    std::vector<CWebVariant> elements;
-    elements.reserve(static_cast<size_t>(*count));
-    for (int32_t i = 0; i < *count; ++i) {
-        const auto end = block.BlockEnd(kValueHeaderSize);
-        if (!end) {
-            return std::nullopt;
-        }
-        auto value = ReadValue(block.Sub(*end));
-        if (!value) {
-            return std::nullopt;
-        }
-        elements.push_back(std::move(*value));
-        block.MoveTo(*end);
-    }
-    return CAttrPair(*name, CWebVariantList::FromWire(static_cast<WebVariantType>(*typeCode),
-                                                      *status, std::move(elements)));
-}
-
 } // namespace
+
+// The decoder's way into values, lists and attributes: it overwrites them in
+// place so that their strings and element vectors keep their capacity from
+// one record to the next. Every field is set on every read, so nothing of a
+// value that held the place before survives.
+struct WebWireAccess {
+    static void Reset(CWebVariant& value, WebVariantType type, int32_t reserved) {
+        value.m_Ints = {};
+        value.m_Id = CWebRunTimeID();
+        value.m_String.clear(); // keeps the capacity, drops the text
+        value.m_Type = type;
+        value.m_Reserved = reserved;
+    }
+
+    [[nodiscard]] static bool ReadValue(WireReader block, CWebVariant& value) {
+        (void)block.Word(); // length, already checked by the caller
+        const auto typeCode = block.Word();
+        const auto reserved = block.Word();
+        if (!typeCode || !reserved) {
+            return false;
+        }
+        const auto type = static_cast<WebVariantType>(*typeCode);
+        if (type == WebVariantType::String) {
+            const auto text = block.Text();
+            if (!text) {
+                return false;
+            }
+            // A string value carries no reserved word, as one built from text.
+            Reset(value, type, 0);
+            value.m_String.assign(*text);
+            return true;
+        }
+        const std::optional<size_t> payload = FixedPayloadSize(type);
+        if (!payload) {
+            Reset(value, type, *reserved); // any other code: no payload
+            return true;
+        }
+        if (block.Left() != *payload) {
+            return false;
+        }
+        Reset(value, type, 0);
+        switch (type) {
+        case WebVariantType::Integer:
+            value.m_Ints[0] = *block.Word();
+            break;
+        case WebVariantType::Rect:
+            for (int32_t& number : value.m_Ints) {
+                number = *block.Word();
+            }
+            break;
+        case WebVariantType::Pair:
+            value.m_Ints[0] = *block.Word();
+            value.m_Ints[1] = *block.Word();
+            break;
+        default:
+            value.m_Id = *block.Id();
+            break;
+        }
+        return true;
+    }
+
+    [[nodiscard]] static bool ReadAttr(WireReader block, CAttrPair& attr) {
+        (void)block.Word(); // length, already checked by the caller
+        const auto name = block.Text();
+        if (!name) {
+            return false;
+        }
+        const auto typeCode = block.Word();
+        const auto status = block.Word();
+        const auto count = block.Word();
+        // Every value block has at least its header: a count that cannot fit in
+        // what is left is refused before anything is allocated for it.
+        if (!typeCode || !status || !count || *count < 0 ||
+            static_cast<size_t>(*count) > block.Left() / kValueHeaderSize) {
+            return false;
+        }
+        attr.m_Name.assign(*name);
+        CWebVariantList& list = attr.m_Value;
+        list.m_Type = static_cast<WebVariantType>(*typeCode);
+        list.m_Status = *status;
+        std::vector<CWebVariant>& elements = list.m_Elements;
+        const auto wanted = static_cast<size_t>(*count);
+        if (elements.size() > wanted) {
+            elements.resize(wanted);
+        }
+        elements.reserve(wanted);
+        for (size_t i = 0; i < wanted; ++i) {
+            const auto end = block.BlockEnd(kValueHeaderSize);
+            if (!end) {
+                return false;
+            }
+            CWebVariant& value = i < elements.size() ? elements[i] : elements.emplace_back();
+            if (!ReadValue(block.Sub(*end), value)) {
+                return false;
+            }
+            block.MoveTo(*end);
+        }
+        return true;
+    }
+};
 
 CAttrPair::CAttrPair(std::string_view name, CWebVariantList value)
     : m_Name(name.substr(0, std::min(name.find('\0'), name.size()))), m_Value(std::move(value)) {}
@@ -351,33 +392,40 @@ bool CWebInfo::TrimStrings(size_t maxLength, TrimAs form) {
 }
 
 bool CWebInfo::Serialize(std::vector<uint8_t>& out) const {
-    out.clear();
-    try {
-        WireWriter writer(out);
-        writer.Word(static_cast<int32_t>(m_RetValue));
-        writer.Word(m_MsgId);
-        writer.Id(m_Id);
-        writer.Word(m_WebInfoId);
-        writer.Word(static_cast<int32_t>(m_Attrs.size()));
-        for (const CAttrPair& attr : m_Attrs) {
-            WriteAttr(writer, attr);
-            // Block lengths and counts are 32-bit words on the wire.
-            if (out.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-                out.clear();
-                return false;
-            }
+    // Block lengths and counts are 32-bit words on the wire.
+    constexpr auto kLimit = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+    size_t total = kHeaderSize;
+    for (const CAttrPair& attr : m_Attrs) {
+        total += AttrBlockSize(attr);
+        if (total > kLimit) {
+            out.clear();
+            return false;
         }
+    }
+    try {
+        // Resizing a buffer that held an encoding before fills nothing: every
+        // byte is written below.
+        out.resize(total);
     } catch (const std::exception&) { // bad_alloc, or length_error past max_size
         out = std::vector<uint8_t>();
         return false;
+    }
+    WireWriter writer(out.data());
+    writer.Word(static_cast<int32_t>(m_RetValue));
+    writer.Word(m_MsgId);
+    writer.Id(m_Id);
+    writer.Word(m_WebInfoId);
+    writer.Word(static_cast<int32_t>(m_Attrs.size()));
+    for (const CAttrPair& attr : m_Attrs) {
+        WriteAttr(writer, attr, AttrBlockSize(attr));
     }
     return true;
 }
 
 WebInfoDecodeResult CWebInfo::Deserialize(std::span<const uint8_t> bytes) {
-    m_Attrs.clear();
     WireReader reader(bytes, 0, bytes.size());
     if (reader.Left() < kHeaderSize) {
+        m_Attrs.clear();
         return {E_FAIL, 0};
     }
     m_RetValue = static_cast<nsresult>(*reader.Word());
@@ -386,20 +434,26 @@ WebInfoDecodeResult CWebInfo::Deserialize(std::span<const uint8_t> bytes) {
     m_WebInfoId = *reader.Word();
     const int32_t count = *reader.Word();
     if (count < 0) {
+        m_Attrs.clear();
         return {E_FAIL, kHeaderSize};
     }
-    // Reserve only what the received bytes can hold, whatever the count says.
-    m_Attrs.reserve(std::min(static_cast<size_t>(count), reader.Left() / kMinAttrBlockSize));
-    for (int32_t i = 0; i < count; ++i) {
+    // Attributes already here are decoded over; the vector grows only as far
+    // as the received bytes can hold, whatever the count says.
+    const auto wanted = static_cast<size_t>(count);
+    if (m_Attrs.size() > wanted) {
+        m_Attrs.resize(wanted);
+    }
+    m_Attrs.reserve(std::min(wanted, reader.Left() / kMinAttrBlockSize));
+    for (size_t i = 0; i < wanted; ++i) {
         const auto end = reader.BlockEnd(kMinAttrBlockSize);
-        if (!end) {
+        CAttrPair* attr = nullptr;
+        if (end) {
+            attr = i < m_Attrs.size() ? &m_Attrs[i] : &m_Attrs.emplace_back();
+        }
+        if (attr == nullptr || !WebWireAccess::ReadAttr(reader.Sub(*end), *attr)) {
+            m_Attrs.resize(i); // keeps the attributes before the failed block
             return {E_FAIL, reader.Offset()};
         }
-        auto attr = ReadAttr(reader.Sub(*end));
-        if (!attr) {
-            return {E_FAIL, reader.Offset()};
-        }
-        m_Attrs.push_back(std::move(*attr));
         reader.MoveTo(*end);
     }
     return {NS_OK, reader.Offset()};

@@ -36,7 +36,7 @@ public:
     CAttrPair& operator=(const CAttrPair&) = default;
     CAttrPair(CAttrPair&&) = default;
     CAttrPair& operator=(CAttrPair&&) = default;
-    virtual ~CAttrPair() = default;
+    ~CAttrPair() = default;
 
     const std::string& GetName() const { return m_Name; }
     const CWebVariantList& GetValue() const { return m_Value; }
@@ -48,6 +48,8 @@ public:
     }
 
 private:
+    friend struct WebWireAccess;
+
     std::string m_Name;
     CWebVariantList m_Value;
 };
@@ -116,7 +118,10 @@ public:
     [[nodiscard]] bool Serialize(std::vector<uint8_t>& out) const;
     // Clears the attributes and reads a record. A block that runs past the
     // bytes, or an integer, rectangle, pair or identifier of the wrong length,
-    // ends decoding with failure; the attributes before it stay.
+    // ends decoding with failure; the attributes before it stay. Decoding into
+    // a record that held one before reuses its attributes' storage, so a
+    // record kept for the next request decodes without allocating; nothing
+    // of the earlier content stays visible.
     WebInfoDecodeResult Deserialize(std::span<const uint8_t> bytes);
 
     friend bool operator==(const CWebInfo& a, const CWebInfo& b) {

@@ -1,6 +1,7 @@
 // CWebRunTimeID: the runtime identifier of a test object, four signed 32-bit
 // levels (browser window, page or frame, element, element kind); -1 marks an
-// unused level.
+// unused level. A plain value of four words (no virtual functions), as every
+// value of a record carries one.
 //
 //   CWebRunTimeID id(hwnd, -1, -1, -1);   // a browser
 //   id.FrameLevel()                       // (first, second, -1, -1)
@@ -9,6 +10,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <type_traits>
 
 // Filters used when collecting children: bit 0 selects identifiers whose
 // fourth level is -1, bit 1 those whose fourth level is 0.
@@ -23,9 +25,6 @@ public:
     CWebRunTimeID() = default;
     CWebRunTimeID(int32_t first, int32_t second, int32_t third, int32_t fourth)
         : m_First(first), m_Second(second), m_Third(third), m_Fourth(fourth) {}
-    CWebRunTimeID(const CWebRunTimeID&) = default;
-    CWebRunTimeID& operator=(const CWebRunTimeID&) = default;
-    virtual ~CWebRunTimeID() = default;
 
     int32_t First() const { return m_First; }
     int32_t Second() const { return m_Second; }
@@ -63,8 +62,13 @@ public:
     }
 
 private:
+    // NOTE: four words and nothing else: records copy identifiers by the
+    // thousand, and the wire form is these words in this order.
     int32_t m_First = kUnused;
     int32_t m_Second = kUnused;
     int32_t m_Third = kUnused;
     int32_t m_Fourth = kUnused;
 };
+
+static_assert(sizeof(CWebRunTimeID) == 16 && std::is_trivially_copyable_v<CWebRunTimeID>,
+              "an identifier is four plain words");

@@ -70,7 +70,7 @@ public:
     CWebVariant& operator=(const CWebVariant& other);
     CWebVariant(CWebVariant&&) = default;
     CWebVariant& operator=(CWebVariant&&) = default;
-    virtual ~CWebVariant() = default;
+    ~CWebVariant() = default;
 
     // Any code, as received; the payload is kept but not interpreted.
     static CWebVariant OfType(WebVariantType type, int32_t reserved = 0);
@@ -102,6 +102,9 @@ public:
     void TrimStrings(size_t maxLength, TrimAs form);
 
 private:
+    // The record decoder fills values in place, reusing their string capacity.
+    friend struct WebWireAccess;
+
     std::array<int32_t, 4> m_Ints{};
     CWebRunTimeID m_Id;
     std::string m_String;
@@ -167,6 +170,8 @@ public:
     friend bool operator==(const CWebVariantList&, const CWebVariantList&) = default;
 
 private:
+    friend struct WebWireAccess;
+
     WebVariantType m_Type = WebVariantType::None;
     int32_t m_Status = 0;
     std::vector<CWebVariant> m_Elements;

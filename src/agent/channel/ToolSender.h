@@ -18,7 +18,9 @@ inline constexpr unsigned kSendTimeoutMs = 60000;
 
 // Encodes the record and sends it with WM_COPYDATA to the receiver window.
 // A record whose encoding exceeds kMaxRecordBytes has its strings trimmed
-// first, and if that is not enough loses its attributes and gets E_FAIL, so
+// first (each attribute to an equal share of the room its header, names and
+// numbers leave), and if that is not enough loses its attributes and gets
+// E_FAIL, so
 // the caller's record may change. While the send is outstanding, messages sent
 // to this thread's windows are handled (nested requests). False only when the
 // receiver window does not exist; a failed or timed-out send is not reported.

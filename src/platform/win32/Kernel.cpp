@@ -140,8 +140,8 @@ BOOL ChangeObject(HANDLE handle, KernelObject::Kind kind, Change change) {
     {
         std::lock_guard lock(scheduler.mutex);
         ok = change(*object);
+        scheduler.WakeAllLocked();
     }
-    scheduler.changed.notify_all();
     return ok;
 }
 
@@ -159,8 +159,8 @@ void AbandonMutexesOf(DWORD threadId) {
                 object->abandoned = true;
             }
         }
+        scheduler.WakeAllLocked();
     }
-    scheduler.changed.notify_all();
 }
 
 DWORD WaitForObjects(std::span<const HANDLE> handles, bool waitAll, DWORD timeoutMs,
@@ -201,14 +201,14 @@ DWORD WaitForObjects(std::span<const HANDLE> handles, bool waitAll, DWORD timeou
                 for (auto& object : objects) {
                     abandoned = object->Acquire(self) || abandoned;
                 }
-                scheduler.changed.notify_all();
+                scheduler.WakeAllLocked();
                 return abandoned ? WAIT_ABANDONED_0 : WAIT_OBJECT_0;
             }
         } else {
             for (size_t i = 0; i < objects.size(); ++i) {
                 if (objects[i]->IsSignalledFor(self)) {
                     bool abandoned = objects[i]->Acquire(self);
-                    scheduler.changed.notify_all();
+                    scheduler.WakeAllLocked();
                     return static_cast<DWORD>(i) + (abandoned ? WAIT_ABANDONED_0 : WAIT_OBJECT_0);
                 }
             }
@@ -218,11 +218,11 @@ DWORD WaitForObjects(std::span<const HANDLE> handles, bool waitAll, DWORD timeou
             return WAIT_OBJECT_0 + static_cast<DWORD>(objects.size());
         }
         if (!deadline) {
-            scheduler.changed.wait(lock);
+            queue.wake.wait(lock);
         } else if (std::chrono::steady_clock::now() >= *deadline) {
             return WAIT_TIMEOUT;
         } else {
-            scheduler.changed.wait_until(lock, *deadline);
+            queue.wake.wait_until(lock, *deadline);
         }
     }
 }

@@ -18,6 +18,12 @@ Scheduler& Scheduler::Get() {
     return Immortal<Scheduler>();
 }
 
+void Scheduler::WakeAllLocked() {
+    for (auto& [id, queue] : queues) {
+        queue->wake.notify_all();
+    }
+}
+
 namespace {
 
 // Gives each thread its id and queue at its first call, and at its end fails
@@ -43,12 +49,12 @@ struct ThreadContext {
             for (auto& sent : queue->incoming) {
                 sent->done = true;
                 sent->result = 0;
+                sent->sender->wake.notify_all();
             }
             queue->incoming.clear();
             queue->posted.clear();
             scheduler.queues.erase(id);
         }
-        scheduler.changed.notify_all();
         AbandonMutexesOf(id);
         WindowManager::Get().DropWindowsOfThread(id);
     }
@@ -178,8 +184,8 @@ BOOL PostTo(DWORD threadId, HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return FALSE;
         }
         it->second->posted.push_back(MSG{window, message, wParam, lParam, GetTickCount(), cursor});
+        it->second->wake.notify_one();
     }
-    scheduler.changed.notify_all();
     return TRUE;
 }
 
@@ -197,7 +203,6 @@ std::shared_ptr<ThreadQueue> FindQueue(DWORD threadId) {
 }
 
 void HandleIncomingSends(std::unique_lock<std::mutex>& lock, ThreadQueue& self) {
-    auto& scheduler = Scheduler::Get();
     while (!self.incoming.empty()) {
         std::shared_ptr<SentMessage> sent = std::move(self.incoming.front());
         self.incoming.pop_front();
@@ -208,7 +213,7 @@ void HandleIncomingSends(std::unique_lock<std::mutex>& lock, ThreadQueue& self) 
         --self.handlingSent;
         sent->result = result;
         sent->done = true;
-        scheduler.changed.notify_all();
+        sent->sender->wake.notify_one();
     }
 }
 
@@ -233,6 +238,7 @@ LRESULT SendMessageTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
     ThreadQueue& self = CurrentQueue();
     auto sent = std::make_shared<SentMessage>();
+    sent->sender = t_context.queue;
     sent->window = window;
     sent->message = message;
     sent->wParam = wParam;
@@ -257,7 +263,7 @@ LRESULT SendMessageTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
     std::shared_ptr<ThreadQueue> targetQueue = it->second;
     targetQueue->incoming.push_back(sent);
-    scheduler.changed.notify_all();
+    targetQueue->wake.notify_one();
 
     auto deadline = DeadlineAfter(timeoutMs);
     bool handleNested = (flags & SMTO_BLOCK) == 0;
@@ -267,8 +273,8 @@ LRESULT SendMessageTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             continue;
         }
         if (!deadline) {
-            scheduler.changed.wait(lock);
-        } else if (scheduler.changed.wait_until(lock, *deadline) == std::cv_status::timeout &&
+            self.wake.wait(lock);
+        } else if (self.wake.wait_until(lock, *deadline) == std::cv_status::timeout &&
                    !sent->done) {
             // Not started yet: take it back, so it is never handled late.
             auto& queued = targetQueue->incoming;
@@ -308,12 +314,9 @@ BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
 void PostQuitMessage(int exitCode) {
     ThreadQueue& self = CurrentQueue();
     auto& scheduler = Scheduler::Get();
-    {
-        std::lock_guard lock(scheduler.mutex);
-        self.quitPending = true;
-        self.quitCode = exitCode;
-    }
-    scheduler.changed.notify_all();
+    std::lock_guard lock(scheduler.mutex);
+    self.quitPending = true;
+    self.quitCode = exitCode;
 }
 
 BOOL GetMessage(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
@@ -332,7 +335,7 @@ BOOL GetMessage(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
         if (TakePosted(self, msg, window, filterMin, filterMax, Removal::Remove)) {
             return msg->message == WM_QUIT ? FALSE : TRUE;
         }
-        scheduler.changed.wait(lock);
+        self.wake.wait(lock);
     }
 }
 
@@ -368,7 +371,7 @@ BOOL WaitMessage() {
         if (!self.posted.empty() || self.quitPending) {
             return TRUE;
         }
-        scheduler.changed.wait(lock);
+        self.wake.wait(lock);
     }
 }
 

@@ -5,8 +5,16 @@
 #include "platform/win32/Testing.h"
 #include "tool/TestTool.h"
 
+#include <atomic>
+#include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <sys/inotify.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -123,6 +131,10 @@ TEST_F(AgentWindowTest, NoDispatcherMeansNoReply) {
 }
 
 TEST_F(AgentWindowTest, OversizedReplyIsTrimmedThenReducedToItsHeader) {
+    // Each of ten attributes takes 35 bytes besides its string (length, name,
+    // list and value headers, the NUL), the header 36: each string may keep
+    // (65000 - 386) / 10 characters.
+    constexpr size_t kShare = (kMaxRecordBytes - 386) / 10;
     m_dispatcher.edit = [](CWebInfo& record) {
         // About 70000 bytes in 10 attributes, most of it in the first.
         for (int i = 0; i < 10; ++i)
@@ -132,21 +144,23 @@ TEST_F(AgentWindowTest, OversizedReplyIsTrimmedThenReducedToItsHeader) {
     auto trimmed = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
     ASSERT_TRUE(trimmed);
     ASSERT_EQ(trimmed->GetAttrCount(), 10u);
-    EXPECT_EQ(trimmed->GetAttrValue(0)->GetAt(0)->GetString().size(), 6500u);
+    EXPECT_EQ(trimmed->GetAttrValue(0)->GetAt(0)->GetString().size(), kShare);
     EXPECT_EQ(trimmed->GetAttrValue(1)->GetAt(0)->GetString().size(), 100u);
     EXPECT_EQ(trimmed->GetRetValue(), NS_OK);
 
-    // Ten strings of 7000 characters still exceed the limit once trimmed, and
-    // integers cannot be trimmed at all: the tool gets the bare header with E_FAIL.
+    // Ten strings of 7000 characters fit once each is cut to its share of the
+    // room the record's own bytes leave.
     m_dispatcher.edit = [](CWebInfo& record) {
         for (int i = 0; i < 10; ++i)
             record.AppendAttr("text" + std::to_string(i),
                               CWebVariantList(CWebVariant(std::string(7000, 'a'))));
     };
-    auto header = m_tool.Request(m_agent->GetWindow(), RequestOf(62));
-    ASSERT_TRUE(header);
-    EXPECT_EQ(header->GetAttrCount(), 0u);
-    EXPECT_EQ(header->GetRetValue(), E_FAIL);
+    auto cut = m_tool.Request(m_agent->GetWindow(), RequestOf(62));
+    ASSERT_TRUE(cut);
+    ASSERT_EQ(cut->GetAttrCount(), 10u);
+    EXPECT_EQ(cut->GetRetValue(), NS_OK);
+    EXPECT_EQ(cut->GetAttrValue(9)->GetAt(0)->GetString(), std::string(kShare, 'a'));
+    EXPECT_LE(m_tool.ReceivedSizes().back(), kMaxRecordBytes);
 
     m_dispatcher.edit = [](CWebInfo& record) {
         CWebVariantList many;
@@ -160,6 +174,140 @@ TEST_F(AgentWindowTest, OversizedReplyIsTrimmedThenReducedToItsHeader) {
     EXPECT_EQ(reduced->GetRetValue(), E_FAIL);
     EXPECT_EQ(reduced->GetMsgId(), 61);
     EXPECT_EQ(m_tool.ReceivedSizes().back(), CWebInfo::kHeaderSize);
+}
+
+TEST_F(AgentWindowTest, OneVeryLongPropertyIsSentCutNotFailed) {
+    // The text of a long page asked for alone: the cut leaves room for the
+    // header (36), the attribute's length, name and list (4 + 5 + 12) and the
+    // value's header and NUL (12 + 1), so the reply is exactly the limit.
+    m_dispatcher.edit = [](CWebInfo& record) {
+        record.AppendAttr("text", CWebVariantList(CWebVariant(std::string(200000, 't'))));
+    };
+    auto reply = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->GetRetValue(), NS_OK);
+    ASSERT_EQ(reply->GetAttrCount(), 1u);
+    EXPECT_EQ(reply->FindFirstValue("text")->GetString().size(), kMaxRecordBytes - 70);
+    EXPECT_EQ(m_tool.ReceivedSizes().back(), kMaxRecordBytes);
+
+    // Several long strings in one attribute share its room.
+    m_dispatcher.edit = [](CWebInfo& record) {
+        CWebVariantList items;
+        for (int i = 0; i < 4; ++i)
+            items.Append(std::string(40000, static_cast<char>('a' + i)));
+        record.AppendAttr("items", items);
+        record.AppendAttr("count", CWebVariant(4));
+    };
+    auto list = m_tool.Request(m_agent->GetWindow(), RequestOf(60));
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->GetRetValue(), NS_OK);
+    ASSERT_EQ(list->GetAttrCount(), 2u);
+    const CWebVariantList& items = *list->FindAttr("items");
+    ASSERT_EQ(items.GetCount(), 4u);
+    EXPECT_GT(items.GetAt(3)->GetString().size(), 7000u);
+    EXPECT_EQ(items.GetAt(3)->GetString().front(), 'd');
+    EXPECT_EQ(list->FindFirstValue("count")->GetInteger(), 4);
+    EXPECT_LE(m_tool.ReceivedSizes().back(), kMaxRecordBytes);
+}
+
+// Counts the times the throttle file is opened for writing and closed again,
+// as the host's file system sees them.
+class ThrottleFileWatch {
+public:
+    ThrottleFileWatch() {
+        char pattern[] = "/tmp/webagent-throttle-XXXXXX";
+        m_folder = mkdtemp(pattern) ? pattern : "";
+        m_notify = inotify_init1(IN_NONBLOCK);
+        if (!m_folder.empty() && m_notify >= 0)
+            inotify_add_watch(m_notify, m_folder.c_str(), IN_OPEN | IN_CLOSE_WRITE);
+        char temp[1024] = {};
+        if (GetEnvironmentVariableA("TEMP", temp, sizeof temp) < sizeof temp)
+            m_oldTemp = temp;
+        SetEnvironmentVariableA("TEMP", m_folder.c_str());
+    }
+    ~ThrottleFileWatch() {
+        SetEnvironmentVariableA("TEMP", m_oldTemp ? m_oldTemp->c_str() : nullptr);
+        if (m_notify >= 0)
+            close(m_notify);
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+    }
+    bool Ready() const { return !m_folder.empty() && m_notify >= 0; }
+    std::atomic<bool> overflowed{false};
+    // Closes of the throttle file since the last call. (Opens are watched too,
+    // so that no two events in a row are alike: the kernel merges those.)
+    int TakeCloses() {
+        int closes = 0;
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (;;) {
+            ssize_t length = read(m_notify, buffer, sizeof buffer);
+            if (length <= 0)
+                return closes;
+            for (ssize_t offset = 0; offset < length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
+                if ((event->mask & IN_Q_OVERFLOW) != 0)
+                    overflowed = true;
+                if ((event->mask & IN_CLOSE_WRITE) != 0 && event->len > 0 &&
+                    std::string_view(event->name) == kThrottleFileName)
+                    ++closes;
+                offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+private:
+    std::string m_folder;
+    std::optional<std::string> m_oldTemp;
+    int m_notify = -1;
+};
+
+CWebInfo ThrottleOption(int32_t cycles) {
+    CWebInfo request = RequestOf(48);
+    request.AppendAttr("var_name", CWebVariantList(CWebVariant(kThrottleOption)));
+    request.AppendAttr("var_value", CWebVariantList(CWebVariant(cycles)));
+    return request;
+}
+
+TEST_F(AgentWindowTest, ThrottleOpensTheFileNTimesBeforeAndAfterEachRequest) {
+    ThrottleFileWatch watch;
+    ASSERT_TRUE(watch.Ready());
+    // Setting the option is itself a request: its pass after the dispatch
+    // already reads the new value.
+    ASSERT_TRUE(m_tool.Request(m_agent->GetWindow(), ThrottleOption(3)));
+    EXPECT_EQ(watch.TakeCloses(), 3);
+    ASSERT_TRUE(m_tool.Request(m_agent->GetWindow(), RequestOf(60)));
+    EXPECT_EQ(watch.TakeCloses(), 6);
+
+    ASSERT_TRUE(m_tool.Request(m_agent->GetWindow(), ThrottleOption(0)));
+    EXPECT_EQ(watch.TakeCloses(), 3);
+    ASSERT_TRUE(m_tool.Request(m_agent->GetWindow(), RequestOf(60)));
+    EXPECT_EQ(watch.TakeCloses(), 0);
+}
+
+TEST_F(AgentWindowTest, ThrottleIsBoundedWhateverTheOptionSays) {
+    ThrottleFileWatch watch;
+    ASSERT_TRUE(watch.Ready());
+    // Without the bound this request would hold the browser's thread for
+    // hours; with it, kMaxThrottleCycles before and after. The events are
+    // read while they come, so that the kernel's queue does not overflow.
+    std::atomic<bool> done{false};
+    std::atomic<int> closes{0};
+    std::thread reader([&] {
+        while (!done) {
+            closes += watch.TakeCloses();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        closes += watch.TakeCloses();
+    });
+    m_dispatcher.SetOption(kThrottleOption, INT32_MAX);
+    EXPECT_EQ(m_tool.Post(m_agent->GetWindow(), RequestOf(60)), 1);
+    m_dispatcher.SetOption(kThrottleOption, 0);
+    done = true;
+    reader.join();
+    if (!watch.overflowed) {
+        EXPECT_EQ(closes, 2 * kMaxThrottleCycles);
+    }
+    EXPECT_GT(closes, 0);
 }
 
 TEST_F(AgentWindowTest, RegisteredMessageAnnouncesWithItsAttributesInOrder) {

@@ -4,6 +4,7 @@
 
 #include "agent/channel/WebInfoDump.h"
 
+#include <array>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
@@ -357,6 +358,93 @@ TEST(CWebInfo, DumpShowsOneLinePerAttribute) {
                     "  marked: status 4 [string \"old\"]\n"
                     "  : integer [none, 8]\n"
                     "  handle: integer [2]\n");
+}
+
+// A record whose every string carries the marker, in values of every kind
+// and at places where the other record below holds numbers.
+CWebInfo MarkedRecord(std::string_view marker) {
+    CWebInfo info;
+    info.SetMsgId(5);
+    const std::string text(marker);
+    CWebVariantList texts;
+    EXPECT_TRUE(texts.Append(text + " one, long enough to leave the small-string buffer") &&
+                texts.Append(text + " two") && texts.Append(text + " three"));
+    info.AppendAttr(text + "-name-of-some-length", texts);
+    info.AppendAttr("handle", CWebVariant(text + " where the other record has an integer"));
+    info.AppendAttr("rect", CWebVariant(RECT{11, 22, 33, 44}));
+    info.AppendAttr("id", CWebVariant(CWebRunTimeID(7, 8, 9, 10)));
+    info.AppendAttr("kind", CWebVariant::OfType(static_cast<WebVariantType>(9), 77));
+    info.AppendAttr("tail", CWebVariant(text + " in a fifth attribute"));
+    return info;
+}
+
+bool MentionsMarker(const CWebInfo& info, std::string_view marker) {
+    for (const CAttrPair& attr : info.Attrs()) {
+        if (attr.GetName().find(marker) != std::string::npos) {
+            return true;
+        }
+        for (const CWebVariant& value : attr.GetValue().Elements()) {
+            if (value.GetString().find(marker) != std::string::npos) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+TEST(CWebInfo, DecodingOverAnEarlierRecordShowsOnlyTheNewOne) {
+    // The new record reuses the old one's places with other kinds and fewer,
+    // shorter values: strings where numbers were and numbers where strings were.
+    CWebInfo next;
+    next.SetMsgId(7);
+    next.AppendAttr("b", CWebVariantList(CWebVariant("x")));
+    next.AppendAttr("handle", CWebVariant(3));
+    next.AppendAttr("rect", CWebVariant(4));
+    next.AppendAttr("id", CWebVariant(1, 2));
+    next.AppendAttr("kind", CWebVariant("short"));
+    const Bytes nextBytes = Encode(next);
+
+    CWebInfo reused;
+    ASSERT_TRUE(reused.Deserialize(Encode(MarkedRecord("SECRET"))).Succeeded());
+    ASSERT_TRUE(reused.Deserialize(nextBytes).Succeeded());
+    EXPECT_EQ(reused, next);
+    EXPECT_FALSE(MentionsMarker(reused, "SECRET")) << DumpWebInfo(reused);
+    // Payload words of the old kinds are gone too, not merely ignored by ==.
+    const CWebVariant& integer = *reused.FindFirstValue("rect");
+    EXPECT_EQ(integer.GetInts(), (std::array<int32_t, 4>{4, 0, 0, 0}));
+    EXPECT_TRUE(integer.GetString().empty());
+    EXPECT_EQ(reused.FindFirstValue("id")->GetRunTimeID(), CWebRunTimeID());
+    EXPECT_EQ(reused.FindFirstValue("kind")->GetReserved(), 0);
+    EXPECT_EQ(reused.FindAttr("b")->GetCount(), 1u);
+
+    // The same bytes decoded into a fresh record give the same record.
+    CWebInfo fresh;
+    ASSERT_TRUE(fresh.Deserialize(nextBytes).Succeeded());
+    EXPECT_EQ(fresh, reused);
+}
+
+TEST(CWebInfo, FailedDecodeOverAnEarlierRecordKeepsOnlyTheNewPrefix) {
+    const CWebInfo old = MarkedRecord("SECRET");
+    const CWebInfo next = MarkedRecord("fresh");
+    const Bytes bytes = Encode(next);
+    for (size_t size = 0; size <= bytes.size(); ++size) {
+        CWebInfo reused = old;
+        const WebInfoDecodeResult result = DecodeExactly(reused, bytes, size);
+        ASSERT_EQ(result.Succeeded(), size == bytes.size()) << size;
+        ASSERT_LE(reused.GetAttrCount(), next.GetAttrCount()) << size;
+        for (size_t i = 0; i < reused.GetAttrCount(); ++i) {
+            ASSERT_EQ(reused.Attrs()[i], next.Attrs()[i])
+                << "prefix of " << size << " bytes left attribute " << i << " of the old record";
+        }
+        ASSERT_FALSE(MentionsMarker(reused, "SECRET")) << size;
+    }
+    // A header that announces no attributes, and one with a hostile count.
+    CWebInfo reused = old;
+    ASSERT_TRUE(reused.Deserialize(WireBuilder().Header(0).Take()).Succeeded());
+    EXPECT_EQ(reused.GetAttrCount(), 0u);
+    reused = old;
+    EXPECT_FALSE(reused.Deserialize(WireBuilder().Header(-1).Take()).Succeeded());
+    EXPECT_EQ(reused.GetAttrCount(), 0u);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
-// Thread message queues and the one lock and condition under which threads
-// wait for messages and kernel objects.
+// Thread message queues and the one lock under which threads wait for
+// messages and kernel objects.
 //
 // Every queue and every kernel object's state is guarded by the scheduler's
-// mutex; any change notifies all waiters, which then look again. Window
-// procedures are always called with the mutex released.
+// mutex. Each thread waits on its own queue's condition: a posted or sent
+// message wakes only the thread that owns the target window, a finished send
+// only its sender; a change of a kernel object wakes every thread, since any
+// may be waiting for it. Window procedures are always called with the mutex
+// released.
 #pragma once
 
 #include "platform/win32/WinUser.h"
@@ -19,7 +22,10 @@ namespace win32::internal {
 
 // A message sent from one thread to a window of another, with copies of the
 // data that is marshalled across threads.
+struct ThreadQueue;
+
 struct SentMessage {
+    std::shared_ptr<ThreadQueue> sender; // woken when the send is done
     HWND window = nullptr;
     UINT message = 0;
     WPARAM wParam = 0;
@@ -38,12 +44,17 @@ struct ThreadQueue {
     bool quitPending = false;
     int quitCode = 0;
     int handlingSent = 0; // depth of sent messages being handled now
+    // The thread waits here, under the scheduler's mutex, for anything
+    // addressed to it or for kernel objects.
+    std::condition_variable wake;
 };
 
 struct Scheduler {
     std::mutex mutex;
-    std::condition_variable changed;
     std::map<DWORD, std::shared_ptr<ThreadQueue>> queues; // live threads only
+
+    // Wakes every live thread (kernel objects changed). Call with the mutex held.
+    void WakeAllLocked();
 
     static Scheduler& Get();
 };
