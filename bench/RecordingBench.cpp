@@ -12,6 +12,7 @@
 #include "agent/record/CNS6DOMEventObserver.h"
 #include "platform/browser/shell/Browser.h"
 #include "platform/browser/shell/DocShell.h"
+#include "platform/win32/WinBase.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMElement.h"
 
@@ -47,6 +48,8 @@ public:
             m_Dir = std::filesystem::temp_directory_path() /
                     ("webagent_bench_recording_" + std::to_string(getpid()));
             std::filesystem::create_directories(m_Dir);
+            // Class matching uses the tool's expression library.
+            SetEnvironmentVariableA("path", WEBAGENT_MODULE_DIR);
             m_Started = NS_SUCCEEDED(m_App.Start());
             if (!m_Started) {
                 return nullptr;
