@@ -1,5 +1,6 @@
 #include "cli/Console.h"
 
+#include "cli/CheckpointDemo.h"
 #include "cli/ControlsDemo.h"
 #include "cli/ElementsDemo.h"
 #include "cli/RecordingDemo.h"
@@ -116,6 +117,8 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
     }
     RunElementsDemo(session, printer, runner, out);
     RunRecordingDemo(session, printer, runner, out);
+    runner.Drain();
+    RunCheckpointDemo(runner, printer, out, lineNumber);
     runner.FinishPending();
     return kExitHandled;
 }

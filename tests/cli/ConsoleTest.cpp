@@ -2,10 +2,12 @@
 
 #include "agent/dispatch/CInterface.h"
 #include "cli/BrowserStart.h"
+#include "cli/CheckpointDemo.h"
 #include "cli/ControlsDemo.h"
 #include "cli/RecordJson.h"
 #include "cli/ScriptRunner.h"
 
+#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -279,19 +281,26 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
     EXPECT_NE(text.find("event (Connection): RetValue=0x00000000 MsgId=38"), std::string::npos)
         << text;
     // Every step is answered or, when its object does not exist, refused.
-    // The session's own steps come first; the form controls part follows
-    // under its own heading.
-    const size_t steps = cli::DemoSteps().size();
+    // The session's own steps come first; the form controls part, the page
+    // elements' part and the replay part follow under their own headings.
+    enum class Part { Steps, Controls, Elements, Replay } part = Part::Steps;
     size_t replies = 0;
-    size_t partReplies = 0;
-    bool inPart = false;
+    size_t controlsReplies = 0;
+    size_t replayReplies = 0;
     for (const auto& line : run.out) {
-        if (line.rfind("== the test-object tree", 0) == 0) {
-            break;
+        if (line.rfind("== form controls", 0) == 0) {
+            part = Part::Controls;
+        } else if (line.rfind("== the test-object tree", 0) == 0) {
+            part = Part::Elements;
+        } else if (line.rfind("== scroll the link", 0) == 0) {
+            part = Part::Replay;
         }
-        inPart = inPart || line.rfind("== form controls", 0) == 0;
-        (inPart ? partReplies : replies) += line.rfind("reply", 0) == 0 ? 1 : 0;
+        const bool reply = line.rfind("reply", 0) == 0;
+        replies += reply && part == Part::Steps ? 1 : 0;
+        controlsReplies += reply && part == Part::Controls ? 1 : 0;
+        replayReplies += reply && part == Part::Replay ? 1 : 0;
     }
+    const size_t steps = cli::DemoSteps().size();
     size_t errors = 0;
     size_t partErrors = 0;
     for (const auto& error : run.errors) {
@@ -299,19 +308,28 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
         (line <= steps ? errors : partErrors) += 1;
     }
     EXPECT_EQ(replies + errors, steps) << text << Transcript(run.errors);
-    // Requests of the part are answered or refused; its simulated user's
-    // actions print nothing unless they are refused.
+    // Requests of the controls part are answered or refused; its simulated
+    // user's actions print nothing unless they are refused.
     size_t partRequests = 0;
     for (const cli::DemoStep& step : cli::ControlsDemoSteps()) {
         partRequests += std::string_view(step.line).rfind(R"({"msg")", 0) == 0 ? 1 : 0;
     }
-    EXPECT_GE(partReplies + partErrors, partRequests) << text << Transcript(run.errors);
-    EXPECT_LE(partReplies + partErrors, cli::ControlsDemoSteps().size());
+    EXPECT_GE(controlsReplies + partErrors, partRequests) << text << Transcript(run.errors);
+    // Every request of the replay part is answered.
+    const std::vector<std::string> replay = cli::CheckpointDemoLines();
+    const size_t replayRequests = static_cast<size_t>(std::count_if(
+        replay.begin(), replay.end(), [](const std::string& line) { return line[2] == 'm'; }));
+    EXPECT_EQ(replayReplies, replayRequests) << text;
+    // The replayed click followed the link, and both files were printed.
+    EXPECT_NE(text.find("title: string [\"Tables\"]"), std::string::npos) << text;
+    EXPECT_NE(text.find("Col #1\\tCol #2\\tCol #3\\r\\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\\thtml_row\\r\\n"), std::string::npos) << text;
 
     ConsoleRun json = Console({"--no-browser", "--demo", "--json"}, "");
     EXPECT_EQ(json.status, cli::kExitHandled);
-    // Without the browser there is no page: that step alone is refused.
-    ASSERT_EQ(json.errors.size(), 1u) << Transcript(json.errors);
+    // Without the browser there is no page: that step and the replay part,
+    // which acts on the page's objects, are refused.
+    ASSERT_EQ(json.errors.size(), 1u + replay.size()) << Transcript(json.errors);
     EXPECT_EQ(json.errors[0],
               "webagent: line 4: id \"page\": the simulated browser is not available");
     ASSERT_EQ(json.out.size(), cli::DemoSteps().size()) << Transcript(json.out);

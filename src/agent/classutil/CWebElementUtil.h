@@ -28,6 +28,11 @@ public:
 class CWebLinkUtil : public CWebObjUtil {
 public:
     CWebLinkUtil() : CWebObjUtil(0, {"html_link", "html_object"}) {}
+
+    // Link tables: "Text", TAB, "Href" starts the file; each link adds its
+    // cleaned name and url. Both refuse a request whose "class" is not a link.
+    bool WriteObjInfoHeader(const CWebObjRef& link, CWebInfo& record) const;
+    bool WriteObjInfo(const CWebObjRef& link, CWebInfo& record) const;
 };
 
 class CWebTextLinkUtil : public CWebObjUtil {
@@ -42,6 +47,12 @@ public:
 
     // True when "alt" is a non-empty string, else when "src" is a string.
     bool HasTextOrSource(const CWebObjRef& image) const;
+
+    // Image tables: "Name", "Type", "Width", "Height" start the file; each
+    // image adds one line of them. Both refuse a request whose "class" does
+    // not match "html_rect".
+    bool WriteObjInfoHeader(const CWebObjRef& image, CWebInfo& record) const;
+    bool WriteObjInfo(const CWebObjRef& image, CWebInfo& record) const;
 };
 
 class CWebImageLinkUtil : public CWebObjUtil {
@@ -61,6 +72,10 @@ public:
     int GetColumnCount(const CWebObjRef& table) const;
     // Column `column` of row `row`, both 1-based; null outside the grid.
     CWebObjRef GetCellAt(const CWebObjRef& table, int row, int column) const;
+
+    // "WriteInfoToFile": the text grid of the table, a "Col #n" header and
+    // one line per row, each cell appending its own data.
+    bool WriteInfoToFile(const CWebObjRef& table, CWebInfo& record) const;
 };
 
 class CWebRowUtil : public CWebObjUtil {
@@ -76,6 +91,9 @@ public:
     // cleaned of braces and trimmed. False when the cell's "text" is not a
     // string.
     bool GetCellData(const CWebObjRef& cell, std::string& data) const;
+
+    // "WriteInfoToFile": appends the cell's "data", without a line end.
+    bool WriteInfoToFile(const CWebObjRef& cell, CWebInfo& record) const;
 };
 
 class CWebGeneralObjUtil : public CWebObjUtil {

@@ -151,8 +151,9 @@ bool CNS6Table::CollectChildren(std::vector<CWebObjRef>& out, int32_t flags) {
 }
 
 bool CNS6Table::CallMethod(std::string_view method, CWebInfo& record) {
-    // FIXME: "WriteInfoToFile" goes to the table descriptor's information
-    // writer, which comes with the checkpoint files.
+    if (method == "WriteInfoToFile") {
+        return GetClassUtilities().table.WriteInfoToFile(CWebObjRef(this), record);
+    }
     return CNS6Obj::CallMethod(method, record);
 }
 
@@ -346,8 +347,9 @@ CNS6Cell::CNS6Cell(nsIDOMNode* node, const CWebObjRef& owningFrame, int32_t tabl
 }
 
 bool CNS6Cell::CallMethod(std::string_view method, CWebInfo& record) {
-    // FIXME: "WriteInfoToFile" goes to the cell descriptor's information
-    // writer, which comes with the checkpoint files.
+    if (method == "WriteInfoToFile") {
+        return GetClassUtilities().cell.WriteInfoToFile(CWebObjRef(this), record);
+    }
     return CNS6Obj::CallMethod(method, record);
 }
 

@@ -774,8 +774,12 @@ bool CNS6Frame::CallMethod(std::string_view method, CWebInfo& record) {
         }
         return true;
     }
-    // FIXME: "WriteFormatHeader" and "WriteFormatToFile" go to the class
-    // utility's checkpoint writers, which come with the checkpoint files.
+    if (method == "WriteFormatHeader" && GetUtil() != nullptr) {
+        return GetUtil()->WriteFormatHeader(CWebObjRef(this), record);
+    }
+    if (method == "WriteFormatToFile" && GetUtil() != nullptr) {
+        return GetUtil()->WriteFormatToFile(CWebObjRef(this), record);
+    }
     record.SetRetValue(E_NOTIMPL);
     return false;
 }

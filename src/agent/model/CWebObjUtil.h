@@ -61,7 +61,25 @@ public:
     // Removes every space, carriage return and line feed.
     static bool SqueezeText(std::string& text);
 
+    // Checkpoint writers (CheckpointFiles.cpp). Each reads "file_name" from
+    // the record, writes through the runtime's text-mode files and answers
+    // whether it handled the request; failures are the record's result code
+    // (E_INVALIDARG), and a failed writer leaves the file untouched.
+    //
+    // "WriteFormatHeader": empties the file.
+    bool WriteFormatHeader(const CWebObjRef& object, CWebInfo& record) const;
+    // "WriteFormatToFile": the object's class at "level" TABs, then its
+    // specific children one level deeper, depth first.
+    bool WriteFormatToFile(const CWebObjRef& object, CWebInfo& record) const;
+    // "WriteAttrValToFile": appends the string value of the property that
+    // "attr_name" names, without a line end.
+    bool WriteAttrValToFile(const CWebObjRef& object, CWebInfo& record) const;
+
 protected:
+    // The checkpoint writers of links and images first check that the
+    // request's "class" value matches this class (a name or a "!" pattern).
+    bool MatchesRequestedClass(const CWebObjRef& object, const CWebInfo& record) const;
+
     void ClearTemplate() { m_Template = DescriptionTemplate{{}, {}, {}, {}}; }
 
 private:
