@@ -4,6 +4,7 @@
 #include "cli/ControlsDemo.h"
 #include "cli/ElementsDemo.h"
 #include "cli/IdentifyDemo.h"
+#include "cli/RecordingDemo.h"
 #include "cli/ScriptRunner.h"
 
 #include <algorithm>
@@ -117,6 +118,7 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
     }
     RunIdentificationDemo(runner, printer, out, lineNumber);
     RunElementsDemo(session, printer, runner, out);
+    RunRecordingDemo(session, printer, runner, out);
     runner.Drain();
     RunCheckpointDemo(runner, printer, out, lineNumber);
     runner.FinishPending();

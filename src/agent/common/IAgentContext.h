@@ -61,7 +61,8 @@ public:
     // dispatcher; false without one.
     virtual bool AnnounceConnection(HWND browserWindow, HWND agentWindow) = 0;
     // Stores the last recorded statement, which the tool collects with
-    // message 22. The recorder deposits it here.
+    // message 22. The recorder deposits it here; a record without attributes
+    // leaves the attributes of the earlier statement in place.
     virtual void StoreLastEvent(const CWebRunTimeID& id, std::string_view name,
                                 const CWebInfo& record) = 0;
 

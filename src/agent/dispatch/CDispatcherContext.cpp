@@ -27,7 +27,11 @@ void CDispatcherContext::StoreLastEvent(const CWebRunTimeID& id, std::string_vie
     if (CInterface* dispatcher = GetDispatcher()) {
         dispatcher->SetLastEventId(id);
         dispatcher->SetLastEventName(name);
-        dispatcher->SetLastEventRecord(record);
+        // A statement without attributes keeps those of an earlier one, as
+        // the tool has always collected them.
+        if (record.GetAttrCount() > 0) {
+            dispatcher->SetLastEventRecord(record);
+        }
     }
 }
 

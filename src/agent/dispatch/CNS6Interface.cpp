@@ -3,6 +3,7 @@
 #include "agent/channel/RequestArgs.h"
 #include "agent/common/AgentCodes.h"
 #include "agent/common/IAgentContext.h"
+#include "agent/record/CNS6EventUtil.h"
 #include "platform/win32/Windows.h"
 
 namespace {
@@ -60,7 +61,10 @@ void CNS6Interface::SetValue(CWebInfo& record) {
 }
 
 void CNS6Interface::RegisterEventHandler(CWebInfo& record) {
-    // FIXME: the recorder's event configuration, which takes "class",
-    // "event_name", "event_type" and "event_status", has not landed.
-    record.SetRetValue(E_NOTIMPL);
+    // The tool changes which events are recorded; the result code is left as
+    // the tool sent it.
+    GetEventRecorder().Configure(StringArg(record, "class").value_or(""),
+                                 StringArg(record, "event_name").value_or(""),
+                                 IntegerArg(record, "event_type").value_or(kRuleWithAttribute),
+                                 IntegerArg(record, "event_status").value_or(1));
 }

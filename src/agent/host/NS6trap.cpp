@@ -5,6 +5,8 @@
 #include "agent/dispatch/CNS6Interface.h"
 #include "agent/host/TrapState.h"
 #include "agent/model/CNS6Browser.h"
+#include "agent/record/CNS6DOMEventObserver.h"
+#include "agent/record/CNS6EventUtil.h"
 #include "platform/win32/Windows.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMWindow.h"
@@ -61,6 +63,20 @@ nsIURIContentListener* MakeContentListener(const CWebObjRef& browser) {
     return new NS6trapURIContentListener(browser);
 }
 
+// The user started a navigation: the recorder tells the tool.
+void AnnounceNavigation(const CWebObjRef& browser, nsIURI*) {
+    GetEventRecorder().NavigationNotice(browser);
+}
+
+// Watches a browser chrome window for user actions to record; the window's
+// listeners keep the observer.
+void AttachEventObserver(nsIDOMWindow* window) {
+    auto* observer = new CNS6DOMEventObserver();
+    observer->AddRef();
+    observer->Attach(window);
+    observer->Release();
+}
+
 } // namespace
 
 // --- NS6trap ---------------------------------------------------------------
@@ -68,6 +84,7 @@ nsIURIContentListener* MakeContentListener(const CWebObjRef& browser) {
 NS6trap::NS6trap() {
     TrapDebugLine("TRAP LOADED");
     GetTrapGlobals().context.SetContentListenerFactory(&MakeContentListener);
+    GetTrapGlobals().context.SetNavigationStartHandler(&AnnounceNavigation);
 }
 
 nsresult NS6trap::QueryInterface(const nsIID& iid, void** result) {
@@ -197,6 +214,7 @@ nsresult NS6trap::HandleLoadedWindow(nsIDOMWindow* window, std::string_view uriS
         return NS_OK;
     }
     if (uriSpec.find("/navigator.xul") != std::string_view::npos) {
+        AttachEventObserver(window);
         trapState->GetOrCreateBrowser(native, window);
         return NS_OK;
     }
@@ -211,6 +229,7 @@ nsresult NS6trap::HandleLoadedWindow(nsIDOMWindow* window, std::string_view uriS
         if (NS_SUCCEEDED(item->GetParent(getter_AddRefs(parent))) && parent) {
             return NS_OK; // chrome nested in other chrome
         }
+        AttachEventObserver(window);
         CWebObjRef browser = trapState->GetOrCreateBrowser(native, window);
         if (!browser.IsValid()) {
             return NS_OK;

@@ -525,8 +525,7 @@ TEST_F(DescriptionRows, CountAndObjectInformation) {
 TEST_F(ObjectRows, IdentificationRowsAreRefusedUntilTheSearchIsInstalled) {
     for (MsgId id :
          {MsgId::DescToId, MsgId::DescToIdChildren, MsgId::ObjectsAtPoint, MsgId::WriteObjectInfo,
-          MsgId::CountObjects, MsgId::IdToDesc, MsgId::DescToIdUnnested, MsgId::EnumerateObjects,
-          MsgId::RegisterEventHandler}) {
+          MsgId::CountObjects, MsgId::IdToDesc, MsgId::DescToIdUnnested, MsgId::EnumerateObjects}) {
         CWebInfo record = Request(id, FrameId());
         AppendString(record, "class", "html_link");
         AppendString(record, "file_name", "c:\\temp\\x.txt");
