@@ -34,10 +34,6 @@ class nsIURIContentListener;
 using ContentListenerFactory = nsIURIContentListener* (*)(const CWebObjRef& browser);
 void SetContentListenerFactory(ContentListenerFactory factory);
 
-// Saves the image at `url` into `fileName`; E_NOTIMPL until image saving is
-// built.
-nsresult SaveUrlToFile(std::string_view url, std::string_view fileName);
-
 class CNS6Container : public CWebObj {
 public:
     CNS6Container(HWND window, nsIDOMWindow* chromeWindow);
