@@ -17,6 +17,7 @@
 #pragma once
 
 #include "agent/classutil/ClassUtilities.h"
+#include "agent/elements/LayoutTreeBuilder.h"
 #include "agent/model/CWebObj.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WinDef.h"
@@ -90,6 +91,32 @@ public:
     // exists and added to the browser when it does not.
     CWebObjRef GetOrCreatePage(nsIDOMWindow* window, HWND handle);
 
+    // The layout tree builder: the only maker of element objects
+    // (LayoutTreeBuilder.h says what each operation does).
+    CLayoutTreeBuilder& GetLayoutBuilder() { return m_LayoutBuilder; }
+    CWebObjRef CreateElementObject(nsIDOMNode* node, const CWebObjRef& parent,
+                                   LayoutPosition position, MapImage mapImage) {
+        return m_LayoutBuilder.CreateElementObject(node, parent, position, mapImage);
+    }
+    CWebObjRef ObjectForNode(nsIDOMNode* node, const CWebObjRef& parent, uint32_t flags,
+                             MapImage mapImage) {
+        return m_LayoutBuilder.ObjectForNode(node, parent, flags, mapImage);
+    }
+    bool CollectElementObjects(nsIDOMNode* root, const CWebObjRef& parent,
+                               std::vector<CWebObjRef>& out, uint32_t flags) {
+        return m_LayoutBuilder.CollectElementObjects(root, parent, out, flags);
+    }
+    nsCOMPtr<nsIDOMNode> ResolveImageMapNode(nsIDOMNode* node, const CWebObjRef& parent) {
+        return m_LayoutBuilder.ResolveImageMapNode(node, parent);
+    }
+    CWebObjRef FindRecordableObject(nsIDOMNode* node, const CWebObjRef& parent,
+                                    TableCheck tableCheck) {
+        return m_LayoutBuilder.FindRecordableObject(node, parent, tableCheck);
+    }
+    nsCOMPtr<nsIDOMNode> NearestSignificantElement(nsIDOMNode* node) const {
+        return CLayoutTreeBuilder::NearestSignificantElement(node);
+    }
+
 private:
     class RegistryLock;
 
@@ -98,6 +125,7 @@ private:
     // RemoveBrowser finds nothing left to drop.
     std::map<int32_t, std::unique_ptr<CNS6Container>> m_Browsers;
     mutable CRITICAL_SECTION m_RegistryLock;
+    CLayoutTreeBuilder m_LayoutBuilder;
 };
 
 // The holder, created on first access and never destroyed.

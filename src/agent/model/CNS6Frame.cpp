@@ -3,6 +3,7 @@
 #include "agent/classutil/ClassUtilities.h"
 #include "agent/dispatch/CNS6Interface.h"
 #include "agent/dispatch/RequestArgs.h"
+#include "agent/elements/LayoutTreeBuilder.h"
 #include "agent/host/DomHelpers.h"
 #include "agent/host/TrapState.h"
 #include "agent/host/WindowHelpers.h"
@@ -344,16 +345,22 @@ bool CNS6Frame::BuildChildren() {
     return true;
 }
 
-// FIXME: element objects come from the layout tree builder, which the page
-// elements subsystem brings; until then a node makes no object.
-CWebObjRef CNS6Frame::MakeElementObject(nsIDOMNode* /*node*/) {
-    return {};
+CLayoutTreeBuilder* CNS6Frame::GetLayoutBuilder() const {
+    return m_Trap != nullptr ? &m_Trap->GetLayoutBuilder() : nullptr;
 }
 
-void CNS6Frame::CollectDocumentChildren(std::vector<CWebObjRef>& out, int32_t flags) {
+CWebObjRef CNS6Frame::MakeElementObject(nsIDOMNode* node) {
+    CLayoutTreeBuilder* builder = GetLayoutBuilder();
+    if (builder == nullptr || node == nullptr) {
+        return {};
+    }
+    return builder->ObjectForNode(node, CWebObjRef(this), 0, MapImage::Disallow);
+}
+
+nsCOMPtr<nsIDOMNode> CNS6Frame::GetCollectionRoot() const {
     nsCOMPtr<nsIDOMDocument> document = GetDocument();
     if (!document) {
-        return;
+        return nullptr;
     }
     nsCOMPtr<nsIDOMNode> top;
     if (nsCOMPtr<nsIDOMHTMLElement> body = BodyOf(document.get())) {
@@ -363,6 +370,16 @@ void CNS6Frame::CollectDocumentChildren(std::vector<CWebObjRef>& out, int32_t fl
         document->GetDocumentElement(getter_AddRefs(root));
         top = do_QueryInterface(root);
     }
+    return top;
+}
+
+void CNS6Frame::CollectDocumentChildren(std::vector<CWebObjRef>& out, int32_t flags) {
+    // No element identifier matches flags 0, so nothing below could be
+    // appended: spare the walk.
+    if (flags == 0) {
+        return;
+    }
+    nsCOMPtr<nsIDOMNode> top = GetCollectionRoot();
     for (nsCOMPtr<nsIDOMNode>& node : ElementChildren(top.get())) {
         CWebObjRef object = MakeElementObject(node.get());
         if (!object) {
@@ -375,12 +392,18 @@ void CNS6Frame::CollectDocumentChildren(std::vector<CWebObjRef>& out, int32_t fl
     }
 }
 
-// FIXME: the walk over the whole document is the layout tree builder's; until
-// it is built the document contributes no element objects.
-void CNS6Frame::CollectDocumentDescendants(std::vector<CWebObjRef>& /*out*/, int32_t /*flags*/) {}
+void CNS6Frame::CollectDocumentDescendants(std::vector<CWebObjRef>& out, int32_t flags) {
+    CLayoutTreeBuilder* builder = GetLayoutBuilder();
+    nsCOMPtr<nsIDOMNode> top = GetCollectionRoot();
+    if (builder == nullptr || !top) {
+        return;
+    }
+    builder->CollectElementObjects(top.get(), CWebObjRef(this), out, static_cast<uint32_t>(flags));
+}
 
 CWebObjRef CNS6Frame::FindElementById(const CWebRunTimeID& id) {
-    if (id.IsEmpty() || id.First() != RunTimeID().First() || id.Second() != RunTimeID().Second()) {
+    if (id.IsEmpty() || id.First() != RunTimeID().First() || id.Second() != RunTimeID().Second() ||
+        id.Third() <= 0 || (id.Fourth() != 0 && id.Fourth() != -1)) {
         return {};
     }
     nsCOMPtr<nsIDOMDocument> document = GetDocument();
@@ -388,13 +411,31 @@ CWebObjRef CNS6Frame::FindElementById(const CWebRunTimeID& id) {
     nsCOMPtr<nsIDOMNode> node;
     // The host never reuses an identity and refuses one whose node is gone,
     // so a stale identifier cannot reach freed memory.
-    if (!host || id.Third() <= 0 ||
+    if (!host ||
         NS_FAILED(
             host->GetNodeByIdentity(static_cast<PRUint32>(id.Third()), getter_AddRefs(node))) ||
         !node) {
         return {};
     }
-    return MakeElementObject(node.get());
+    // A node that lives on in another document (another frame's, or the
+    // document this window showed before it navigated) names no object here.
+    nsCOMPtr<nsIDOMDocument> owner;
+    if (NS_FAILED(node->GetOwnerDocument(getter_AddRefs(owner))) ||
+        !IsSameHostObject(owner.get(), document.get())) {
+        return {};
+    }
+    CLayoutTreeBuilder* builder = GetLayoutBuilder();
+    if (builder == nullptr) {
+        return {};
+    }
+    // The fourth field tells a general object from a specific one.
+    const uint32_t flags = id.Fourth() == 0 ? kGeneralObjects : kSpecificObjects;
+    CWebObjRef object =
+        builder->ObjectForNode(node.get(), CWebObjRef(this), flags, MapImage::Disallow);
+    if (!object || object->RunTimeID() != id) {
+        return {};
+    }
+    return object;
 }
 
 CWebObjRef CNS6Frame::GetChild(int position) {

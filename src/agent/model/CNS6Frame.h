@@ -29,6 +29,7 @@
 #include <vector>
 
 class CNS6GeneralTrapInfo;
+class CLayoutTreeBuilder;
 
 // The per-frame identification engine: a description string for every
 // element of the frame's document and its runtime identifier, both ways, so
@@ -102,6 +103,12 @@ public:
     HWND GetWindow() const { return HwndFromValue(static_cast<ULONG>(m_Window)); }
     int32_t GetWindowValue() const { return m_Window; }
     nsCOMPtr<nsIDOMDocument> GetDocument() const;
+    // The trap state's layout tree builder, which makes the element objects
+    // of this frame's document; null without a trap state.
+    CLayoutTreeBuilder* GetLayoutBuilder() const;
+    // The node the document's elements are collected under: BODY, or the
+    // document element when there is none.
+    nsCOMPtr<nsIDOMNode> GetCollectionRoot() const;
     CConversionMaps& GetConversionMaps() { return m_Engine; }
     int32_t GetDocumentSignature() const { return m_Signature; }
 
@@ -129,9 +136,12 @@ protected:
     // frame and the page collect them.
     void CollectDocumentChildren(std::vector<CWebObjRef>& out, int32_t flags);
     void CollectDocumentDescendants(std::vector<CWebObjRef>& out, int32_t flags);
-    // The element object of a node of this document, or null.
+    // The element object of a node of this document (specific when it has
+    // one, else general), or null.
     CWebObjRef MakeElementObject(nsIDOMNode* node);
-    // The element object whose identifier names a node of this document.
+    // The element object whose identifier names a node of this document:
+    // the node must be alive and in this frame's document, and the object
+    // made for it must carry exactly that identifier.
     CWebObjRef FindElementById(const CWebRunTimeID& id);
 
     void SetWindowField(int32_t second) {

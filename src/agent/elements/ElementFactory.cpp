@@ -1,0 +1,88 @@
+#include "agent/elements/ElementFactory.h"
+
+#include "agent/elements/CNS6Obj.h"
+#include "agent/elements/CNS6Table.h"
+
+namespace element_factory {
+
+namespace {
+
+// The element base, for classes whose own object is not built yet.
+CWebObjRef MakeBase(nsIDOMNode* node, const CWebObjRef& parent) {
+    return CWebObjRef(new CNS6Obj(node, parent));
+}
+
+} // namespace
+
+// FIXME: CNS6Link is not built yet; the element base stands in.
+CWebObjRef MakeTextLink(nsIDOMNode* node, const CWebObjRef& parent) {
+    return MakeBase(node, parent);
+}
+
+// FIXME: CNS6Image is not built yet; the element base stands in.
+CWebObjRef MakeImage(nsIDOMNode* node, const CWebObjRef& parent) {
+    return MakeBase(node, parent);
+}
+
+// FIXME: CNS6ImageLink is not built yet; the element base stands in.
+CWebObjRef MakeImageLink(nsIDOMNode* node, const CWebObjRef& parent) {
+    return MakeBase(node, parent);
+}
+
+// FIXME: CNS6ImageButton is not built yet; the element base stands in.
+CWebObjRef MakeImageButton(nsIDOMNode* node, const CWebObjRef& parent) {
+    return MakeBase(node, parent);
+}
+
+CWebObjRef MakeTable(nsIDOMNode* node, const CWebObjRef& parent, int32_t table) {
+    return CWebObjRef(new CNS6Table(node, parent, table));
+}
+
+CWebObjRef MakeRow(nsIDOMNode* node, const CWebObjRef& parent, int32_t table, int32_t row) {
+    return CWebObjRef(new CNS6Row(node, parent, table, row));
+}
+
+CWebObjRef MakeCell(nsIDOMNode* node, const CWebObjRef& parent, int32_t table, int32_t row) {
+    return CWebObjRef(new CNS6Cell(node, parent, table, row));
+}
+
+CWebObjRef MakeGeneral(nsIDOMNode* node, const CWebObjRef& parent) {
+    return CWebObjRef(new CNS6GeneralObj(node, parent));
+}
+
+// FIXME: CNS6Edit is not built yet; the element base stands in.
+CWebObjRef MakeEdit(nsIDOMNode* node, const CWebObjRef& parent) {
+    return MakeBase(node, parent);
+}
+
+// FIXME: CNS6PushButton is not built yet; the element base stands in.
+CWebObjRef MakePushButton(nsIDOMNode* node, const CWebObjRef& parent) {
+    return MakeBase(node, parent);
+}
+
+// FIXME: CNS6RadioButton is not built yet; the element base stands in.
+CWebObjRef MakeRadioButton(nsIDOMNode* node, const CWebObjRef& parent) {
+    return MakeBase(node, parent);
+}
+
+// FIXME: CNS6CheckButton is not built yet; the element base stands in.
+CWebObjRef MakeCheckButton(nsIDOMNode* node, const CWebObjRef& parent) {
+    return MakeBase(node, parent);
+}
+
+// FIXME: CNS6File is not built yet; the element base stands in.
+CWebObjRef MakeFile(nsIDOMNode* node, const CWebObjRef& parent) {
+    return MakeBase(node, parent);
+}
+
+// FIXME: CNS6ComboBox is not built yet; the element base stands in.
+CWebObjRef MakeComboBox(nsIDOMNode* node, const CWebObjRef& parent) {
+    return MakeBase(node, parent);
+}
+
+// FIXME: CNS6ListBox is not built yet; the element base stands in.
+CWebObjRef MakeListBox(nsIDOMNode* node, const CWebObjRef& parent) {
+    return MakeBase(node, parent);
+}
+
+} // namespace element_factory

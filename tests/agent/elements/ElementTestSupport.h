@@ -1,0 +1,179 @@
+// Test support for element objects on real pages of the simulated browser:
+// a browser window per page, the page object of its content area, and
+// one-line lookups of element objects by id attribute or tag.
+//
+//     LoadPage("<table id=t><tr><td>a</td></tr></table>");
+//     CWebObjRef table = Element("t");             // by id attribute
+//     EXPECT_EQ(Integer(*table, "rows"), 1);
+#pragma once
+
+#include "agent/elements/CNS6Obj.h"
+#include "agent/elements/LayoutTreeBuilder.h"
+#include "agent/host/DomHelpers.h"
+#include "agent/host/TrapTestSupport.h"
+#include "agent/host/WindowHelpers.h"
+#include "agent/model/CNS6Browser.h"
+#include "agent/model/CNS6Page.h"
+#include "platform/browser/shell/Browser.h"
+#include "platform/browser/shell/Network.h"
+#include "platform/win32/WinBase.h"
+#include "platform/xpcom/dom/nsIDOMDocument.h"
+#include "platform/xpcom/dom/nsIDOMElement.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+
+namespace elementtest {
+
+#define LOAD_PAGE(markup) ASSERT_NO_FATAL_FAILURE(LoadPage(markup))
+
+class ElementsOnShell : public traptest::TrapStateTest {
+protected:
+    // Class matching and table names use the tool's expression library.
+    static void SetUpTestSuite() { SetEnvironmentVariableA("path", WEBAGENT_MODULE_DIR); }
+
+    void SetUp() override {
+        TrapStateTest::SetUp();
+        m_Dir = std::filesystem::temp_directory_path() /
+                ("webagent_elements_" + std::to_string(getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_Dir);
+        ASSERT_EQ(m_App.Start(), NS_OK);
+    }
+    void TearDown() override {
+        m_Page = {};
+        m_Browser = {};
+        TrapStateTest::TearDown();
+        m_App.Shutdown();
+        std::filesystem::remove_all(m_Dir);
+    }
+
+    std::string Write(const std::string& name, const std::string& markup) {
+        std::ofstream(m_Dir / name) << markup;
+        return browser::URIFromFilePath((m_Dir / name).string());
+    }
+
+    // Opens a browser window on the markup and makes its browser and page
+    // objects.
+    void LoadPage(const std::string& markup, const std::string& name = "page.html") {
+        OpenUrl(Write(name, markup));
+    }
+
+    void OpenUrl(const std::string& url) {
+        m_Window = m_App.OpenWindow(url);
+        ASSERT_NE(m_Window, nullptr);
+        ASSERT_TRUE(m_App.WaitUntilIdle());
+        m_Browser =
+            Trap().GetOrCreateBrowser(m_Window->Handle(), m_Window->ChromeShell()->DOMWindow());
+        ASSERT_TRUE(m_Browser.IsValid());
+        nsIDOMWindow* content = m_Window->ContentShell()->DOMWindow();
+        m_Page = Trap().GetOrCreatePage(content, GetNativeWindow(content));
+        ASSERT_TRUE(m_Page.IsValid());
+        ASSERT_EQ(Page().RefreshFrames(), NS_OK);
+    }
+
+    CNS6Page& Page() { return *static_cast<CNS6Page*>(m_Page.Get()); }
+
+    nsCOMPtr<nsIDOMDocument> Document() { return Page().GetDocument(); }
+
+    // The DOM node of the element with this id attribute in `frame`'s
+    // document (the page's by default).
+    nsCOMPtr<nsIDOMNode> Node(const std::string& id, CNS6Frame* frame = nullptr) {
+        nsCOMPtr<nsIDOMDocument> document = (frame != nullptr ? frame : &Page())->GetDocument();
+        nsCOMPtr<nsIDOMElement> element;
+        if (document) {
+            document->GetElementById(ToHostString(id), getter_AddRefs(element));
+        }
+        nsCOMPtr<nsIDOMNode> node = do_QueryInterface(element);
+        return node;
+    }
+
+    // The object the builder makes for the element with this id attribute,
+    // as a single lookup would.
+    CWebObjRef Element(const std::string& id, uint32_t flags = 0, CNS6Frame* frame = nullptr) {
+        nsCOMPtr<nsIDOMNode> node = Node(id, frame);
+        EXPECT_TRUE(node) << "no element with id " << id;
+        CNS6Frame* owner = frame != nullptr ? frame : &Page();
+        return Trap().ObjectForNode(node.get(), CWebObjRef(owner), flags, MapImage::Disallow);
+    }
+
+    // The objects of a whole-document walk of the page.
+    std::vector<CWebObjRef> Collect(uint32_t flags) {
+        std::vector<CWebObjRef> objects;
+        Page().CollectDescendants(objects, static_cast<int32_t>(flags));
+        return objects;
+    }
+
+    static CWebVariantList Property(CWebObj& object, std::string_view name) {
+        CWebVariantList value;
+        EXPECT_TRUE(object.GetProperty(name, value)) << name;
+        return value;
+    }
+
+    static std::string String(CWebObj& object, std::string_view name) {
+        CWebVariantList value = Property(object, name);
+        if (value.GetType() != WebVariantType::String || value.IsEmpty()) {
+            return "<not a string>";
+        }
+        return value.GetAt(0)->GetString();
+    }
+
+    static int32_t Integer(CWebObj& object, std::string_view name) {
+        CWebVariantList value = Property(object, name);
+        if (value.GetType() != WebVariantType::Integer || value.IsEmpty()) {
+            return -99;
+        }
+        return value.GetAt(0)->GetInteger();
+    }
+
+    static std::optional<RECT> Rect(CWebObj& object, std::string_view name = "rect") {
+        CWebVariantList value = Property(object, name);
+        if (value.GetType() != WebVariantType::Rect || value.IsEmpty()) {
+            return std::nullopt;
+        }
+        return value.GetAt(0)->GetRect();
+    }
+
+    static std::optional<CWebRunTimeID> Id(CWebObj& object, std::string_view name) {
+        CWebVariantList value = Property(object, name);
+        if (value.GetType() != WebVariantType::RunTimeID || value.IsEmpty()) {
+            return std::nullopt;
+        }
+        return value.GetAt(0)->GetRunTimeID();
+    }
+
+    // The first class name an object reports.
+    static std::string ClassOf(const CWebObjRef& object) {
+        if (!object) {
+            return "<none>";
+        }
+        CWebVariantList value;
+        object->GetProperty("class", value);
+        if (value.GetType() != WebVariantType::String || value.IsEmpty()) {
+            return "<no class>";
+        }
+        return value.GetAt(0)->GetString();
+    }
+
+    // "CLASS:tag" for every object, in order, for compact comparisons.
+    static std::vector<std::string> Summary(const std::vector<CWebObjRef>& objects) {
+        std::vector<std::string> out;
+        for (const CWebObjRef& object : objects) {
+            out.push_back(ClassOf(object) + ":" + String(*object.Get(), "tag_name"));
+        }
+        return out;
+    }
+
+    browser::Browser m_App;
+    browser::BrowserWindow* m_Window = nullptr;
+    CWebObjRef m_Browser;
+    CWebObjRef m_Page;
+
+private:
+    std::filesystem::path m_Dir;
+};
+
+} // namespace elementtest
