@@ -1,0 +1,72 @@
+#include "agent/elements/internal/LinkImageHelpers.h"
+
+#include "agent/elements/ElementClasses.h"
+#include "agent/host/DomHelpers.h"
+#include "platform/xpcom/dom/nsIDOMDocument.h"
+#include "platform/xpcom/dom/nsIDOMHTMLElements.h"
+#include "platform/xpcom/nsXPCOM.h"
+#include "platform/xpcom/shell/nsINetwork.h"
+
+namespace element_internal {
+
+std::string LastPathPart(std::string_view text) {
+    size_t slash = text.find_last_of("/\\");
+    return std::string(slash == std::string_view::npos ? text : text.substr(slash + 1));
+}
+
+nsCOMPtr<nsIDOMNode> EnclosingLinkElement(nsIDOMNode* image) {
+    nsCOMPtr<nsIDOMNode> current = image;
+    while (current) {
+        nsCOMPtr<nsIDOMNode> parent;
+        if (NS_FAILED(current->GetParentNode(getter_AddRefs(parent))) || !parent) {
+            return nullptr;
+        }
+        PRUint16 type = 0;
+        if (NS_FAILED(parent->GetNodeType(&type)) || type != nsIDOMNode::ELEMENT_NODE) {
+            return nullptr;
+        }
+        std::string tag = GetTagName(parent.get());
+        if (TagEquals(tag, "A")) {
+            return parent;
+        }
+        if (!IsImageWrapperTag(tag)) {
+            return nullptr;
+        }
+        current = parent;
+    }
+    return nullptr;
+}
+
+std::optional<std::string> BaseAddressOf(nsIDOMNode* content) {
+    if (content == nullptr) {
+        return std::nullopt;
+    }
+    nsCOMPtr<nsIDOMDocument> document;
+    if (NS_FAILED(content->GetOwnerDocument(getter_AddRefs(document))) || !document) {
+        return std::nullopt;
+    }
+    nsCOMPtr<nsIDOMDocumentInternal> internal = do_QueryInterface(document);
+    nsString url;
+    if (!internal || NS_FAILED(internal->GetDocumentURL(url)) || url.empty()) {
+        return std::nullopt;
+    }
+    return ToNarrow(url);
+}
+
+std::optional<std::string> ResolveAddress(std::string_view base, std::string_view address) {
+    nsCOMPtr<nsIIOService> io = do_GetService(NS_IOSERVICE_CONTRACTID);
+    if (!io) {
+        return std::nullopt;
+    }
+    nsCOMPtr<nsIURI> baseUri;
+    if (NS_FAILED(io->NewURI(std::string(base), nullptr, getter_AddRefs(baseUri))) || !baseUri) {
+        return std::nullopt;
+    }
+    std::string resolved;
+    if (NS_FAILED(baseUri->Resolve(std::string(address), resolved))) {
+        return std::nullopt;
+    }
+    return resolved;
+}
+
+} // namespace element_internal
