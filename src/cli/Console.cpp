@@ -1,5 +1,6 @@
 #include "cli/Console.h"
 
+#include "cli/ImagesDemo.h"
 #include "cli/ScriptRunner.h"
 
 #include <charconv>
@@ -74,6 +75,11 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
         runner.RunLine(step.line, ++lineNumber);
     }
     runner.Drain();
+    // The parts below show objects of the demo site's pages: without the
+    // simulated browser there are none.
+    if (session.HasBrowser()) {
+        RunImagesDemo(runner, printer, out, lineNumber);
+    }
     return kExitHandled;
 }
 

@@ -13,6 +13,7 @@
 
 #include <cstdio>
 
+using element_internal::AskPrimaryThenSecond;
 using element_internal::BaseAddressOf;
 using element_internal::EnclosingLinkElement;
 using element_internal::FindProperty;
@@ -307,12 +308,9 @@ bool CNS6ImageLink::GetPropertyAt(std::string& name, CWebVariantList& value, int
                                          : kind));
         return true;
     }
-    std::string asked = name;
-    if (CNS6Image::GetPropertyAt(name, value, hit.passOn)) {
-        return true;
-    }
-    name = asked;
-    return m_LinkPart && m_LinkPart->GetPropertyAt(name, value, hit.passOn);
+    return AskPrimaryThenSecond([this](std::string& n, CWebVariantList& v,
+                                       int p) { return CNS6Image::GetPropertyAt(n, v, p); },
+                                m_LinkPart, name, value, hit.passOn);
 }
 
 bool CNS6ImageLink::CallMethod(std::string_view method, CWebInfo& record) {

@@ -6,6 +6,7 @@
 #include "agent/host/DomHelpers.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 
+using element_internal::AskPrimaryThenSecond;
 using element_internal::FindProperty;
 using element_internal::TableHit;
 
@@ -120,12 +121,9 @@ bool CNS6Link::GetPropertyAt(std::string& name, CWebVariantList& value, int posi
         value.Set(std::string_view(""));
         return true;
     }
-    std::string asked = name;
-    if (CNS6Text::GetPropertyAt(name, value, hit.passOn)) {
-        return true;
-    }
-    name = asked;
-    return m_LinkPart && m_LinkPart->GetPropertyAt(name, value, hit.passOn);
+    return AskPrimaryThenSecond([this](std::string& n, CWebVariantList& v,
+                                       int p) { return CNS6Text::GetPropertyAt(n, v, p); },
+                                m_LinkPart, name, value, hit.passOn);
 }
 
 bool CNS6Link::CallMethod(std::string_view method, CWebInfo& record) {

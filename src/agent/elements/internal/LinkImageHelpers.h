@@ -3,6 +3,7 @@
 // addresses, the link around an image, and addresses made absolute the way
 // the browser resolves them.
 
+#include "agent/model/CWebObj.h"
 #include "platform/xpcom/dom/nsIDOMNode.h"
 #include "platform/xpcom/nsCOMPtr.h"
 
@@ -28,5 +29,19 @@ std::optional<std::string> BaseAddressOf(nsIDOMNode* content);
 // `address` resolved against `base`; nothing when either is not an address
 // the browser's networking accepts.
 std::optional<std::string> ResolveAddress(std::string_view base, std::string_view address);
+
+// The property query of a class joined from two parts: the primary part
+// first; only when it does not answer, the second part with the same name and
+// position.
+template <typename AskPrimary>
+bool AskPrimaryThenSecond(AskPrimary askPrimary, const CWebObjRef& second, std::string& name,
+                          CWebVariantList& value, int position) {
+    std::string asked = name;
+    if (askPrimary(name, value, position)) {
+        return true;
+    }
+    name = asked;
+    return second && second->GetPropertyAt(name, value, position);
+}
 
 } // namespace element_internal
