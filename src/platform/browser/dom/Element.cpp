@@ -4,39 +4,6 @@
 
 namespace dom {
 
-nsString AsciiLower(std::u16string_view text) {
-    nsString result(text);
-    for (auto& c : result) {
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return result;
-}
-
-nsString AsciiUpper(std::u16string_view text) {
-    nsString result(text);
-    for (auto& c : result) {
-        if (c >= u'a' && c <= u'z')
-            c = static_cast<char16_t>(c - u'a' + u'A');
-    }
-    return result;
-}
-
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t x = a[i], y = b[i];
-        if (x >= u'A' && x <= u'Z')
-            x = static_cast<char16_t>(x - u'A' + u'a');
-        if (y >= u'A' && y <= u'Z')
-            y = static_cast<char16_t>(y - u'A' + u'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 namespace {
 
 // The local name of a XUL tag: the part after a namespace prefix.

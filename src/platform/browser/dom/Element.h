@@ -1,6 +1,7 @@
 // Element cores: tag, attributes and the hooks element kinds override.
 #pragma once
 
+#include "platform/browser/Ascii.h"
 #include "platform/browser/dom/Node.h"
 
 #include <optional>
@@ -70,9 +71,9 @@ NodeRef NewElement(const std::shared_ptr<DocumentLink>& link, ElementNamespace n
                    std::u16string_view tag);
 
 // Case helpers for ASCII (tag and attribute names).
-nsString AsciiLower(std::u16string_view text);
-nsString AsciiUpper(std::u16string_view text);
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
+using browser::AsciiLower;
+using browser::AsciiUpper;
+using browser::EqualsIgnoringAsciiCase;
 // White space runs collapsed to one blank, leading and trailing ones removed.
 nsString CollapseWhiteSpace(std::u16string_view text);
 

@@ -1,5 +1,7 @@
 #include "platform/browser/layout/ComputedStyle.h"
 
+#include "platform/browser/Ascii.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -17,14 +19,6 @@ std::string_view Trim(std::string_view s) {
            (s.back() == ' ' || s.back() == '\t' || s.back() == '\n' || s.back() == '\r'))
         s.remove_suffix(1);
     return s;
-}
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return out;
 }
 
 struct NamedColour {
@@ -68,7 +62,7 @@ std::optional<std::string_view> StyleDeclarations::Get(std::string_view property
 }
 
 void StyleDeclarations::Set(std::string_view property, std::string_view value) {
-    m_entries.emplace_back(Lower(property), std::string(value));
+    m_entries.emplace_back(AsciiLower(property), std::string(value));
 }
 
 StyleDeclarations ParseStyleAttribute(std::string_view text) {
@@ -97,7 +91,8 @@ std::optional<int32_t> ParseLength(std::string_view text, std::optional<int32_t>
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (ec != std::errc() || !std::isfinite(number) || std::fabs(number) > 1e7)
         return std::nullopt;
-    std::string unit = Lower(Trim(std::string_view(end, size_t(text.data() + text.size() - end))));
+    std::string unit =
+        AsciiLower(Trim(std::string_view(end, size_t(text.data() + text.size() - end))));
     if (unit.empty() || unit == "px")
         return int32_t(std::lround(number));
     if (unit == "%" && percentBase)
@@ -106,7 +101,7 @@ std::optional<int32_t> ParseLength(std::string_view text, std::optional<int32_t>
 }
 
 std::optional<std::string> ComputedColour(std::string_view text) {
-    std::string s = Lower(Trim(text));
+    std::string s = AsciiLower(Trim(text));
     if (s == "transparent")
         return s;
     if (!s.empty() && s[0] == '#') {
@@ -270,7 +265,7 @@ std::optional<std::string> ComputedStyleValue(const SourceTree& tree, const Layo
     if (node >= tree.Count() || tree.At(node).kind != SourceTree::Kind::Element)
         return std::nullopt;
     const Box& box = layout.BoxOf(node);
-    std::string name = Lower(property);
+    std::string name = AsciiLower(property);
 
     static constexpr std::array<std::string_view, 4> kSides{"top", "right", "bottom", "left"};
     for (size_t side = 0; side < kSides.size(); ++side) {
@@ -290,7 +285,7 @@ std::optional<std::string> ComputedStyleValue(const SourceTree& tree, const Layo
     if (name == "display")
         return DisplayText(tree, node, box);
     if (name == "visibility")
-        return Lower(Inherited(tree, node, name).value_or("visible"));
+        return AsciiLower(Inherited(tree, node, name).value_or("visible"));
     if (name == "color") {
         if (auto v = Inherited(tree, node, name))
             if (auto rgb = ComputedColour(*v))

@@ -271,11 +271,38 @@ bool DocumentLayout::SetScroll(dom::Element& element, std::optional<int32_t> top
     if (!index)
         return false;
     const Box& box = m_layout.BoxOf(*index);
-    if (box.hasBox && IsViewportElement(*index))
-        return ScrollWindowTo(
-            Point{left.value_or(m_windowScroll.x), top.value_or(m_windowScroll.y)});
-    Point now = m_layout.ScrollOf(*index);
-    return m_layout.SetScroll(*index, Point{left.value_or(now.x), top.value_or(now.y)});
+    bool moved;
+    if (box.hasBox && IsViewportElement(*index)) {
+        moved =
+            ScrollWindowTo(Point{left.value_or(m_windowScroll.x), top.value_or(m_windowScroll.y)});
+    } else {
+        Point now = m_layout.ScrollOf(*index);
+        moved = m_layout.SetScroll(*index, Point{left.value_or(now.x), top.value_or(now.y)});
+    }
+    if (moved && m_scrollListener)
+        m_scrollListener();
+    return moved;
+}
+
+std::optional<dom::ScrollArea> DocumentLayout::OwnScroll(dom::Element& element) {
+    auto index = IndexOf(element);
+    if (!index || IsViewportElement(*index))
+        return std::nullopt;
+    const Box& box = m_layout.BoxOf(*index);
+    if (!box.hasBox || !box.scrolls)
+        return std::nullopt;
+    Point scroll = m_layout.ScrollOf(*index);
+    return dom::ScrollArea{scroll.y, scroll.x, box.scrollSize.height, box.scrollSize.width};
+}
+
+bool DocumentLayout::SetOwnScroll(dom::Element& element, Point position) {
+    if (!OwnScroll(element))
+        return false;
+    if (!m_layout.SetScroll(*IndexOf(element), position))
+        return false;
+    if (m_scrollListener)
+        m_scrollListener();
+    return true;
 }
 
 std::optional<nsString> DocumentLayout::ComputedValue(dom::Element& element,

@@ -29,6 +29,10 @@ class DocumentLayout final : public dom::LayoutHook {
 public:
     // Where the client area's top-left corner is on the screen.
     using ScreenOrigin = std::function<Point()>;
+    // Told after the page's script moved a scroll position (of a scrolling
+    // element or of the window), so that the shell moves the native windows
+    // (frames, plug-ins) of what was scrolled.
+    using ScrollListener = std::function<void()>;
 
     DocumentLayout(dom::Document& document, Size clientSize);
     ~DocumentLayout() override; // removes itself from the document
@@ -40,6 +44,7 @@ public:
     Size ClientSize() const { return m_clientSize; }
     void SetClientSize(Size size);
     void SetScreenOrigin(ScreenOrigin origin) { m_screenOrigin = std::move(origin); }
+    void SetScrollListener(ScrollListener listener) { m_scrollListener = std::move(listener); }
     // Forces a new layout at the next query.
     void Invalidate() { m_dirty = true; }
 
@@ -62,6 +67,13 @@ public:
     std::optional<Rect> ClientBox(dom::Element& element);
     // The same box in document coordinates, before any scrolling.
     std::optional<Rect> DocumentBox(dom::Element& element);
+    // The scroll area of an element that scrolls on its own (a division with
+    // overflow and a height); nullopt for every other element, the root and
+    // BODY included, whose scroll is the window's.
+    std::optional<dom::ScrollArea> OwnScroll(dom::Element& element);
+    // Moves such an element's own scroll (clamped to its range); false, and
+    // nothing moves, for every other element. Tells the scroll listener.
+    bool SetOwnScroll(dom::Element& element, Point position);
 
     // The layout tree dump of the document: a debugging aid.
     std::string Dump();
@@ -91,6 +103,7 @@ private:
     dom::NodeRef m_document; // holds the document: the hook must not outlive it
     Size m_clientSize;
     ScreenOrigin m_screenOrigin;
+    ScrollListener m_scrollListener;
     Point m_windowScroll;
 
     bool m_dirty = true;

@@ -1,5 +1,6 @@
 #include "platform/browser/shell/PresShell.h"
 
+#include "platform/browser/Ascii.h"
 #include "platform/browser/dom/Events.h"
 #include "platform/browser/dom/HTMLElements.h"
 #include "platform/browser/dom/Parser.h"
@@ -25,13 +26,6 @@ RECT ToRECT(const layout::Rect& rect) {
     return RECT{rect.left, rect.top, rect.right, rect.bottom};
 }
 
-std::u16string Lower(std::u16string text) {
-    for (char16_t& c : text)
-        if (c < 128)
-            c = static_cast<char16_t>(std::tolower(static_cast<int>(c)));
-    return text;
-}
-
 dom::Element* AsElement(dom::Node* node) {
     return node && node->IsElement() ? static_cast<dom::Element*>(node) : nullptr;
 }
@@ -55,8 +49,7 @@ dom::Element* ClosestOf(dom::Element& element, std::initializer_list<std::u16str
 // own scrolling view.
 class LayoutFrame final : public nsSupportsImpl<LayoutFrame, nsIFrame, nsIView, nsIScrollableView> {
 public:
-    LayoutFrame(PresShell& shell, dom::Element& element, bool scrolls)
-        : m_shell(&shell), m_element(&element), m_scrolls(scrolls) {}
+    LayoutFrame(PresShell& shell, dom::Element& element) : m_shell(&shell), m_element(&element) {}
 
     // nsIFrame
     nsresult GetContent(nsIDOMNode** content) override {
@@ -74,11 +67,22 @@ public:
                 ToTwips(box->bottom - box->top)};
         return NS_OK;
     }
+    // A scrolling element's view is its own; the root element and BODY show
+    // in the window's root view. Any other element has no view of its own:
+    // the answer is null, so that nothing reads or moves the window's scroll
+    // on behalf of an element that does not scroll.
     nsresult GetView(nsIView** view) override {
         if (!view)
             return NS_ERROR_NULL_POINTER;
-        *view = m_scrolls ? static_cast<nsIView*>(this) : static_cast<nsIView*>(m_shell.get());
-        (*view)->AddRef();
+        *view = nullptr;
+        if (!Layout())
+            return NS_OK;
+        if (Layout()->OwnScroll(Element()))
+            *view = static_cast<nsIView*>(this);
+        else if (IsViewportElement())
+            *view = static_cast<nsIView*>(m_shell.get());
+        if (*view)
+            (*view)->AddRef();
         return NS_OK;
     }
     nsresult HandleEvent(nsIPresContext*, nsGUIEvent* event, nsEventStatus* status) override {
@@ -104,11 +108,12 @@ public:
         return NS_OK;
     }
 
-    // nsIScrollableView
+    // nsIScrollableView: the element's own scroll, only while it scrolls
+    // (the layout tells the shell, which moves the windows inside it).
     nsresult GetScrollPosition(nscoord* x, nscoord* y) override {
         if (!x || !y)
             return NS_ERROR_NULL_POINTER;
-        auto area = Layout() ? Layout()->Scroll(Element()) : std::nullopt;
+        auto area = Layout() ? Layout()->OwnScroll(Element()) : std::nullopt;
         if (!area)
             return NS_ERROR_NOT_AVAILABLE;
         *x = ToTwips(area->left);
@@ -116,16 +121,15 @@ public:
         return NS_OK;
     }
     nsresult ScrollTo(nscoord x, nscoord y, PRUint32) override {
-        if (!Layout() || !Layout()->SetScroll(Element(), ToPixels(y), ToPixels(x)))
+        if (!Layout() ||
+            !Layout()->SetOwnScroll(Element(), layout::Point{ToPixels(x), ToPixels(y)}))
             return NS_ERROR_NOT_AVAILABLE;
-        if (m_shell->Shell())
-            m_shell->Shell()->Relayout();
         return NS_OK;
     }
     nsresult GetContainerSize(nscoord* width, nscoord* height) override {
         if (!width || !height)
             return NS_ERROR_NULL_POINTER;
-        auto area = Layout() ? Layout()->Scroll(Element()) : std::nullopt;
+        auto area = Layout() ? Layout()->OwnScroll(Element()) : std::nullopt;
         if (!area)
             return NS_ERROR_NOT_AVAILABLE;
         *width = ToTwips(area->width);
@@ -136,10 +140,15 @@ public:
 private:
     dom::Element& Element() const { return static_cast<dom::Element&>(*m_element); }
     layout::DocumentLayout* Layout() const { return m_shell->m_layout.get(); }
+    // The root element and BODY: their scroll is the window's.
+    bool IsViewportElement() const {
+        dom::Node* parent = m_element->Parent();
+        return (parent && parent->Kind() == dom::NodeKind::Document) ||
+               (Element().IsHTML() && Element().HasTag(u"body"));
+    }
 
     nsCOMPtr<PresShell> m_shell;
     dom::NodeRef m_element;
-    bool m_scrolls;
 };
 
 PresShell::PresShell(DocShell& shell, nsCOMPtr<nsIDOMDocument> document)
@@ -154,6 +163,12 @@ PresShell::PresShell(DocShell& shell, nsCOMPtr<nsIDOMDocument> document)
             POINT origin{0, 0};
             ClientToScreen(window, &origin);
             return layout::Point{origin.x, origin.y};
+        });
+        // A scroll moved by the page or through an element's view moves the
+        // frame and plug-in windows laid out inside what scrolled.
+        m_layout->SetScrollListener([this] {
+            if (m_shell)
+                m_shell->Relayout();
         });
     }
 }
@@ -301,7 +316,7 @@ void PresShell::FollowLink(dom::Element& link, std::u16string_view suffix) {
 void PresShell::ClickDefault(dom::Element& target) {
     nsCOMPtr<PresShell> self(this);
     if (dom::Element* input = ClosestOf(target, {u"input"})) {
-        nsString type = Lower(input->Attribute(u"type"));
+        nsString type = AsciiLower(input->Attribute(u"type"));
         nsCOMPtr<nsIDOMHTMLInputElement> face = do_QueryInterface(input->AsDOMNode());
         if (face && (type == u"checkbox" || type == u"radio")) {
             PRBool checked = PR_FALSE;
@@ -364,7 +379,7 @@ void PresShell::ActivateDefault(dom::Element& target) {
     dom::Element* control = ClosestOf(target, {u"input", u"button"});
     if (!control)
         return;
-    nsString type = Lower(control->Attribute(u"type"));
+    nsString type = AsciiLower(control->Attribute(u"type"));
     bool submits = control->HasTag(u"button") ? (type.empty() || type == u"submit")
                                               : (type == u"submit" || type == u"image");
     if (!submits)
@@ -437,8 +452,7 @@ nsresult PresShell::GetPrimaryFrameFor(nsIDOMNode* content, nsIFrame** frame) {
         return NS_OK;
     if (!m_layout->DocumentBox(*element))
         return NS_OK; // not shown
-    bool scrolls = m_layout->Scroll(*element).has_value();
-    *frame = nsCOMPtr<nsIFrame>(new LayoutFrame(*this, *element, scrolls)).forget();
+    *frame = nsCOMPtr<nsIFrame>(new LayoutFrame(*this, *element)).forget();
     return NS_OK;
 }
 

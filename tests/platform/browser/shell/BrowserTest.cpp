@@ -876,3 +876,122 @@ TEST_F(BrowserTest, ClosedWindowTakesItsShellsAlong) {
 }
 
 } // namespace
+
+// A division that does not scroll has no view and no scroll of its own: no
+// interface reaches the window's scroll through it. A scrolling division's
+// scroll, moved by the page or through its view, moves the frame and plug-in
+// windows laid out inside it, and never the window.
+class ScrollTest : public UserTest {
+protected:
+    static RECT RectInParent(HWND window) {
+        RECT rect{}, parent{};
+        GetWindowRect(window, &rect);
+        GetWindowRect(GetParent(window), &parent);
+        return RECT{rect.left - parent.left, rect.top - parent.top, rect.right - parent.left,
+                    rect.bottom - parent.top};
+    }
+    static PRInt32 Scroll(DocShell* content, std::u16string_view id) {
+        nsCOMPtr<nsIDOMNSHTMLElement> element = do_QueryInterface(ById(content, id)->AsDOMNode());
+        PRInt32 top = -1;
+        element->GetScrollTop(&top);
+        return top;
+    }
+    static void SetScroll(DocShell* content, std::u16string_view id, PRInt32 top) {
+        nsCOMPtr<nsIDOMNSHTMLElement> element = do_QueryInterface(ById(content, id)->AsDOMNode());
+        element->SetScrollTop(top);
+    }
+    nsCOMPtr<nsIFrame> FrameOf(nsIPresShell* shell, DocShell* content, std::u16string_view id) {
+        nsCOMPtr<nsIFrame> frame;
+        shell->GetPrimaryFrameFor(ById(content, id)->AsDOMNode(), getter_AddRefs(frame));
+        return frame;
+    }
+};
+
+TEST_F(ScrollTest, DivisionWithoutOverflowNeverReadsOrMovesTheWindowScroll) {
+    BrowserWindow* window = Open(
+        Write("page.html", "<div id=plain style='height:40px'>plain</div>"
+                           "<div id=clipped style='overflow:auto'>no height, no scrolling</div>"
+                           "<div id=tall style='height:3000px'>tall</div>"));
+    DocShell* content = window->ContentShell();
+    nsCOMPtr<nsIPresShell> shell = NS_GetFirstPresShell(content->CurrentDocument());
+    ASSERT_TRUE(shell);
+    nsCOMPtr<nsIDOMNSHTMLElement> body =
+        do_QueryInterface(DocumentOf(content)->Body()->AsDOMNode());
+    ASSERT_TRUE(body);
+    body->SetScrollTop(30);
+    PRInt32 windowTop = -1;
+    body->GetScrollTop(&windowTop);
+    ASSERT_EQ(windowTop, 30) << "the page must scroll for this test to mean anything";
+
+    for (std::u16string_view id : {u"plain", u"clipped"}) {
+        nsCOMPtr<nsIFrame> frame = FrameOf(shell, content, id);
+        ASSERT_TRUE(frame);
+        nsCOMPtr<nsIView> view;
+        EXPECT_EQ(frame->GetView(getter_AddRefs(view)), NS_OK);
+        EXPECT_FALSE(view) << "a division that does not scroll has no view of its own";
+        // Even asked directly, its frame answers no scroll and moves none.
+        nsCOMPtr<nsIScrollableView> scrollable = do_QueryInterface(frame);
+        ASSERT_TRUE(scrollable);
+        nscoord x = -1, y = -1;
+        EXPECT_TRUE(NS_FAILED(scrollable->GetScrollPosition(&x, &y)));
+        EXPECT_TRUE(NS_FAILED(scrollable->ScrollTo(0, 90 * 15, 2)));
+        // Through the DOM the division reads no scroll and keeps none.
+        SetScroll(content, id, 50);
+        EXPECT_EQ(Scroll(content, id), 0);
+        body->GetScrollTop(&windowTop);
+        EXPECT_EQ(windowTop, 30) << "the window's scroll moved through a division";
+    }
+
+    // BODY shows in the window's root view: its scroll is the window's.
+    nsCOMPtr<nsIFrame> bodyFrame;
+    shell->GetPrimaryFrameFor(DocumentOf(content)->Body()->AsDOMNode(), getter_AddRefs(bodyFrame));
+    ASSERT_TRUE(bodyFrame);
+    nsCOMPtr<nsIView> rootView, bodyView;
+    nsCOMPtr<nsIViewManager> views;
+    shell->GetViewManager(getter_AddRefs(views));
+    views->GetRootView(getter_AddRefs(rootView));
+    bodyFrame->GetView(getter_AddRefs(bodyView));
+    EXPECT_EQ(bodyView, rootView);
+}
+
+TEST_F(ScrollTest, ScrollingDivisionMovesTheFrameAndPluginWindowsInsideIt) {
+    Write("inner.html", "<p>inner</p>");
+    BrowserWindow* window = Open(
+        Write("page.html",
+              "<div id=scroller style='overflow:auto;height:100px;width:400px'>"
+              "<p>1</p><p>2</p><iframe id=inner src='inner.html' width=100 height=50></iframe>"
+              "<embed id=plugin width=20 height=20><p>3</p><p>4</p><p>5</p><p>6</p><p>7</p></div>"
+              "<div style='height:3000px'>tall</div>"));
+    DocShell* content = window->ContentShell();
+    ASSERT_EQ(content->Children().size(), 1u);
+    ASSERT_EQ(content->PluginWindows().size(), 1u);
+    HWND frame = content->Children()[0]->NativeWindow();
+    HWND plugin = content->PluginWindows()[0];
+    RECT frameBefore = RectInParent(frame), pluginBefore = RectInParent(plugin);
+
+    // Moved by the page's script.
+    SetScroll(content, u"scroller", 20);
+    ASSERT_EQ(Scroll(content, u"scroller"), 20);
+    EXPECT_EQ(RectInParent(frame).top, frameBefore.top - 20);
+    EXPECT_EQ(RectInParent(plugin).top, pluginBefore.top - 20);
+    EXPECT_EQ(RectInParent(frame).left, frameBefore.left);
+
+    // Moved through the division's own scrollable view.
+    nsCOMPtr<nsIPresShell> shell = NS_GetFirstPresShell(content->CurrentDocument());
+    nsCOMPtr<nsIFrame> layoutFrame = FrameOf(shell, content, u"scroller");
+    ASSERT_TRUE(layoutFrame);
+    nsCOMPtr<nsIView> view;
+    layoutFrame->GetView(getter_AddRefs(view));
+    nsCOMPtr<nsIScrollableView> scrollable = do_QueryInterface(view);
+    ASSERT_TRUE(scrollable);
+    EXPECT_EQ(scrollable->ScrollTo(0, 35 * 15, 2), NS_OK);
+    EXPECT_EQ(RectInParent(frame).top, frameBefore.top - 35);
+    EXPECT_EQ(RectInParent(plugin).top, pluginBefore.top - 35);
+
+    // The window did not move.
+    nsCOMPtr<nsIDOMNSHTMLElement> body =
+        do_QueryInterface(DocumentOf(content)->Body()->AsDOMNode());
+    PRInt32 windowTop = -1;
+    body->GetScrollTop(&windowTop);
+    EXPECT_EQ(windowTop, 0);
+}
