@@ -5,6 +5,7 @@
 #include "agent/elements/CNS6Image.h"
 #include "agent/elements/CNS6Link.h"
 #include "platform/xpcom/nsXPCOM.h"
+#include "platform/xpcom/shell/nsIPresShell.h"
 
 namespace {
 
@@ -145,7 +146,18 @@ TEST_F(LinksAndImages, ServerSideMapClickFollowsTheLinkWithThePoint) {
     ASSERT_NE(image, nullptr);
 
     EXPECT_EQ(image->FireEvent("onMouseOver", POINT{3, 4}), NS_OK);
-    nsCOMPtr<nsIDOMDocument> document = Document();
+    nsCOMPtr<nsIPresShell> shell = NS_GetFirstPresShell(Document().get());
+    ASSERT_TRUE(shell);
+    nsCOMPtr<nsIPresContext> context;
+    shell->GetPresContext(getter_AddRefs(context));
+    ASSERT_TRUE(context);
+    nsCOMPtr<nsILinkHandler> links;
+    context->GetLinkHandler(getter_AddRefs(links));
+    ASSERT_TRUE(links);
+    nsString over;
+    links->GetOverLink(over);
+    EXPECT_EQ(ToNarrow(over), target + "?3,4") << "the pointer is over the link, with the point";
+
     EXPECT_EQ(image->FireEvent("CLICK", POINT{10, 20}), NS_OK);
     ASSERT_TRUE(m_App.WaitUntilIdle());
     EXPECT_EQ(ContentUrl(), target + "?10,20");
