@@ -3,8 +3,8 @@
 // and the stream listener's 256-byte pieces alone, each beside a plain copy
 // of the same file ("copy_file") and one write of the whole image
 // ("one_write"), measured in the same run.
+#include "agent/channel/RequestArgs.h"
 #include "agent/dispatch/ImageSaving.h"
-#include "agent/dispatch/RequestArgs.h"
 #include "agent/model/CNS6StreamListener.h"
 #include "platform/browser/shell/Browser.h"
 #include "platform/browser/shell/Network.h"

@@ -1,9 +1,7 @@
 # Parsing generated pages with the simulated browser's DOM, laying them out,
 # and the frame's element-count signature on them.
-if(TARGET webagent_browser_shell AND TARGET webagent_model)
-  find_package(PkgConfig REQUIRED)
-  pkg_check_modules(BENCH_PAGE_GUMBO REQUIRED IMPORTED_TARGET gumbo)
-  webagent_add_benchmark(bench_page
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/PageBench.cpp
-    LIBS webagent_model webagent_browser_shell PkgConfig::BENCH_PAGE_GUMBO)
-endif()
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(BENCH_PAGE_GUMBO REQUIRED IMPORTED_TARGET gumbo)
+webagent_add_benchmark(bench_page
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/PageBench.cpp
+  LIBS webagent_model webagent_browser_shell PkgConfig::BENCH_PAGE_GUMBO)

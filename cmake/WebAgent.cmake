@@ -16,13 +16,11 @@ set(WEBAGENT_MODULE_DIR ${CMAKE_BINARY_DIR}/modules)
 set(WEBAGENT_COMPONENTS_DIR ${CMAKE_BINARY_DIR}/modules/components)
 file(MAKE_DIRECTORY ${WEBAGENT_MODULE_DIR} ${WEBAGENT_COMPONENTS_DIR})
 
-# Adds every listed subdirectory that has a CMakeLists.txt, so that layers can
-# be added without touching their parent's list.
+# Adds every listed subdirectory, in order. A listed folder that is missing
+# fails the configure step: nothing is skipped silently.
 function(webagent_add_subdirectories)
   foreach(dir IN LISTS ARGN)
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-      add_subdirectory(${dir})
-    endif()
+    add_subdirectory(${dir})
   endforeach()
 endfunction()
 

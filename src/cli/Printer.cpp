@@ -2,7 +2,7 @@
 
 #include "agent/channel/Trace.h"
 #include "agent/channel/WebInfoDump.h"
-#include "agent/dispatch/MessageIds.h"
+#include "agent/common/AgentCodes.h"
 #include "cli/RecordJson.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "agent/channel/CAgentWindow.h"
+#include "agent/channel/RequestArgs.h"
 #include "agent/dispatch/CNS6Interface.h"
-#include "agent/dispatch/RequestArgs.h"
 #include "tool/TestTool.h"
 
 #include <future>

@@ -3,7 +3,7 @@
 #include "agent/channel/CWebInfo.h"
 #include "agent/channel/ToolSender.h"
 #include "agent/channel/Trace.h"
-#include "agent/dispatch/CInterface.h"
+#include "agent/common/IAgentContext.h"
 
 #include <array>
 #include <string>
@@ -71,8 +71,8 @@ void AddInteger(CWebInfo& record, const char* name, int32_t value) {
 
 // The tool's way of slowing the agent down: open and empty a scratch file as
 // many times as the option says.
-void Throttle(const CInterface& dispatcher) {
-    int32_t cycles = dispatcher.GetOption(kThrottleOption);
+void Throttle(const IAgentContext& context) {
+    int32_t cycles = context.GetOption(kThrottleOption);
     if (cycles < 1)
         return;
     std::array<char, kMaxTempPath + 1> temp{};
@@ -132,8 +132,12 @@ bool IsAgentClassRegistrationPending() {
     return g_classPending;
 }
 
-CAgentWindow::CAgentWindow(HWND browserWindow)
-    : m_browserWindow(static_cast<int32_t>(HandleToULong(browserWindow))) {}
+CAgentWindow::CAgentWindow(HWND browserWindow, IAgentContext* context)
+    : m_context(context), m_browserWindow(static_cast<int32_t>(HandleToULong(browserWindow))) {}
+
+IAgentContext* CAgentWindow::GetContext() const {
+    return m_context != nullptr ? m_context : GetAgentContext();
+}
 
 CAgentWindow::~CAgentWindow() {
     if (m_window && IsWindow(m_window)) {
@@ -164,8 +168,8 @@ bool CAgentWindow::Create(HINSTANCE instance, CNS6Browser* owner) {
 
     if (CreateAgentWindow()) {
         m_owner = owner;
-        if (CInterface* dispatcher = GetProcessDispatcher())
-            dispatcher->AnnounceConnection(GetBrowserWindow(), m_window);
+        if (IAgentContext* context = GetContext(); context && context->HasDispatcher())
+            context->AnnounceConnection(GetBrowserWindow(), m_window);
     }
     return true;
 }
@@ -207,11 +211,11 @@ LRESULT CAgentWindow::ProcessServiceRequest(const COPYDATASTRUCT* block) {
     if (IsWindow(addressed) && addressed != GetBrowserWindow())
         return 0;
 
-    CInterface* dispatcher = GetProcessDispatcher();
-    if (!dispatcher)
+    IAgentContext* context = GetContext();
+    if (!context || !context->HasDispatcher())
         return 0;
 
-    Throttle(*dispatcher);
+    Throttle(*context);
 
     const int32_t webInfoId = record.GetWebInfoId();
     if (TraceEnabled(kTraceMessages))
@@ -219,7 +223,7 @@ LRESULT CAgentWindow::ProcessServiceRequest(const COPYDATASTRUCT* block) {
               FormatTraceLine("ProcessServiceRequest: begin: MsgId=%d, WebInfoId=%d",
                               record.GetMsgId(), webInfoId));
 
-    bool replyDue = dispatcher->Dispatch(record);
+    bool replyDue = context->Dispatch(record);
 
     if (TraceEnabled(kTraceMessages))
         Trace(kTraceMessages,
@@ -233,7 +237,7 @@ LRESULT CAgentWindow::ProcessServiceRequest(const COPYDATASTRUCT* block) {
 
     // The dispatch may have run nested requests that changed the options;
     // read the throttle again.
-    if (CInterface* after = GetProcessDispatcher())
+    if (IAgentContext* after = GetContext(); after && after->HasDispatcher())
         Throttle(*after);
     return replyDue ? 1 : 0;
 }

@@ -3,7 +3,7 @@
 // and the registered message "HodaatYezurHalonHadash;".
 //
 //     InitializeAgentWindows(instance);            // at module load
-//     CAgentWindow window(browserHwnd);
+//     CAgentWindow window(browserHwnd, context);  // context: the dispatcher's way in
 //     if (window.Create(instance, browser)) ...    // announces itself to the tool
 //     ShutdownAgentWindows();                      // at module unload
 //
@@ -17,6 +17,7 @@
 #include <string>
 
 class CNS6Browser;
+class IAgentContext;
 
 inline constexpr const char* kAgentWindowClass = "ReshetKurimLeKliBdikaHayashanClass";
 inline constexpr const char* kAgentWindowTitle = "SherutRashiHayashanTitle";
@@ -47,7 +48,9 @@ UINT AgentRegisteredMessage();
 
 class CAgentWindow {
 public:
-    explicit CAgentWindow(HWND browserWindow);
+    // Requests go to the dispatcher through `context`; without one, through
+    // the process's context at the time of each request.
+    explicit CAgentWindow(HWND browserWindow, IAgentContext* context = nullptr);
     CAgentWindow(const CAgentWindow&) = delete;
     CAgentWindow& operator=(const CAgentWindow&) = delete;
     // Closes the window if it still exists.
@@ -61,6 +64,7 @@ public:
     HWND GetWindow() const { return m_window; }
     HWND GetBrowserWindow() const { return HwndFromValue(static_cast<ULONG>(m_browserWindow)); }
     CNS6Browser* GetOwner() const { return m_owner; }
+    IAgentContext* GetContext() const;
 
     // The WM_COPYDATA handling: decodes, checks the addressing, dispatches and
     // replies. Answers 1 when a reply was due, else 0.
@@ -70,7 +74,8 @@ private:
     static LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool CreateAgentWindow();
 
-    HWND m_window = nullptr; // owned: closed in the destructor
+    IAgentContext* m_context; // observes: the trap state's context outlives agent windows
+    HWND m_window = nullptr;  // owned: closed in the destructor
     HINSTANCE m_instance = nullptr;
     CNS6Browser* m_owner = nullptr; // observes: the browser object owns this window
     int32_t m_browserWindow = 0;

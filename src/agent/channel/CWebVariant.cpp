@@ -3,17 +3,10 @@
 #include "platform/win32/WinNls.h"
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <cstring>
 
 namespace {
-
-bool EqualTexts(std::string& first, std::string_view second) {
-    return first == second;
-}
-
-std::atomic<WebTextMatcher> g_TextMatcher{&EqualTexts};
 
 // Strings end at their first NUL, as they do on the wire.
 std::string TextUpToNul(std::string_view text) {
@@ -77,8 +70,8 @@ const char* WebVariantTypeLabel(WebVariantType type) {
     return nullptr;
 }
 
-void SetWebTextMatcher(WebTextMatcher matcher) {
-    g_TextMatcher.store(matcher != nullptr ? matcher : &EqualTexts);
+bool EqualWebTexts(std::string& first, std::string_view second) {
+    return first == second;
 }
 
 // --- CWebVariant ---
@@ -167,13 +160,13 @@ bool SamePayloadNumbers(const CWebVariant& a, const CWebVariant& b) {
 
 } // namespace
 
-bool CWebVariant::Matches(const CWebVariant& other) const {
+bool CWebVariant::Matches(const CWebVariant& other, WebTextMatcher matcher) const {
     if (m_Type != other.m_Type) {
         return false;
     }
     if (m_Type == WebVariantType::String) {
         std::string first(Head(m_String));
-        return g_TextMatcher.load()(first, Head(other.m_String));
+        return (matcher != nullptr ? matcher : &EqualWebTexts)(first, Head(other.m_String));
     }
     return SamePayloadNumbers(*this, other);
 }
@@ -281,10 +274,12 @@ void CWebVariantList::TrimStrings(size_t maxLength, TrimAs form) {
     }
 }
 
-bool CWebVariantList::Matches(const CWebVariantList& other) const {
+bool CWebVariantList::Matches(const CWebVariantList& other, WebTextMatcher matcher) const {
     return m_Elements.size() == other.m_Elements.size() &&
            std::equal(m_Elements.begin(), m_Elements.end(), other.m_Elements.begin(),
-                      [](const CWebVariant& a, const CWebVariant& b) { return a.Matches(b); });
+                      [matcher](const CWebVariant& a, const CWebVariant& b) {
+                          return a.Matches(b, matcher);
+                      });
 }
 
 bool CWebVariantList::FirstEquals(const CWebVariantList& other) const {

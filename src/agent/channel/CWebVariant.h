@@ -12,6 +12,7 @@
 #pragma once
 
 #include "agent/channel/CWebRunTimeID.h"
+#include "agent/common/AgentCodes.h"
 #include "platform/win32/WinDef.h"
 
 #include <array>
@@ -41,19 +42,15 @@ enum class WebVariantType : int32_t {
 // The label of a type code, or nullptr for a code not listed.
 const char* WebVariantTypeLabel(WebVariantType type);
 
-// Status codes that mark a property without an ordinary value.
-inline constexpr int32_t kWebStatusObjectGone = 1;
-inline constexpr int32_t kWebStatusNoSuchChild = 3;
-inline constexpr int32_t kWebStatusNotApplicable = 4;
-
 // Strings are compared on at most this many characters.
 inline constexpr size_t kWebCompareLength = 1024;
 
 // The comparison of a described text (first, which the matcher may shorten)
-// with an actual text. The request layer installs the agent's text matching,
-// which knows "!" patterns; until then texts match when they are equal.
+// with an actual text. The record knows plain equality only; the test objects
+// pass the agent's text matching, which knows "!" patterns (MatchText).
 using WebTextMatcher = bool (*)(std::string& first, std::string_view second);
-void SetWebTextMatcher(WebTextMatcher matcher);
+// Texts match when they are equal.
+bool EqualWebTexts(std::string& first, std::string_view second);
 
 enum class TrimAs { Text, Pattern };
 
@@ -93,9 +90,9 @@ public:
     // Integer to string, string to integer, or the type already held.
     [[nodiscard]] bool ConvertTo(WebVariantType type);
 
-    // Strings through the installed text matcher (this value's text is the
+    // Strings through the given text matcher (this value's text is the
     // described one); other types compare their whole payload.
-    bool Matches(const CWebVariant& other) const;
+    bool Matches(const CWebVariant& other, WebTextMatcher matcher = &EqualWebTexts) const;
     // As Matches, but strings compare their first 1024 characters exactly.
     bool IsEqual(const CWebVariant& other) const;
     // Same type and the same whole payload (strings in full); what a round
@@ -163,7 +160,7 @@ public:
 
     void TrimStrings(size_t maxLength, TrimAs form);
     // Same length, and each element matches the other's at its position.
-    bool Matches(const CWebVariantList& other) const;
+    bool Matches(const CWebVariantList& other, WebTextMatcher matcher = &EqualWebTexts) const;
     // Both have a first element, and those are exactly equal.
     bool FirstEquals(const CWebVariantList& other) const;
 

@@ -1,6 +1,6 @@
 #include "agent/classutil/CWebElementUtil.h"
 
-#include "agent/dispatch/RegExpService.h"
+#include "agent/common/RegExpService.h"
 
 #include <algorithm>
 

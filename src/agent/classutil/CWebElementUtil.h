@@ -8,7 +8,7 @@
 //     CWebObjRef cell = tables.GetCellAt(table, 2, 1);   // 1-based, may be null
 #pragma once
 
-#include "agent/classutil/CWebObjUtil.h"
+#include "agent/model/CWebObjUtil.h"
 
 #include <string>
 

@@ -8,8 +8,8 @@
 #pragma once
 
 #include "agent/classutil/CWebElementUtil.h"
-#include "agent/classutil/CWebFrameUtil.h"
-#include "agent/classutil/CWebObjUtil.h"
+#include "agent/model/CWebFrameUtil.h"
+#include "agent/model/CWebObjUtil.h"
 
 #include <map>
 #include <string>
@@ -36,8 +36,9 @@ struct ClassUtilities {
     CWebListBoxUtil listBox;
     CWebComboBoxUtil comboBox;
     CWebFileUtil file;
-    CWebFrameUtil frame;
-    CWebBrowserUtil browser;
+    // The page structure's utilities live with the page structure objects.
+    CWebFrameUtil& frame = FrameClassUtil();
+    CWebBrowserUtil& browser = BrowserClassUtil();
 };
 
 // Created on first use; the module touches it at load.

@@ -1,20 +1,19 @@
 #include "agent/dispatch/CInterface.h"
 
 #include "agent/channel/CAgentWindow.h"
+#include "agent/channel/RequestArgs.h"
 #include "agent/channel/ToolSender.h"
 #include "agent/channel/Trace.h"
+#include "agent/common/AgentCodes.h"
+#include "agent/common/IAgentContext.h"
+#include "agent/dispatch/CDispatcherContext.h"
 #include "agent/dispatch/Identification.h"
-#include "agent/dispatch/MessageIds.h"
-#include "agent/dispatch/RequestArgs.h"
-#include "agent/host/TrapState.h"
 #include "platform/win32/Windows.h"
 
+#include <memory>
 #include <optional>
 
 namespace {
-
-DispatcherSource g_dispatcherSource = nullptr;
-IdentificationService g_identification;
 
 HWND WindowOfId(int32_t value) {
     return HwndFromValue(static_cast<ULONG>(value));
@@ -35,30 +34,21 @@ std::optional<int32_t> HandleProperty(CWebObj& object) {
 
 } // namespace
 
-void SetIdentificationService(const IdentificationService& service) {
-    g_identification = service;
-}
-
-const IdentificationService& GetIdentificationService() {
-    return g_identification;
-}
-
 void SetDispatcherSource(DispatcherSource source) {
-    g_dispatcherSource = source;
-    // The test objects read tool options ("TrimProperties" and the like)
-    // from the process's dispatcher, whichever it is at the time.
-    if (source) {
-        SetWebObjOptionReader([](std::string_view name) {
-            CInterface* dispatcher = GetProcessDispatcher();
-            return dispatcher ? dispatcher->GetOption(name) : 0;
-        });
-    } else {
-        SetWebObjOptionReader(nullptr);
+    // The context this function installed last; replaced on every call.
+    static std::unique_ptr<CDispatcherContext> installed;
+    std::unique_ptr<CDispatcherContext> previous = std::move(installed);
+    if (source != nullptr) {
+        installed = std::make_unique<CDispatcherContext>(source);
+        InstallAgentContext(installed.get());
+    } else if (previous != nullptr && GetAgentContext() == previous.get()) {
+        InstallAgentContext(nullptr);
     }
 }
 
 CInterface* GetProcessDispatcher() {
-    return g_dispatcherSource ? g_dispatcherSource() : nullptr;
+    auto* context = dynamic_cast<CDispatcherContext*>(GetAgentContext());
+    return context != nullptr ? context->GetDispatcher() : nullptr;
 }
 
 nsresult CInterface::FindIdByHandle(HWND window, CWebRunTimeID& out) {
@@ -182,7 +172,7 @@ void CInterface::GetPropertiesOfMany(CWebInfo& record) {
 }
 
 void CInterface::ObjectsAtPoint(CWebInfo& record) {
-    if (auto objectsAtPoint = GetIdentificationService().objectsAtPoint) {
+    if (auto objectsAtPoint = m_identification.objectsAtPoint) {
         objectsAtPoint(*this, record);
         return;
     }
@@ -268,11 +258,12 @@ void CInterface::ShowToolTip(CWebInfo& record) {
     if (!m_toolTipWindow) {
         // The control belongs to the agent's module, which the trap state
         // keeps; without a trap state no tip can be shown.
-        if (!GetTrapGlobals().trapState)
+        IAgentContext* context = GetAgentContext();
+        if (!context || !context->HasTrapState())
             return;
         m_toolTipWindow = CreateWindowEx(0, TOOLTIPS_CLASS, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
                                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, target,
-                                         nullptr, GetTrapModuleInstance(), nullptr);
+                                         nullptr, context->GetModuleInstance(), nullptr);
         if (!m_toolTipWindow)
             return;
         SendMessage(m_toolTipWindow, TTM_SETDELAYTIME, TTDT_AUTOPOP, kToolTipAutoPopMs);

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "agent/channel/CWebInfo.h"
+#include "agent/dispatch/Identification.h"
 #include "agent/model/CWebObj.h"
 #include "platform/win32/WinDef.h"
 
@@ -63,6 +64,12 @@ public:
     // window is gone were dropped; false when there is no registry. This
     // class has none.
     virtual bool GetBrowsers(std::vector<CWebObjRef>& out);
+
+    // The identification operations the description rows call.
+    void SetIdentificationService(const IdentificationService& service) {
+        m_identification = service;
+    }
+    const IdentificationService& GetIdentificationService() const { return m_identification; }
 
     // Tool options (message 48); an option never set reads as 0.
     int32_t GetOption(std::string_view name) const;
@@ -118,6 +125,8 @@ protected:
     // Drops from an "id" list every identifier whose successor lies inside it.
     void RemoveNesting(CWebInfo& record);
 
+    IdentificationService m_identification;
+
 private:
     static constexpr LPARAM kToolTipAutoPopMs = 3392;
 
@@ -131,12 +140,13 @@ private:
     std::map<std::string, int32_t, std::less<>> m_options;
 };
 
-// The process's dispatcher as the global trap state holds it. The trap state
-// installs its accessor when it is created; without one there is none.
-// Installing it also makes the test objects read their tool options from
-// that dispatcher.
+// For hosts without a global trap state (the console's stand-in browser,
+// tests): installs, as the process's agent context, a context that reaches
+// the dispatcher the source answers (null uninstalls it). The global trap
+// state installs its own context instead.
 using DispatcherSource = CInterface* (*)();
 void SetDispatcherSource(DispatcherSource source);
+// The dispatcher behind the process's agent context, or null.
 CInterface* GetProcessDispatcher();
 
 // The text of a write-text request wrapped for the file: blanks dropped and a

@@ -1,8 +1,8 @@
 #include "agent/dispatch/CNS6Interface.h"
 
-#include "agent/dispatch/MessageIds.h"
-#include "agent/dispatch/RequestArgs.h"
-#include "agent/host/TrapState.h"
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/AgentCodes.h"
+#include "agent/common/IAgentContext.h"
 #include "platform/win32/Windows.h"
 
 namespace {
@@ -47,12 +47,8 @@ HWND CNS6Interface::GetTopWindow(HWND window) {
 }
 
 bool CNS6Interface::GetBrowsers(std::vector<CWebObjRef>& out) {
-    CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();
-    if (!trap)
-        return false;
-    trap->PurgeClosedBrowsers();
-    trap->ListBrowsers(out);
-    return true;
+    IAgentContext* context = GetAgentContext();
+    return context != nullptr && context->ListBrowsers(out);
 }
 
 void CNS6Interface::SetValue(CWebInfo& record) {

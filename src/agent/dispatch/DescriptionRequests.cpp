@@ -1,8 +1,8 @@
 // The dispatcher rows built on identification: from a description to the
 // identifiers of the matching objects, and the rows that shape those results.
+#include "agent/channel/RequestArgs.h"
 #include "agent/dispatch/CInterface.h"
 #include "agent/dispatch/Identification.h"
-#include "agent/dispatch/RequestArgs.h"
 
 #include <vector>
 
@@ -13,8 +13,8 @@ constexpr uint32_t kHiddenFromIdList = 1; // class flag bit 0
 using DescriptionSearch = decltype(IdentificationService::findObjectsByDesc);
 
 // The installed description search; without one the request is refused.
-DescriptionSearch SearchOrRefuse(CWebInfo& record) {
-    DescriptionSearch find = GetIdentificationService().findObjectsByDesc;
+DescriptionSearch SearchOrRefuse(const IdentificationService& service, CWebInfo& record) {
+    DescriptionSearch find = service.findObjectsByDesc;
     // FIXME: until identification installs its search these rows answer
     // E_NOTIMPL; a count of 0 or "nothing found" would read as an answer.
     if (!find)
@@ -25,7 +25,7 @@ DescriptionSearch SearchOrRefuse(CWebInfo& record) {
 } // namespace
 
 void CInterface::DescToId(CWebInfo& record, Descend descend) {
-    DescriptionSearch find = SearchOrRefuse(record);
+    DescriptionSearch find = SearchOrRefuse(m_identification, record);
     if (!find)
         return;
     std::vector<CWebObjRef> found;
@@ -91,7 +91,7 @@ void CInterface::RemoveNesting(CWebInfo& record) {
 }
 
 void CInterface::CountObjects(CWebInfo& record) {
-    DescriptionSearch find = SearchOrRefuse(record);
+    DescriptionSearch find = SearchOrRefuse(m_identification, record);
     if (!find)
         return;
     std::vector<CWebObjRef> found;
@@ -102,7 +102,7 @@ void CInterface::CountObjects(CWebInfo& record) {
 }
 
 void CInterface::WriteObjectInfo(CWebInfo& record) {
-    DescriptionSearch find = SearchOrRefuse(record);
+    DescriptionSearch find = SearchOrRefuse(m_identification, record);
     if (!find)
         return;
     CWebInfo copy = record;
@@ -132,13 +132,13 @@ void CInterface::WriteObjectInfo(CWebInfo& record) {
 }
 
 void CInterface::IdToDesc(CWebInfo& record) {
-    auto idToDesc = GetIdentificationService().idToDesc;
+    auto idToDesc = m_identification.idToDesc;
     // FIXME: until identification installs it the request is refused.
     record.SetRetValue(idToDesc ? idToDesc(*this, record) : E_NOTIMPL);
 }
 
 void CInterface::EnumerateObjects(CWebInfo& record) {
-    if (auto enumerate = GetIdentificationService().enumerateObjects) {
+    if (auto enumerate = m_identification.enumerateObjects) {
         enumerate(*this, record);
         return;
     }

@@ -1,19 +1,21 @@
 // The identification operations that the dispatcher's description rows call:
 // from a description to the matching objects, from an object back to its
 // description, the objects at a point and the step-wise enumeration. They
-// live with the identification subsystem, which installs them here when the
-// agent starts; until it has, the rows that need them answer E_NOTIMPL.
+// live with the identification layer (not built yet); until the dispatcher is
+// given them, the rows that need them answer E_NOTIMPL.
 //
 //     IdentificationService service;
 //     service.findObjectsByDesc = &FindObjectsByDesc;
-//     SetIdentificationService(service);
+//     dispatcher.SetIdentificationService(service);
 #pragma once
 
 #include "agent/channel/CWebInfo.h"
-#include "agent/dispatch/CInterface.h"
 #include "agent/model/CWebObj.h"
 
 #include <vector>
+
+class CInterface;
+enum class Descend;
 
 struct IdentificationService {
     // The objects under the request's addressed object that match the
@@ -29,6 +31,3 @@ struct IdentificationService {
     // One step of the enumeration of the objects under the addressed object.
     void (*enumerateObjects)(CInterface& dispatcher, CWebInfo& request) = nullptr;
 };
-
-void SetIdentificationService(const IdentificationService& service);
-const IdentificationService& GetIdentificationService();

@@ -1,6 +1,6 @@
 #include "agent/dispatch/ImageSaving.h"
 
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/channel/RequestArgs.h"
 #include "agent/model/CNS6StreamListener.h"
 #include "platform/win32/CrtFile.h"
 #include "platform/win32/WinBase.h"

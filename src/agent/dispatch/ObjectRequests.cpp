@@ -1,8 +1,8 @@
 // The dispatcher rows that address test objects.
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/dispatch/CInterface.h"
 #include "agent/dispatch/ImageSaving.h"
-#include "agent/dispatch/MessageIds.h"
-#include "agent/dispatch/RequestArgs.h"
 #include "platform/win32/CrtFile.h"
 #include "platform/win32/Windows.h"
 

@@ -1,11 +1,11 @@
 #include "agent/elements/CNS6Image.h"
 
 #include "agent/classutil/ClassUtilities.h"
+#include "agent/common/DomHelpers.h"
 #include "agent/elements/CNS6Link.h"
 #include "agent/elements/ElementClasses.h"
 #include "agent/elements/internal/LinkImageHelpers.h"
 #include "agent/elements/internal/PropertyTable.h"
-#include "agent/host/DomHelpers.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 #include "platform/xpcom/nsXPCOM.h"
 #include "platform/xpcom/shell/nsINetwork.h"

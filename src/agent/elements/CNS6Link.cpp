@@ -1,9 +1,9 @@
 #include "agent/elements/CNS6Link.h"
 
 #include "agent/classutil/ClassUtilities.h"
+#include "agent/common/DomHelpers.h"
 #include "agent/elements/internal/LinkImageHelpers.h"
 #include "agent/elements/internal/PropertyTable.h"
-#include "agent/host/DomHelpers.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 
 using element_internal::AskPrimaryThenSecond;

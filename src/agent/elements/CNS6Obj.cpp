@@ -1,9 +1,11 @@
 #include "agent/elements/CNS6Obj.h"
 
+#include <algorithm>
+
 #include "agent/classutil/ClassUtilities.h"
+#include "agent/common/DomHelpers.h"
 #include "agent/elements/ElementClasses.h"
 #include "agent/elements/LayoutTreeBuilder.h"
-#include "agent/host/DomHelpers.h"
 #include "agent/model/CNS6Frame.h"
 #include "agent/model/CNS6Page.h"
 #include "platform/xpcom/dom/nsIDOMCSS.h"
@@ -188,10 +190,10 @@ CNS6Obj::CNS6Obj(nsIDOMNode* node, const CWebObjRef& owningFrame)
 }
 
 CNS6Frame* CNS6Obj::OwnerFrame() const {
-    if (m_Parent == nullptr || !IsLive(m_Parent, m_ParentSerial)) {
-        return nullptr;
-    }
-    return dynamic_cast<CNS6Frame*>(m_Parent);
+    // The base's parent handle is the owning frame (the element's own
+    // GetParent is its logical parent); reading it changes nothing.
+    CWebObjRef frame = const_cast<CNS6Obj*>(this)->CWebObj::GetParent();
+    return dynamic_cast<CNS6Frame*>(frame.Get());
 }
 
 CLayoutTreeBuilder* CNS6Obj::Builder() const {

@@ -1,10 +1,10 @@
 #include "agent/elements/CNS6Table.h"
 
 #include "agent/classutil/ClassUtilities.h"
+#include "agent/common/DomHelpers.h"
 #include "agent/elements/ElementClasses.h"
 #include "agent/elements/LayoutTreeBuilder.h"
 #include "agent/elements/internal/PropertyTable.h"
-#include "agent/host/DomHelpers.h"
 #include "agent/model/CNS6Frame.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"

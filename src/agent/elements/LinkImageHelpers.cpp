@@ -1,7 +1,7 @@
 #include "agent/elements/internal/LinkImageHelpers.h"
 
+#include "agent/common/DomHelpers.h"
 #include "agent/elements/ElementClasses.h"
-#include "agent/host/DomHelpers.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 #include "platform/xpcom/nsXPCOM.h"

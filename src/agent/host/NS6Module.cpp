@@ -69,7 +69,6 @@ const nsModuleInfo& NS6trapModuleInfo() {
     return kModuleInfo;
 }
 
-extern "C" __attribute__((visibility("default"))) nsresult
-NSGetModule(nsIComponentManager*, nsIFile*, nsIModule** result) {
+NS_EXPORT_MODULE nsresult NSGetModule(nsIComponentManager*, nsIFile*, nsIModule** result) {
     return NS_NewGenericModule(&kModuleInfo, result);
 }

@@ -20,5 +20,5 @@ nsresult NS6trapRegisterSelf(nsIComponentManager* manager, nsIFile* location,
 
 const nsModuleInfo& NS6trapModuleInfo();
 
-extern "C" nsresult NSGetModule(nsIComponentManager* manager, nsIFile* location,
-                                nsIModule** result);
+NS_EXPORT_MODULE nsresult NSGetModule(nsIComponentManager* manager, nsIFile* location,
+                                      nsIModule** result);

@@ -1,8 +1,9 @@
 #include "agent/host/NS6trap.h"
 
+#include "agent/common/IAgentContext.h"
+#include "agent/common/WindowHelpers.h"
 #include "agent/dispatch/CNS6Interface.h"
 #include "agent/host/TrapState.h"
-#include "agent/host/WindowHelpers.h"
 #include "agent/model/CNS6Browser.h"
 #include "platform/win32/Windows.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
@@ -37,7 +38,6 @@ bool HasClass(HWND window, const char* className) {
 }
 
 NS6trap* g_Trap = nullptr; // holds one reference while set
-NavigationStartHandler g_NavigationStart = nullptr;
 
 // The address of the request and a second, shorter description of it (the
 // request's own name when that differs, else its path) for the debug line.
@@ -66,7 +66,7 @@ nsIURIContentListener* MakeContentListener(const CWebObjRef& browser) {
 
 NS6trap::NS6trap() {
     TrapDebugLine("TRAP LOADED");
-    SetContentListenerFactory(&MakeContentListener);
+    GetTrapGlobals().context.SetContentListenerFactory(&MakeContentListener);
 }
 
 nsresult NS6trap::QueryInterface(const nsIID& iid, void** result) {
@@ -276,8 +276,10 @@ uint32_t NS6trapURIContentListener::Release() {
 }
 
 nsresult NS6trapURIContentListener::OnStartURIOpen(nsIURI* uri, PRBool* abort) {
-    if (m_Browser.IsValid() && g_NavigationStart)
-        g_NavigationStart(m_Browser, uri);
+    if (CWebObj* browser = m_Browser.Get()) {
+        if (IAgentContext* context = browser->GetContext())
+            context->NotifyNavigationStart(m_Browser, uri);
+    }
     if (m_Chained)
         return m_Chained->OnStartURIOpen(uri, abort);
     return NS_OK;
@@ -336,8 +338,4 @@ nsresult NS6trapURIContentListener::GetParentContentListener(nsIURIContentListen
 nsresult NS6trapURIContentListener::SetParentContentListener(nsIURIContentListener* parent) {
     m_Chained = parent;
     return NS_OK;
-}
-
-void SetNavigationStartHandler(NavigationStartHandler handler) {
-    g_NavigationStart = handler;
 }

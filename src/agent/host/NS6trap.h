@@ -110,9 +110,3 @@ private:
     nsCOMPtr<nsIURIContentListener> m_Chained;
     CWebObjRef m_Browser;
 };
-
-// Called when a navigation starts in a browser window, with that browser's
-// handle. The recorder installs its handler; until then navigations are
-// only passed on down the listener chain.
-using NavigationStartHandler = void (*)(const CWebObjRef& browser, nsIURI* uri);
-void SetNavigationStartHandler(NavigationStartHandler handler);

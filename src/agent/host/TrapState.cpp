@@ -1,9 +1,10 @@
 #include "agent/host/TrapState.h"
 
 #include "agent/classutil/ClassUtilities.h"
+#include "agent/common/IAgentContext.h"
+#include "agent/common/RegExpService.h"
+#include "agent/common/WindowHelpers.h"
 #include "agent/dispatch/CNS6Interface.h"
-#include "agent/dispatch/RegExpService.h"
-#include "agent/host/WindowHelpers.h"
 #include "agent/model/CNS6Browser.h"
 #include "agent/model/CNS6Frame.h"
 #include "agent/model/CNS6Page.h"
@@ -34,6 +35,11 @@ int32_t ValueOf(HWND window) {
 
 CInterface* HolderDispatcher() {
     return GetTrapGlobals().dispatcher.get();
+}
+
+// The context every object of the trap state is handed.
+IAgentContext* TrapContext() {
+    return &GetTrapGlobals().context;
 }
 
 } // namespace
@@ -83,7 +89,7 @@ CWebObjRef CNS6GeneralTrapInfo::GetOrCreateBrowser(HWND window, nsIDOMWindow* ch
     if (chromeWindow == nullptr) {
         return {};
     }
-    auto created = std::make_unique<CNS6Browser>(top, chromeWindow);
+    auto created = std::make_unique<CNS6Browser>(top, chromeWindow, TrapContext());
     CNS6Container* browser = created.get();
     m_Browsers.emplace(key, std::move(created));
     // A weak handle: the announcement the agent window sends may run nested
@@ -212,12 +218,11 @@ void CreateTrapState(HINSTANCE instance) {
     auto trap = std::make_unique<CNS6GeneralTrapInfo>();
     trap->SetModuleInstance(instance);
     globals.trapState = std::move(trap);
-    SetDispatcherSource(&HolderDispatcher);
-    InstallTextMatcher();
+    InstallAgentContext(TrapContext());
 }
 
 void SetTrapDispatcher(std::unique_ptr<CInterface> dispatcher) {
-    SetDispatcherSource(&HolderDispatcher);
+    InstallAgentContext(TrapContext());
     // Swap first, so that the old dispatcher's destructor sees the new one.
     std::unique_ptr<CInterface> old =
         std::exchange(GetTrapGlobals().dispatcher, std::move(dispatcher));
@@ -241,4 +246,56 @@ void DestroyDispatcher() {
     }
     std::unique_ptr<CInterface> dispatcher = std::move(globals.dispatcher);
     dispatcher.reset();
+}
+
+// --- CTrapContext ---
+
+CTrapContext::CTrapContext() : CDispatcherContext(&HolderDispatcher) {}
+
+TextMatchFunction CTrapContext::GetTextMatcher() const {
+    return &MatchText;
+}
+
+bool CTrapContext::HasTrapState() const {
+    return GetTrapGlobals().trapState != nullptr;
+}
+
+HINSTANCE CTrapContext::GetModuleInstance() const {
+    return GetTrapModuleInstance();
+}
+
+bool CTrapContext::ListBrowsers(std::vector<CWebObjRef>& out) {
+    CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();
+    if (trap == nullptr) {
+        return false;
+    }
+    trap->PurgeClosedBrowsers();
+    trap->ListBrowsers(out);
+    return true;
+}
+
+void CTrapContext::RemoveBrowser(HWND window) {
+    if (CNS6GeneralTrapInfo* trap = GetNS6TrapInfo()) {
+        trap->RemoveBrowser(window);
+    }
+}
+
+CWebObjRef CTrapContext::GetOrCreatePage(nsIDOMWindow* window, HWND handle) {
+    CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();
+    return trap != nullptr ? trap->GetOrCreatePage(window, handle) : CWebObjRef();
+}
+
+CWebObjRef CTrapContext::GetOrCreateFrame(nsIDOMWindow* window, HWND contentWindow) {
+    CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();
+    return trap != nullptr ? trap->GetOrCreateFrame(window, contentWindow) : CWebObjRef();
+}
+
+nsIURIContentListener* CTrapContext::CreateContentListener(const CWebObjRef& browser) {
+    return m_ListenerFactory != nullptr ? m_ListenerFactory(browser) : nullptr;
+}
+
+void CTrapContext::NotifyNavigationStart(const CWebObjRef& browser, nsIURI* uri) {
+    if (m_NavigationStart != nullptr) {
+        m_NavigationStart(browser, uri);
+    }
 }

@@ -17,6 +17,7 @@
 #pragma once
 
 #include "agent/classutil/ClassUtilities.h"
+#include "agent/dispatch/CDispatcherContext.h"
 #include "agent/elements/LayoutTreeBuilder.h"
 #include "agent/model/CWebObj.h"
 #include "platform/win32/WinBase.h"
@@ -33,6 +34,8 @@ class CInterface;
 class CNS6Interface;
 class CNS6Container;
 class nsIDOMWindow;
+class nsIURI;
+class nsIURIContentListener;
 
 class CGeneralTrapInfo {
 public:
@@ -128,10 +131,47 @@ private:
     CLayoutTreeBuilder m_LayoutBuilder;
 };
 
+// The agent context of the global trap state: the holder's dispatcher, the
+// trap state's registry and module, and the trap object's hooks. Every part
+// answers "none" while what it forwards to is missing.
+class CTrapContext : public CDispatcherContext {
+public:
+    // Makes the URI content listener of a browser object, with no reference
+    // yet; the browser takes the one it keeps.
+    using ContentListenerFactory = nsIURIContentListener* (*)(const CWebObjRef& browser);
+    // Told when a navigation starts in a browser window.
+    using NavigationStartHandler = void (*)(const CWebObjRef& browser, nsIURI* uri);
+
+    CTrapContext();
+
+    // The agent's text matching with "!" patterns through "rexp.dll".
+    TextMatchFunction GetTextMatcher() const override;
+    bool HasTrapState() const override;
+    HINSTANCE GetModuleInstance() const override;
+    bool ListBrowsers(std::vector<CWebObjRef>& out) override;
+    void RemoveBrowser(HWND window) override;
+    CWebObjRef GetOrCreatePage(nsIDOMWindow* window, HWND handle) override;
+    CWebObjRef GetOrCreateFrame(nsIDOMWindow* window, HWND contentWindow) override;
+    nsIURIContentListener* CreateContentListener(const CWebObjRef& browser) override;
+    void NotifyNavigationStart(const CWebObjRef& browser, nsIURI* uri) override;
+
+    // The trap object installs its listener when it is made; until then
+    // browser objects install none.
+    void SetContentListenerFactory(ContentListenerFactory factory) { m_ListenerFactory = factory; }
+    // The recorder's navigation notice; until one is set navigations are only
+    // passed on down the listener chain.
+    void SetNavigationStartHandler(NavigationStartHandler handler) { m_NavigationStart = handler; }
+
+private:
+    ContentListenerFactory m_ListenerFactory = nullptr;
+    NavigationStartHandler m_NavigationStart = nullptr;
+};
+
 // The holder, created on first access and never destroyed.
 struct TrapGlobals {
     std::unique_ptr<CGeneralTrapInfo> trapState; // set at library load, cleared by Shutdown
     std::unique_ptr<CInterface> dispatcher;      // set by Initialize, cleared by Shutdown
+    CTrapContext context; // installed as the process's agent context at library load
 };
 TrapGlobals& GetTrapGlobals();
 
@@ -143,9 +183,10 @@ CNS6Interface* GetNS6Dispatcher();
 HINSTANCE GetTrapModuleInstance();
 
 // Library load: a new browser-specific trap state for this module instance.
-// Also makes the holder the dispatcher's source and installs the text matcher.
+// Also installs the holder's context as the process's agent context.
 void CreateTrapState(HINSTANCE instance);
-// Trap Initialize: stores the dispatcher (replacing and deleting any other).
+// Trap Initialize: stores the dispatcher (replacing and deleting any other)
+// and installs the holder's context.
 void SetTrapDispatcher(std::unique_ptr<CInterface> dispatcher);
 // Trap Shutdown: each deletes its object only when it is the browser-specific
 // class, and clears the pointer.

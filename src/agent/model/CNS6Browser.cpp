@@ -1,11 +1,10 @@
 #include "agent/model/CNS6Browser.h"
 
 #include "agent/channel/CAgentWindow.h"
-#include "agent/classutil/ClassUtilities.h"
-#include "agent/dispatch/CNS6Interface.h"
-#include "agent/dispatch/RequestArgs.h"
-#include "agent/host/TrapState.h"
-#include "agent/host/WindowHelpers.h"
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/IAgentContext.h"
+#include "agent/common/WindowHelpers.h"
+#include "agent/model/CWebFrameUtil.h"
 #include "agent/model/CNS6StreamListener.h"
 #include "agent/model/INS6Frame.h"
 #include "platform/win32/WinUser.h"
@@ -19,8 +18,6 @@
 #include <array>
 
 namespace {
-
-ContentListenerFactory g_ListenerFactory = nullptr;
 
 // "state" of a browser with nothing loading; a disabled window (a modal
 // dialog is up) reports it too.
@@ -61,19 +58,16 @@ constexpr std::array<ToolBarCommand, 5> kToolBarCommands = {{
 
 } // namespace
 
-void SetContentListenerFactory(ContentListenerFactory factory) {
-    g_ListenerFactory = factory;
-}
-
-CNS6Container::CNS6Container(HWND window, nsIDOMWindow* chromeWindow)
+CNS6Container::CNS6Container(HWND window, nsIDOMWindow* chromeWindow, IAgentContext* context)
     : CWebObj(nullptr, {}), m_Window(ValueOf(window)) {
     SetId(CWebRunTimeID(m_Window, -1, -1, -1));
-    m_Dispatcher = GetNS6Dispatcher();
+    SetContext(context);
     m_ChromeWindow = chromeWindow;
-    if (g_ListenerFactory == nullptr) {
+    IAgentContext* agent = GetContext();
+    if (agent == nullptr) {
         return;
     }
-    m_ContentListener = g_ListenerFactory(CWebObjRef(this));
+    m_ContentListener = agent->CreateContentListener(CWebObjRef(this));
     if (m_ContentListener == nullptr) {
         return;
     }
@@ -89,8 +83,8 @@ CNS6Container::CNS6Container(HWND window, nsIDOMWindow* chromeWindow)
 
 CNS6Container::~CNS6Container() {
     m_AgentWindow.reset();
-    if (CNS6GeneralTrapInfo* trap = GetNS6TrapInfo()) {
-        trap->RemoveBrowser(GetWindow());
+    if (IAgentContext* context = GetContext()) {
+        context->RemoveBrowser(GetWindow());
     }
     if (m_ContentListener != nullptr) {
         // The document shell holds no reference to its parent listener: put
@@ -116,11 +110,13 @@ CAgentWindow* CNS6Container::GetAgentWindow() {
     if (m_AgentWindow) {
         return m_AgentWindow.get();
     }
-    m_AgentWindow = std::make_unique<CAgentWindow>(GetWindow());
+    IAgentContext* context = GetContext();
+    m_AgentWindow = std::make_unique<CAgentWindow>(GetWindow(), context);
     // Keep alive across re-entrancy: the announcement sends a message to the
     // tool, and nested requests may run while it waits.
     CWebObjRef self(this);
-    m_AgentWindow->Create(GetTrapModuleInstance(), dynamic_cast<CNS6Browser*>(this));
+    m_AgentWindow->Create(context != nullptr ? context->GetModuleInstance() : nullptr,
+                          dynamic_cast<CNS6Browser*>(this));
     return self.IsValid() ? m_AgentWindow.get() : nullptr;
 }
 
@@ -159,9 +155,9 @@ bool CNS6Container::IsAlive() {
 
 std::vector<CWebObjRef> CNS6Container::CollectPages() {
     std::vector<CWebObjRef> pages;
-    const int count = CWebObj::GetChildCount();
-    for (int i = 0; i < count; ++i) {
-        CWebObjRef page(m_Children[static_cast<size_t>(i)]);
+    PurgeRemovedChildren();
+    for (size_t slot = 0; slot < GetChildSlotCount(); ++slot) {
+        CWebObjRef page(ChildAt(slot));
         if (page && page->RunTimeID().MatchesChildFilter(kChildFilterOrdinary)) {
             pages.push_back(std::move(page));
         }
@@ -216,12 +212,12 @@ bool CNS6Container::BuildChildren() {
         return false;
     }
     PruneDeadChildren();
-    CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();
-    if (trap == nullptr) {
+    IAgentContext* context = GetContext();
+    if (context == nullptr || !context->HasTrapState()) {
         return false;
     }
     // The page stays our child; the handle is not needed here.
-    trap->GetOrCreatePage(GetContentWindow(), nullptr);
+    context->GetOrCreatePage(GetContentWindow(), nullptr);
     return true;
 }
 
@@ -379,9 +375,9 @@ void CNS6Container::SaveImgContentToFile(CWebInfo& record) {
     }
 }
 
-CNS6Browser::CNS6Browser(HWND window, nsIDOMWindow* chromeWindow)
-    : CNS6Container(window, chromeWindow) {
-    SetUtil(&GetClassUtilities().browser);
+CNS6Browser::CNS6Browser(HWND window, nsIDOMWindow* chromeWindow, IAgentContext* context)
+    : CNS6Container(window, chromeWindow, context) {
+    SetUtil(&BrowserClassUtil());
 }
 
 bool CNS6Browser::GetPropertyAt(std::string& name, CWebVariantList& value, int position) {

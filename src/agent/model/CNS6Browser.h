@@ -3,7 +3,7 @@
 // content areas, and through the pages the frames.
 //
 //     // Made only by the global trap state, which registers it by window handle:
-//     auto browser = std::make_unique<CNS6Browser>(hwnd, chromeWindow);
+//     auto browser = std::make_unique<CNS6Browser>(hwnd, chromeWindow, context);
 //     browser->GetAgentWindow();                   // creates it on first call
 //     CWebObjRef page = browser->GetChild(1);      // builds the page lazily
 //
@@ -24,19 +24,17 @@
 #include <vector>
 
 class CAgentWindow;
-class CNS6Interface;
+class IAgentContext;
 class nsIURIContentListener;
 
-// Makes the URI content listener that a browser object installs in its
-// chrome document shell's chain of parent content listeners. The listener
-// comes with the trap object; until a factory is installed no listener is
-// installed and "listener installed" stays 0.
-using ContentListenerFactory = nsIURIContentListener* (*)(const CWebObjRef& browser);
-void SetContentListenerFactory(ContentListenerFactory factory);
 
 class CNS6Container : public CWebObj {
 public:
-    CNS6Container(HWND window, nsIDOMWindow* chromeWindow);
+    // The context is handed to the agent window, the pages and the frames.
+    // The browser installs the context's URI content listener in its chrome
+    // document shell's chain of parent content listeners; without one
+    // "listener installed" stays 0.
+    CNS6Container(HWND window, nsIDOMWindow* chromeWindow, IAgentContext* context = nullptr);
     // Deletes the agent window and removes this browser from the trap
     // state's registry.
     ~CNS6Container() override;
@@ -81,14 +79,13 @@ private:
     nsCOMPtr<nsIDOMWindow> m_ChromeWindow;
     nsCOMPtr<nsIDOMWindow> m_ContentWindow;             // null until first needed
     nsIURIContentListener* m_ContentListener = nullptr; // holds one reference
-    CNS6Interface* m_Dispatcher = nullptr; // observes: the dispatcher outlives browsers
     std::unique_ptr<CAgentWindow> m_AgentWindow;
     bool m_ListenerInstalled = false;
 };
 
 class CNS6Browser : public CNS6Container {
 public:
-    CNS6Browser(HWND window, nsIDOMWindow* chromeWindow);
+    CNS6Browser(HWND window, nsIDOMWindow* chromeWindow, IAgentContext* context = nullptr);
 
     bool GetPropertyAt(std::string& name, CWebVariantList& value, int position) override;
     bool CallMethod(std::string_view method, CWebInfo& record) override;

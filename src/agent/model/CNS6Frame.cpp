@@ -1,14 +1,14 @@
 #include "agent/model/CNS6Frame.h"
 
-#include "agent/classutil/ClassUtilities.h"
-#include "agent/dispatch/CNS6Interface.h"
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/DomHelpers.h"
+#include "agent/common/IAgentContext.h"
+#include "agent/common/WindowHelpers.h"
 #include "agent/elements/LayoutTreeBuilder.h"
-#include "agent/host/DomHelpers.h"
 #include "agent/host/TrapState.h"
-#include "agent/host/WindowHelpers.h"
 #include "agent/model/CNS6Browser.h"
 #include "agent/model/CNS6Page.h"
+#include "agent/model/CWebFrameUtil.h"
 #include "platform/win32/WinUser.h"
 #include "platform/xpcom/dom/nsIDOMElement.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
@@ -227,14 +227,14 @@ bool CConversionMaps::LookupIdentifier(CWebInfo& /*record*/) {
 
 CNS6Frame::CNS6Frame(nsIDOMWindow* window, HWND handle, const CWebObjRef& parent)
     : CWebObj(nullptr, parent), m_DomWindow(window),
-      m_Window(static_cast<int32_t>(HandleToULong(handle))), m_Trap(GetNS6TrapInfo()) {
+      m_Window(static_cast<int32_t>(HandleToULong(handle))) {
     CWebRunTimeID id;
     if (CWebObj* above = parent.Get()) {
         id = above->RunTimeID();
     }
     id.SetSecond(GetDomWindowIdentity(window));
     SetId(id);
-    SetUtil(&GetClassUtilities().frame);
+    SetUtil(&FrameClassUtil());
 }
 
 nsCOMPtr<nsIDOMDocument> CNS6Frame::GetDocument() const {
@@ -346,7 +346,10 @@ bool CNS6Frame::BuildChildren() {
 }
 
 CLayoutTreeBuilder* CNS6Frame::GetLayoutBuilder() const {
-    return m_Trap != nullptr ? &m_Trap->GetLayoutBuilder() : nullptr;
+    // FIXME: the builder is reached through the trap state until the agent
+    // context offers it (the element layer's change).
+    CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();
+    return trap != nullptr ? &trap->GetLayoutBuilder() : nullptr;
 }
 
 CWebObjRef CNS6Frame::MakeElementObject(nsIDOMNode* node) {
@@ -682,11 +685,11 @@ std::string CNS6Frame::GetLogicalName() {
     CWebVariantList image;
     image.Set(kImageFrame);
     if (!MatchProperty("type", image, true)) {
-        CNS6Interface* dispatcher = GetNS6Dispatcher();
         // Until the connection announcement has read the option it counts as
         // set.
-        const int32_t useOldName = dispatcher != nullptr ? dispatcher->CachedUseOldName() : -1;
-        if (useOldName == 0 && !GetClassUtilities().frame.IsOnlyPage(CWebObjRef(this))) {
+        IAgentContext* context = GetContext();
+        const int32_t useOldName = context != nullptr ? context->GetFixedUseOldName() : -1;
+        if (useOldName == 0 && !FrameClassUtil().IsOnlyPage(CWebObjRef(this))) {
             nsCOMPtr<nsIDocShell> shell;
             GetDocShell(m_DomWindow.get(), getter_AddRefs(shell));
             nsCOMPtr<nsIDocShellTreeItem> item = do_QueryInterface(shell);

@@ -161,7 +161,6 @@ private:
     nsCOMPtr<nsIDOMWindow> m_DomWindow;
     int32_t m_Window;
     CConversionMaps m_Engine;
-    CNS6GeneralTrapInfo* m_Trap; // observes: the trap state outlives every frame
     int32_t m_Signature = 0;
     std::map<CWebRunTimeID, RecordedState> m_RecordedStates;
 };

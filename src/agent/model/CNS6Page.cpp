@@ -1,9 +1,9 @@
 #include "agent/model/CNS6Page.h"
 
-#include "agent/dispatch/RequestArgs.h"
-#include "agent/host/DomHelpers.h"
-#include "agent/host/TrapState.h"
-#include "agent/host/WindowHelpers.h"
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/DomHelpers.h"
+#include "agent/common/IAgentContext.h"
+#include "agent/common/WindowHelpers.h"
 #include "platform/win32/WinUser.h"
 #include "platform/xpcom/shell/nsIDocShell.h"
 
@@ -124,9 +124,9 @@ bool CNS6Page::GetPropertyAt(std::string& name, CWebVariantList& value, int posi
 }
 
 bool CNS6Page::CollectFrames(std::vector<CWebObjRef>& out) {
-    const int count = CWebObj::GetChildCount();
-    for (int i = 0; i < count; ++i) {
-        CWebObjRef child(m_Children[static_cast<size_t>(i)]);
+    PurgeRemovedChildren();
+    for (size_t slot = 0; slot < GetChildSlotCount(); ++slot) {
+        CWebObjRef child(ChildAt(slot));
         if (child && dynamic_cast<CNS6Frame*>(child.Get()) != nullptr) {
             out.push_back(std::move(child));
         }
@@ -162,13 +162,13 @@ nsresult CNS6Page::RefreshFrames() {
     }
     std::vector<nsCOMPtr<nsIDOMWindow>> windows;
     CollectFrameWindows(GetDomWindow(), windows);
-    CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();
+    IAgentContext* context = GetContext();
     for (nsCOMPtr<nsIDOMWindow>& window : windows) {
         if (IsSameWindow(window.get()) || FindFrameByWindow(window.get())) {
             continue;
         }
-        if (trap != nullptr) {
-            trap->GetOrCreateFrame(window.get(), GetWindow());
+        if (context != nullptr) {
+            context->GetOrCreateFrame(window.get(), GetWindow());
         }
     }
     PruneDeadFrames();

@@ -1,34 +1,32 @@
 #include "agent/model/CWebObj.h"
 
-#include "agent/classutil/CWebObjUtil.h"
+#include "agent/common/AgentCodes.h"
+#include "agent/common/IAgentContext.h"
+#include "agent/model/CWebObjUtil.h"
 
-#include <unordered_map>
+#include <cassert>
+#include <utility>
 
-namespace {
-
-// Owned objects by address with the serial they were given, so that a handle
-// can tell a deleted object (or a new one at the same address) from a live one
-// without touching its memory.
-std::unordered_map<const CWebObj*, uint64_t>& LiveObjects() {
-    static std::unordered_map<const CWebObj*, uint64_t> live;
-    return live;
-}
-uint64_t g_NextSerial = 1;
-
-OptionReader& Reader() {
-    static OptionReader reader;
-    return reader;
+int32_t IRefCount::Decrement() {
+    assert(m_Count > 0 && "IRefCount: a count was released below zero");
+    if (m_Count > 0) {
+        --m_Count;
+    }
+    return m_Count;
 }
 
-} // namespace
-
-void SetWebObjOptionReader(OptionReader reader) {
-    Reader() = std::move(reader);
+void CWebObjRelease::operator()(CWebObj* object) const {
+    if (object == nullptr) {
+        return;
+    }
+    if (!object->IsRefcounted()) {
+        delete object;
+    } else if (object->Decrement() < 1) {
+        delete object;
+    }
 }
 
-int32_t GetWebObjOption(std::string_view name) {
-    return Reader() ? Reader()(name) : 0;
-}
+// --- CWebObjRef ---
 
 CWebObjRef& CWebObjRef::operator=(const CWebObjRef& other) {
     if (this != &other) {
@@ -41,78 +39,105 @@ CWebObjRef& CWebObjRef::operator=(const CWebObjRef& other) {
 }
 
 CWebObjRef::CWebObjRef(CWebObjRef&& other) noexcept
-    : m_Target(other.m_Target), m_Serial(other.m_Serial), m_Counted(other.m_Counted) {
-    other.m_Target = nullptr;
-    other.m_Counted = false;
-}
+    : m_Counted(std::exchange(other.m_Counted, nullptr)), m_Link(std::move(other.m_Link)) {}
 
 CWebObjRef& CWebObjRef::operator=(CWebObjRef&& other) noexcept {
     if (this != &other) {
         Clear();
-        m_Target = other.m_Target;
-        m_Serial = other.m_Serial;
-        m_Counted = other.m_Counted;
-        other.m_Target = nullptr;
-        other.m_Counted = false;
+        m_Counted = std::exchange(other.m_Counted, nullptr);
+        m_Link = std::move(other.m_Link);
     }
     return *this;
 }
 
 void CWebObjRef::Set(CWebObj* target) {
-    m_Target = target;
-    m_Counted = target != nullptr && target->IsRefcounted();
-    m_Serial = target != nullptr ? target->Serial() : 0;
-    if (m_Counted) {
+    if (target == nullptr) {
+        return;
+    }
+    if (target->IsRefcounted()) {
+        m_Counted = target;
         target->Increment();
+    } else {
+        m_Link = target->GetLink();
     }
-}
-
-bool CWebObjRef::IsValid() const {
-    if (m_Target == nullptr) {
-        return false;
-    }
-    return m_Counted || CWebObj::IsLive(m_Target, m_Serial);
 }
 
 void CWebObjRef::Clear() {
-    CWebObj* target = m_Target;
-    bool counted = m_Counted;
-    m_Target = nullptr;
-    m_Counted = false;
-    if (counted && target->Decrement() < 1) {
-        delete target;
+    m_Link.reset();
+    if (CWebObj* target = std::exchange(m_Counted, nullptr)) {
+        CWebObjRelease()(target);
     }
 }
 
 void CWebObjRef::Destroy() {
-    if (m_Target != nullptr && !m_Counted && IsValid()) {
-        CWebObj* target = m_Target;
-        m_Target = nullptr;
-        delete target;
+    if (m_Link == nullptr) {
+        return;
     }
+    // Deleting revokes the link, which every other weak handle shares.
+    std::shared_ptr<CWebObjLink> link = std::move(m_Link);
+    delete link->Get();
 }
 
-CWebObj::CWebObj(void* node, CWebObjRef parent)
-    : m_Parent(parent.Get()), m_Node(node), m_Serial(g_NextSerial++) {
-    m_ParentSerial = m_Parent != nullptr ? m_Parent->Serial() : 0;
-    LiveObjects()[this] = m_Serial;
+// --- CWebObj ---
+
+CWebObj::CWebObj(void* node, CWebObjRef parent) : m_Node(node) {
+    SetParentObject(parent.Get());
 }
 
 CWebObj::~CWebObj() {
-    LiveObjects().erase(this);
-    if (m_Refcounted) {
-        return;
+    if (m_Link != nullptr) {
+        m_Link->Revoke();
     }
-    if (m_NotifyParent && m_Parent != nullptr && IsLive(m_Parent, m_ParentSerial)) {
-        // The parent drops us at its next count, never while it iterates.
-        m_Parent->m_PendingRemovals[this] = m_Id;
+    if (CWebObj* parent = ParentObject(); parent != nullptr && m_InParent) {
+        // Deleted by someone else than the parent: the parent's slot lets go
+        // of us and is dropped at its next purge, never while it iterates.
+        parent->DetachChild(this);
     }
     ReleaseChildren();
 }
 
-bool CWebObj::IsLive(const CWebObj* object, uint64_t serial) {
-    auto it = LiveObjects().find(object);
-    return it != LiveObjects().end() && it->second == serial;
+const std::shared_ptr<CWebObjLink>& CWebObj::GetLink() {
+    if (m_Link == nullptr) {
+        m_Link = std::make_shared<CWebObjLink>(this);
+    }
+    return m_Link;
+}
+
+CWebObj* CWebObj::ParentObject() const {
+    return m_ParentLink != nullptr ? m_ParentLink->Get() : nullptr;
+}
+
+void CWebObj::SetParentObject(CWebObj* parent) {
+    if (parent == nullptr) {
+        m_ParentLink.reset();
+        return;
+    }
+    m_ParentLink = parent->GetLink();
+    if (m_Context == nullptr) {
+        m_Context = parent->m_Context;
+    }
+}
+
+void CWebObj::SetParent(const CWebObjRef& parent) {
+    SetParentObject(parent.Get());
+}
+
+CWebObjRef CWebObj::GetParent() {
+    return CWebObjRef(ParentObject());
+}
+
+IAgentContext* CWebObj::GetContext() const {
+    return m_Context != nullptr ? m_Context : GetAgentContext();
+}
+
+TextMatchFunction CWebObj::TextMatcher() const {
+    IAgentContext* context = GetContext();
+    return context != nullptr ? context->GetTextMatcher() : nullptr;
+}
+
+int32_t CWebObj::GetOption(std::string_view name) const {
+    IAgentContext* context = GetContext();
+    return context != nullptr ? context->GetOption(name) : 0;
 }
 
 bool CWebObj::EnsureChildren() {
@@ -126,55 +151,80 @@ bool CWebObj::EnsureChildren() {
 }
 
 int CWebObj::GetChildCount() {
-    if (!m_PendingRemovals.empty()) {
-        for (auto it = m_Children.begin(); it != m_Children.end();) {
-            auto pending = m_PendingRemovals.find(*it);
-            if (pending == m_PendingRemovals.end()) {
-                ++it;
-                continue;
-            }
-            auto byId = m_ChildrenById.find(pending->second);
-            if (byId != m_ChildrenById.end() && byId->second == *it) {
-                m_ChildrenById.erase(byId);
-            }
-            it = m_Children.erase(it);
-        }
-        m_PendingRemovals.clear();
+    return static_cast<int>(m_Children.size() - m_RemovedChildren);
+}
+
+void CWebObj::PurgeRemovedChildren() {
+    if (m_RemovedChildren == 0) {
+        return;
     }
-    return static_cast<int>(m_Children.size());
+    std::erase_if(m_Children, [](const CWebObjOwner& child) { return child == nullptr; });
+    for (size_t i = 0; i < m_Children.size(); ++i) {
+        m_Children[i]->m_IndexInParent = i;
+    }
+    m_RemovedChildren = 0;
+}
+
+void CWebObj::DetachChild(CWebObj* child) {
+    const size_t slot = child->m_IndexInParent;
+    if (slot < m_Children.size() && m_Children[slot].get() == child) {
+        (void)m_Children[slot].release(); // the caller decides what becomes of it
+        ++m_RemovedChildren;
+    }
+    auto byId = m_ChildrenById.find(child->RunTimeID());
+    if (byId != m_ChildrenById.end() && byId->second == child) {
+        m_ChildrenById.erase(byId);
+    }
+    child->m_InParent = false;
 }
 
 bool CWebObj::AddChild(const CWebObjRef& child) {
-    // Only the purge of pending removals: an override of the child count may
-    // collect children, and a page collecting its frames registers new ones
-    // through AddChild again.
-    CWebObj::GetChildCount();
-    if (CWebObj* target = child.Get()) {
-        target->SetParent(CWebObjRef(this));
-        m_ChildrenById[target->RunTimeID()] = target;
-        m_Children.push_back(target);
+    CWebObj* target = child.Get();
+    if (target == nullptr) {
+        return true;
     }
+    // A child has one owner: a previous parent lets go of it first.
+    if (CWebObj* previous = target->ParentObject(); previous != nullptr && target->m_InParent) {
+        previous->DetachChild(target);
+        if (target->IsRefcounted()) {
+            target->Decrement(); // the previous parent's count; the caller's handle holds one
+        }
+    }
+    target->SetParentObject(this);
+    target->m_IndexInParent = m_Children.size();
+    target->m_InParent = true;
+    if (target->IsRefcounted()) {
+        target->Increment();
+    }
+    m_Children.emplace_back(target);
+    m_ChildrenById[target->RunTimeID()] = target;
     return true;
 }
 
 void CWebObj::RemoveChild(const CWebObjRef& child) {
-    if (CWebObj* target = child.Get()) {
-        m_PendingRemovals[target] = target->RunTimeID();
+    CWebObj* target = child.Get();
+    if (target == nullptr || !target->m_InParent || target->ParentObject() != this) {
+        return;
+    }
+    // Ownership goes back to the caller; the slot is dropped at the next purge.
+    DetachChild(target);
+    target->m_ParentLink.reset();
+    if (target->IsRefcounted()) {
+        target->Decrement(); // ours; the caller's handle still holds one
     }
 }
 
 void CWebObj::ReleaseChildren() {
-    int count = GetChildCount();
-    std::vector<CWebObj*> children(m_Children.begin(), m_Children.begin() + count);
+    std::vector<CWebObjOwner> children = std::move(m_Children);
     m_Children.clear();
     m_ChildrenById.clear();
-    for (CWebObj* child : children) {
-        if (child != nullptr && LiveObjects().contains(child)) {
-            child->m_NotifyParent = false; // we are emptying the lists ourselves
-            delete child;
+    m_RemovedChildren = 0;
+    for (CWebObjOwner& child : children) {
+        if (child != nullptr) {
+            child->m_InParent = false; // we are emptying the lists ourselves
         }
     }
-    m_PendingRemovals.clear();
+    children.clear();
 }
 
 CWebObjRef CWebObj::GetChildByValue(const CWebVariantList& value) {
@@ -185,21 +235,26 @@ CWebObjRef CWebObj::GetChildByValue(const CWebVariantList& value) {
 }
 
 CWebObjRef CWebObj::GetChild(int position) {
-    if (!EnsureChildren() || position < 1 || position > GetChildCount()) {
+    if (!EnsureChildren()) {
         return {};
     }
-    return CWebObjRef(m_Children[static_cast<size_t>(position - 1)]);
+    PurgeRemovedChildren();
+    if (position < 1 || static_cast<size_t>(position) > m_Children.size()) {
+        return {};
+    }
+    return CWebObjRef(m_Children[static_cast<size_t>(position - 1)].get());
 }
 
 CWebObjRef CWebObj::FindDescendant(const CWebRunTimeID& id) {
     if (!EnsureChildren()) {
         return {};
     }
-    // Work on a copy: a child's own build may prune siblings.
-    int count = GetChildCount();
+    // Work on a copy: a child's own build may delete siblings.
+    PurgeRemovedChildren();
     std::vector<CWebObjRef> children;
-    for (int i = 0; i < count; ++i) {
-        children.emplace_back(m_Children[static_cast<size_t>(i)]);
+    children.reserve(m_Children.size());
+    for (const CWebObjOwner& child : m_Children) {
+        children.emplace_back(child.get());
     }
     for (CWebObjRef& child : children) {
         if (!child) {
@@ -219,20 +274,19 @@ CWebObjRef CWebObj::GetChildById(const CWebRunTimeID& id) {
     if (!EnsureChildren()) {
         return {};
     }
-    GetChildCount();
     auto it = m_ChildrenById.find(id);
     return it == m_ChildrenById.end() ? CWebObjRef() : CWebObjRef(it->second);
 }
 
 int CWebObj::IndexOfChild(const CWebObjRef& child) {
-    if (!EnsureChildren() || child.Get() == nullptr) {
+    CWebObj* target = child.Get();
+    if (!EnsureChildren() || target == nullptr) {
         return -1;
     }
-    int count = GetChildCount();
-    for (int i = 0; i < count; ++i) {
-        if (m_Children[static_cast<size_t>(i)] == child.Get()) {
-            return i + 1;
-        }
+    PurgeRemovedChildren();
+    const size_t slot = target->m_IndexInParent;
+    if (target->m_InParent && slot < m_Children.size() && m_Children[slot].get() == target) {
+        return static_cast<int>(slot) + 1;
     }
     return -1;
 }
@@ -268,7 +322,7 @@ bool CWebObj::CollectChildren(std::vector<CWebObjRef>& out, int32_t flags) {
 }
 
 void CWebObj::TrimValues(CWebInfo& record) const {
-    int32_t limit = GetWebObjOption("TrimProperties");
+    int32_t limit = GetOption("TrimProperties");
     if (limit > 0) {
         record.TrimStrings(static_cast<size_t>(limit), TrimAs::Text);
     }
@@ -277,7 +331,7 @@ void CWebObj::TrimValues(CWebInfo& record) const {
 bool CWebObj::GetProperty(std::string_view name, CWebVariantList& value) {
     std::string copy(name);
     bool known = GetPropertyAt(copy, value, -1);
-    int32_t limit = GetWebObjOption("TrimProperties");
+    int32_t limit = GetOption("TrimProperties");
     if (limit > 0) {
         value.TrimStrings(static_cast<size_t>(limit), TrimAs::Text);
     }
@@ -332,7 +386,7 @@ void CWebObj::GetDescription(CWebInfo& obligatory, CWebInfo& optional, std::stri
     GetDescriptionTemplate(obligatory, optional, selector, tagAttr);
     GetProperties(obligatory);
     GetProperties(optional);
-    int32_t limit = GetWebObjOption("TrimDescriptionProperties");
+    int32_t limit = GetOption("TrimDescriptionProperties");
     if (limit >= 1) {
         obligatory.TrimStrings(static_cast<size_t>(limit), TrimAs::Pattern);
         optional.TrimStrings(static_cast<size_t>(limit), TrimAs::Pattern);
@@ -344,8 +398,7 @@ namespace {
 constexpr size_t kCutNameLength = 90;
 
 // Tabs become blanks, line breaks go unless the tool keeps them, braces go.
-std::string CleanName(std::string_view text) {
-    bool keepBreaks = GetWebObjOption("Dont remove special chars") != 0;
+std::string CleanName(std::string_view text, bool keepBreaks) {
     std::string out;
     for (char c : text) {
         if (c == '\t') {
@@ -382,7 +435,7 @@ bool CWebObj::MatchProperty(std::string_view name, const CWebVariantList& expect
             return false;
         }
         for (const CWebVariant& item : classes.Elements()) {
-            if (item.Matches(*expected.GetAt(0))) {
+            if (item.Matches(*expected.GetAt(0), TextMatcher())) {
                 return true;
             }
         }
@@ -391,12 +444,11 @@ bool CWebObj::MatchProperty(std::string_view name, const CWebVariantList& expect
     if (name == "contains_text") {
         CWebInfo record;
         record.AddAttr("text", expected);
-        return CallMethod("ContainsText", record) &&
-               record.GetRetValue() != static_cast<nsresult>(0x80040202);
+        return CallMethod("ContainsText", record) && record.GetRetValue() != kResultNotFound;
     }
     CWebVariantList actual;
     GetProperty(name, actual);
-    if (name == "name" && GetWebObjOption("CompareCutName") == 1) {
+    if (name == "name" && GetOption("CompareCutName") == 1) {
         const std::string* want = FirstString(expected);
         const std::string* have = FirstString(actual);
         if (want == nullptr || have == nullptr || want->empty() || have->empty()) {
@@ -404,20 +456,21 @@ bool CWebObj::MatchProperty(std::string_view name, const CWebVariantList& expect
         }
         CWebVariantList cutWant;
         CWebVariantList cutHave;
-        cutWant.Set(std::string_view(CleanName(*want)));
-        cutHave.Set(std::string_view(CleanName(*have)));
-        return fullMatch ? cutHave.Matches(cutWant) : cutWant.FirstEquals(cutHave);
+        const bool keepBreaks = GetOption("Dont remove special chars") != 0;
+        cutWant.Set(std::string_view(CleanName(*want, keepBreaks)));
+        cutHave.Set(std::string_view(CleanName(*have, keepBreaks)));
+        return fullMatch ? cutHave.Matches(cutWant, TextMatcher()) : cutWant.FirstEquals(cutHave);
     }
     if (!fullMatch) {
         return expected.FirstEquals(actual);
     }
-    if (actual.Matches(expected)) {
+    if (actual.Matches(expected, TextMatcher())) {
         return true;
     }
     if (actual.GetType() != expected.GetType() && !expected.IsEmpty() && !actual.IsEmpty()) {
         CWebVariant converted = *expected.GetAt(0);
         if (converted.ConvertTo(actual.GetType())) {
-            return actual.GetAt(0)->Matches(converted);
+            return actual.GetAt(0)->Matches(converted, TextMatcher());
         }
     }
     return false;

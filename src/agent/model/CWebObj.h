@@ -7,33 +7,33 @@
 //   if (child.IsValid()) child->GetProperty("class", value);
 //
 // Elements are reference-counted and live as long as a handle refers to them.
-// Browser, page and frame objects are owned by their parent; handles to them
-// only observe and ask a registry of live objects before every use.
+// Browser, page and frame objects are owned by their parent (through owning
+// pointers); handles to them are weak links that the object clears when it is
+// deleted, and ask the link before every use.
 
 #include "agent/channel/CWebInfo.h"
 #include "agent/channel/CWebRunTimeID.h"
 
 #include <cstdint>
-#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class CWebObj;
 class CWebObjUtil;
+class IAgentContext;
+using TextMatchFunction = bool (*)(std::string& described, std::string_view actual);
 
 class IRefCount {
 public:
     virtual ~IRefCount() = default;
     int32_t Increment() { return ++m_Count; }
-    // Never below 0; deletion is the handle's decision.
-    int32_t Decrement() {
-        if (m_Count > 0) {
-            --m_Count;
-        }
-        return m_Count;
-    }
+    // Releasing more counts than were taken is a fault of the caller: debug
+    // builds stop on it; release builds keep the count at 0. Deletion is the
+    // handle's decision.
+    int32_t Decrement();
     int32_t Count() const { return m_Count; }
 
 private:
@@ -41,6 +41,19 @@ private:
 };
 
 enum class Refcounted : uint8_t { No, Yes };
+
+// The revocable link behind weak handles: an object makes it on first demand
+// and clears it in its destructor, so a holder asks the link (never the
+// object's memory, never a process-wide table) whether the object is alive.
+class CWebObjLink {
+public:
+    explicit CWebObjLink(CWebObj* target) : m_Target(target) {}
+    CWebObj* Get() const { return m_Target; }
+    void Revoke() { m_Target = nullptr; }
+
+private:
+    CWebObj* m_Target; // observes; cleared by the target's destructor
+};
 
 class CWebObjRef {
 public:
@@ -53,10 +66,10 @@ public:
     ~CWebObjRef() { Clear(); }
 
     // False for null and for an owned target that was deleted meanwhile.
-    bool IsValid() const;
-    bool IsNull() const { return m_Target == nullptr; }
+    bool IsValid() const { return Get() != nullptr; }
+    bool IsNull() const { return m_Counted == nullptr && m_Link == nullptr; }
     // The target, or null when it is gone; never a dangling pointer.
-    CWebObj* Get() const { return IsValid() ? m_Target : nullptr; }
+    CWebObj* Get() const { return m_Link != nullptr ? m_Link->Get() : m_Counted; }
     CWebObj* operator->() const { return Get(); }
     explicit operator bool() const { return IsValid(); }
 
@@ -67,15 +80,16 @@ public:
 private:
     void Set(CWebObj* target);
 
-    CWebObj* m_Target = nullptr; // counted: owns one count; owned: observes
-    uint64_t m_Serial = 0;       // identity of an owned target in the registry
-    bool m_Counted = false;
+    CWebObj* m_Counted = nullptr;        // counted target: owns one count
+    std::shared_ptr<CWebObjLink> m_Link; // owned target: the link it revokes
 };
 
-// Tool options the base reads ("TrimProperties" and the like); 0 when unset.
-using OptionReader = std::function<int32_t(std::string_view)>;
-void SetWebObjOptionReader(OptionReader reader);
-int32_t GetWebObjOption(std::string_view name);
+// How a parent holds a child: sole ownership of an owned object, one count of
+// a counted one.
+struct CWebObjRelease {
+    void operator()(CWebObj* object) const;
+};
+using CWebObjOwner = std::unique_ptr<CWebObj, CWebObjRelease>;
 
 class IWebObj : public virtual IRefCount {
 public:
@@ -122,22 +136,22 @@ public:
     ~CWebObj() override;
 
     void GetRunTimeID(CWebRunTimeID& out) const override { out = m_Id; }
-    void SetParent(const CWebObjRef& parent) override {
-        m_Parent = parent.Get();
-        m_ParentSerial = m_Parent != nullptr ? m_Parent->Serial() : 0;
-    }
+    // Also hands the parent's context to a child that was given none.
+    void SetParent(const CWebObjRef& parent) override;
     bool AddChild(const CWebObjRef& child) override;
     void RemoveChild(const CWebObjRef& child) override;
     bool GetProperty(std::string_view name, CWebVariantList& value) override;
     bool GetAllProperties(CWebInfo& record) override;
     bool GetProperties(CWebInfo& record) override;
     const CWebRunTimeID& RunTimeID() const override { return m_Id; }
-    CWebObjRef GetParent() override { return CWebObjRef(m_Parent); }
+    CWebObjRef GetParent() override;
     CWebObjRef GetChildByValue(const CWebVariantList& value) override;
     CWebObjRef GetChild(int position) override;
     CWebObjRef FindDescendant(const CWebRunTimeID& id) override;
     CWebObjRef GetChildById(const CWebRunTimeID& id) override;
     void ReleaseChildren() override;
+    // The number of children, not counting those deleted since the last
+    // purge; positions are 1-based over the same children.
     int GetChildCount() override;
     int IndexOfChild(const CWebObjRef& child) override;
     bool CollectDescendants(std::vector<CWebObjRef>& out, int32_t flags) override;
@@ -157,9 +171,22 @@ public:
     const CWebObjUtil* GetUtil() const { return m_Util; }
     void* GetNode() const { return m_Node; }
 
-    // Registry of live owned objects, consulted by handles.
-    static bool IsLive(const CWebObj* object, uint64_t serial);
-    uint64_t Serial() const { return m_Serial; }
+    // The link weak handles share; made on first demand.
+    const std::shared_ptr<CWebObjLink>& GetLink();
+
+    // Drops the slots of children deleted since the last purge, so that
+    // positions run over live children only. Children are never dropped while
+    // the parent walks them: the operations that work by position purge first.
+    void PurgeRemovedChildren();
+
+    // The agent context: the one handed to this object, else its parent's at
+    // the time it was added, else the process's. May be null.
+    IAgentContext* GetContext() const;
+    void SetContext(IAgentContext* context) { m_Context = context; }
+    // A tool option through the context; 0 without one.
+    int32_t GetOption(std::string_view name) const;
+    // The context's text comparison; null (plain equality) without one.
+    TextMatchFunction TextMatcher() const;
 
 protected:
     void SetUtil(const CWebObjUtil* util) { m_Util = util; }
@@ -167,17 +194,30 @@ protected:
     void MarkRefcounted() { m_Refcounted = true; }
     void TrimValues(CWebInfo& record) const;
 
-    CWebObj* m_Parent = nullptr; // observes; checked against the registry before use
-    uint64_t m_ParentSerial = 0;
-    std::map<CWebRunTimeID, CWebObj*> m_ChildrenById;
-    std::vector<CWebObj*> m_Children; // owned for owned objects
-    std::map<CWebObj*, CWebRunTimeID> m_PendingRemovals;
+    // The child at a 0-based slot, or null for one deleted since the last
+    // purge. Observes: the slot owns it.
+    CWebObj* ChildAt(size_t slot) const { return m_Children[slot].get(); }
+    size_t GetChildSlotCount() const { return m_Children.size(); }
+
     CWebRunTimeID m_Id;
     bool m_Building = false;
     const CWebObjUtil* m_Util = nullptr; // shared, lives until unload
-    bool m_NotifyParent = true;
-    void* m_Node = nullptr; // the native object this stands for; observes
+    void* m_Node = nullptr;              // the native object this stands for; observes
 
 private:
-    uint64_t m_Serial;
+    CWebObj* ParentObject() const;
+    // Links to the parent without taking a count of it.
+    void SetParentObject(CWebObj* parent);
+    // The child leaves its slot (empty until the next purge) without being
+    // deleted: it is being deleted by someone else, or handed back.
+    void DetachChild(CWebObj* child);
+
+    std::shared_ptr<CWebObjLink> m_ParentLink;        // the parent's link; observes through it
+    std::vector<CWebObjOwner> m_Children;             // owning; a deleted child leaves null
+    std::map<CWebRunTimeID, CWebObj*> m_ChildrenById; // observes the owned children
+    size_t m_IndexInParent = 0;          // our slot in the parent, until its next purge
+    size_t m_RemovedChildren = 0;        // empty slots waiting for the purge
+    bool m_InParent = false;             // a parent's slot owns us
+    std::shared_ptr<CWebObjLink> m_Link; // made on demand, revoked on destruction
+    IAgentContext* m_Context = nullptr;  // observes: the trap state's context outlives objects
 };

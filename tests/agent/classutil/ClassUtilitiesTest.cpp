@@ -1,7 +1,7 @@
 #include "agent/classutil/ClassUtilities.h"
 
+#include "agent/channel/RequestArgs.h"
 #include "agent/dispatch/CInterface.h"
-#include "agent/dispatch/RequestArgs.h"
 #include "platform/win32/WinBase.h"
 
 #include <gtest/gtest.h>

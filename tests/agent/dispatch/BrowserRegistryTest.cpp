@@ -1,7 +1,7 @@
 // The browser dispatcher against the global trap state's real registry of
 // browser objects.
-#include "agent/dispatch/MessageIds.h"
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/host/TrapTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // and back, over the wire encoding, compared as a transcript.
 #include "TestObjects.h"
 #include "agent/channel/CAgentWindow.h"
+#include "agent/channel/RequestArgs.h"
 #include "agent/channel/WebInfoDump.h"
-#include "agent/dispatch/MessageIds.h"
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/common/AgentCodes.h"
 #include "platform/win32/CrtFile.h"
 #include "tool/TestTool.h"
 

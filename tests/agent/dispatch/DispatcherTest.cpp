@@ -1,7 +1,7 @@
+#include "agent/channel/RequestArgs.h"
 #include "agent/channel/Trace.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/dispatch/CNS6Interface.h"
-#include "agent/dispatch/MessageIds.h"
-#include "agent/dispatch/RequestArgs.h"
 #include "agent/host/TrapState.h"
 #include "platform/win32/Testing.h"
 

@@ -3,7 +3,7 @@
 // server on the loopback interface.
 #include "agent/dispatch/ImageSaving.h"
 
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/channel/RequestArgs.h"
 #include "platform/win32/CrtFile.h"
 #include "support/LoopbackServer.h"
 #include "support/ScratchFiles.h"

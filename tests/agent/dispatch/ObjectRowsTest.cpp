@@ -1,8 +1,8 @@
 #include "TestObjects.h"
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/dispatch/CNS6Interface.h"
 #include "agent/dispatch/Identification.h"
-#include "agent/dispatch/MessageIds.h"
-#include "agent/dispatch/RequestArgs.h"
 #include "platform/win32/CrtFile.h"
 #include "platform/win32/Testing.h"
 #include "platform/win32/Windows.h"
@@ -52,7 +52,7 @@ protected:
         image.SetInteger("width", 40);
     }
     ~ObjectRows() override {
-        SetIdentificationService({});
+        dispatcher.SetIdentificationService({});
         DestroyWindow(browserWindow);
     }
 
@@ -421,7 +421,7 @@ protected:
     DescriptionRows() {
         IdentificationService service;
         service.findObjectsByDesc = &ScriptedSearch;
-        SetIdentificationService(service);
+        dispatcher.SetIdentificationService(service);
         g_searchCode = NS_OK;
         g_descends.clear();
     }

@@ -8,9 +8,9 @@
 //     page.OnMethod("MakeVisible", [](CWebInfo& r) { return true; });
 #pragma once
 
-#include "agent/classutil/CWebObjUtil.h"
 #include "agent/dispatch/CNS6Interface.h"
 #include "agent/model/CWebObj.h"
+#include "agent/model/CWebObjUtil.h"
 #include "platform/win32/Windows.h"
 
 #include <functional>

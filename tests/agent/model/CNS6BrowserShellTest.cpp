@@ -1,8 +1,8 @@
 // Browser objects on real browser windows of the simulated browser: the
 // main chrome with its toolbar, a content area and document shells.
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/WindowHelpers.h"
 #include "agent/host/TrapTestSupport.h"
-#include "agent/host/WindowHelpers.h"
 #include "agent/model/CNS6Browser.h"
 #include "platform/browser/dom/Element.h"
 #include "platform/browser/shell/Browser.h"
@@ -137,12 +137,12 @@ TEST_F(BrowserOnShell, FrameOfASubframeDocumentIsRegisteredOnceUnderThePage) {
 
 TEST_F(BrowserOnShell, ContentNavigationsReachTheListenerUntilItsBrowserGoes) {
     const int before = traptest::TestListener::Instances();
-    SetContentListenerFactory(&traptest::TestListener::Make);
+    GetTrapGlobals().context.SetContentListenerFactory(&traptest::TestListener::Make);
     browser::BrowserWindow* second = m_App.OpenWindow("data:text/html,<p>One</p>");
     ASSERT_TRUE(m_App.WaitUntilIdle());
     nsIDOMWindow* chrome = second->ChromeShell()->DOMWindow();
     CWebObjRef browser = Trap().GetOrCreateBrowser(second->Handle(), chrome);
-    SetContentListenerFactory(nullptr);
+    GetTrapGlobals().context.SetContentListenerFactory(nullptr);
     ASSERT_TRUE(browser.IsValid());
     nsIURIContentListener* ours = static_cast<CNS6Container*>(browser.Get())->GetContentListener();
     ASSERT_NE(ours, nullptr);

@@ -1,7 +1,7 @@
 #include "agent/model/CNS6Browser.h"
 
+#include "agent/channel/RequestArgs.h"
 #include "agent/classutil/ClassUtilities.h"
-#include "agent/dispatch/RequestArgs.h"
 #include "agent/host/TrapTestSupport.h"
 #include "agent/model/INS6Frame.h"
 
@@ -310,7 +310,7 @@ TEST_F(BrowserTest, SaveImageNeedsBothNamesAndReportsASaveThatCouldNotStart) {
 
 TEST_F(BrowserTest, ContentListenerIsChainedInAndTakenOutAgain) {
     EXPECT_FALSE(Browser().IsListenerInstalled());
-    SetContentListenerFactory(&TestListener::Make);
+    GetTrapGlobals().context.SetContentListenerFactory(&TestListener::Make);
     ChromeWindow chrome;
     nsCOMPtr<TestListener> previous = new TestListener();
     chrome.Shell()->SetParentURIContentListener(previous.get());
@@ -328,7 +328,7 @@ TEST_F(BrowserTest, ContentListenerIsChainedInAndTakenOutAgain) {
     EXPECT_EQ(TestListener::Instances(), 2);
 
     browser.Destroy();
-    SetContentListenerFactory(nullptr);
+    GetTrapGlobals().context.SetContentListenerFactory(nullptr);
     // The shell no longer points at the listener that went with the browser.
     EXPECT_EQ(chrome.Shell()->Listener(), previous.get());
     EXPECT_EQ(TestListener::Instances(), 1);

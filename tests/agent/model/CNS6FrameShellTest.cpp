@@ -1,10 +1,10 @@
 // Frame and page objects on real pages of the simulated browser: frame
 // properties, frame discovery and pruning, the page's loading state and the
 // browser commands.
-#include "agent/dispatch/RequestArgs.h"
-#include "agent/host/DomHelpers.h"
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/DomHelpers.h"
+#include "agent/common/WindowHelpers.h"
 #include "agent/host/TrapTestSupport.h"
-#include "agent/host/WindowHelpers.h"
 #include "agent/model/CNS6Browser.h"
 #include "agent/model/CNS6Page.h"
 #include "platform/browser/shell/Browser.h"

@@ -2,8 +2,8 @@
 // navigation and the window, and what happens when the host fails or throws.
 #include "agent/model/CNS6Page.h"
 
-#include "agent/dispatch/RequestArgs.h"
-#include "agent/host/DomHelpers.h"
+#include "agent/channel/RequestArgs.h"
+#include "agent/common/DomHelpers.h"
 #include "agent/host/TrapTestSupport.h"
 
 #include <gtest/gtest.h>

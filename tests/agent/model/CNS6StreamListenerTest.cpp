@@ -2,7 +2,7 @@
 // file:, data: and a real http server on the loopback interface.
 #include "agent/model/CNS6StreamListener.h"
 
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/channel/RequestArgs.h"
 #include "agent/host/TrapTestSupport.h"
 #include "platform/browser/shell/Browser.h"
 #include "platform/win32/WinBase.h"

@@ -1,9 +1,12 @@
 #include "agent/model/CWebObj.h"
 
-#include "agent/classutil/CWebObjUtil.h"
+#include "agent/model/CWebObjUtil.h"
+#include "support/FakeAgentContext.h"
 
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -49,15 +52,12 @@ private:
 
 class WebObjTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetWebObjOptionReader([this](std::string_view name) {
-            auto it = m_Options.find(std::string(name));
-            return it == m_Options.end() ? 0 : it->second;
-        });
-    }
-    void TearDown() override { SetWebObjOptionReader({}); }
+    void SetUp() override { m_Previous = InstallAgentContext(&m_Context); }
+    void TearDown() override { InstallAgentContext(m_Previous); }
 
-    std::map<std::string, int32_t> m_Options;
+    testsupport::FakeAgentContext m_Context;
+    std::map<std::string, int32_t>& m_Options = m_Context.options;
+    IAgentContext* m_Previous = nullptr;
 };
 
 CWebRunTimeID Frame(int second) {
@@ -184,6 +184,106 @@ TEST_F(WebObjTest, AllProperties_FirstNameWins) {
     asked.AddAttr("unknown", keep);
     obj.GetProperties(asked);
     EXPECT_EQ(asked.FindFirstValue("unknown")->GetInteger(), 7);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(WebObjTest, WeakLink_NewObjectAtTheSameAddressIsNotTheOldOne) {
+    auto* first = new TestObj(Frame(1), Refcounted::No);
+    CWebObjRef old(first);
+    old.Destroy();
+    // Allocate until the allocator hands the freed block out again.
+    std::vector<std::unique_ptr<TestObj>> fresh;
+    for (int i = 0; i < 64 && (fresh.empty() || fresh.back().get() != first); ++i) {
+        fresh.push_back(std::make_unique<TestObj>(Frame(2), Refcounted::No));
+    }
+    EXPECT_FALSE(old.IsValid()) << "a weak handle names its own object or nothing";
+    EXPECT_EQ(old.Get(), nullptr);
+}
+
+TEST_F(WebObjTest, WeakLink_ParentDeletedBeforeChildLeavesNoParent) {
+    auto* root = new TestObj({100, -1, -1, -1}, Refcounted::No);
+    CWebObjRef element(new TestObj({100, 1, 7, -1}, Refcounted::Yes));
+    element->SetParent(CWebObjRef(root));
+    EXPECT_EQ(element->GetParent().Get(), root);
+    CWebObjRef(root).Destroy();
+    EXPECT_FALSE(element->GetParent().IsValid()) << "the parent link was revoked";
+}
+
+TEST_F(WebObjTest, CountUnderflow_IsAFaultInDebugBuilds) {
+    TestObj counted(Frame(1), Refcounted::Yes);
+    counted.Increment();
+    EXPECT_EQ(counted.Decrement(), 0);
+    EXPECT_DEBUG_DEATH(counted.Decrement(), "released below zero");
+}
+
+TEST_F(WebObjTest, ChildOwnership_CountedChildOutlivesParentWhileHeld) {
+    int before = g_Alive;
+    CWebObjRef element(new TestObj({100, 1, 7, -1}, Refcounted::Yes));
+    {
+        TestObj root({100, -1, -1, -1}, Refcounted::No);
+        root.AddChild(element);
+        EXPECT_EQ(element->Count(), 2) << "the parent holds a count of a counted child";
+    }
+    ASSERT_TRUE(element.IsValid());
+    EXPECT_EQ(element->Count(), 1);
+    element.Clear();
+    EXPECT_EQ(g_Alive, before);
+}
+
+TEST_F(WebObjTest, ChildOwnership_MovingAChildLeavesOneOwner) {
+    int before = g_Alive;
+    {
+        TestObj first({100, -1, -1, -1}, Refcounted::No);
+        TestObj second({200, -1, -1, -1}, Refcounted::No);
+        CWebObjRef child(new TestObj(Frame(1), Refcounted::No));
+        first.AddChild(child);
+        second.AddChild(child);
+        EXPECT_EQ(first.GetChildCount(), 0);
+        EXPECT_EQ(second.GetChildCount(), 1);
+        EXPECT_EQ(child->GetParent().Get(), &second);
+    }
+    EXPECT_EQ(g_Alive, before) << "deleted once, by its last parent";
+}
+
+TEST_F(WebObjTest, ChildPurge_DeletedChildrenKeepTheirSlotsUntilThePurge) {
+    TestObj root({100, -1, -1, -1}, Refcounted::No);
+    std::vector<CWebObjRef> children;
+    for (int i = 1; i <= 4; ++i) {
+        children.emplace_back(new TestObj(Frame(i), Refcounted::No));
+        root.AddChild(children.back());
+    }
+    children[0].Destroy();
+    children[2].Destroy();
+    EXPECT_EQ(root.GetChildCount(), 2) << "the count leaves deleted children out at once";
+    EXPECT_FALSE(root.GetChildById(Frame(3)));
+    EXPECT_EQ(root.IndexOfChild(children[3]), 2) << "positions purge first";
+    root.PurgeRemovedChildren(); // nothing left to drop
+    EXPECT_EQ(root.GetChild(1).Get(), children[1].Get());
+
+    root.RemoveChild(children[1]);
+    EXPECT_EQ(root.GetChildCount(), 1);
+    ASSERT_TRUE(children[1].IsValid()) << "a removed child is handed back, not deleted";
+    EXPECT_FALSE(children[1]->GetParent());
+    children[1].Destroy();
+}
+
+TEST_F(WebObjTest, Context_ChildrenTakeTheirParentsContext) {
+    testsupport::FakeAgentContext own;
+    own.options["TrimProperties"] = 2;
+    TestObj root({100, -1, -1, -1}, Refcounted::No);
+    root.SetContext(&own);
+    CWebObjRef child(new TestObj(Frame(1), Refcounted::No, "abcdef"));
+    root.AddChild(child);
+    EXPECT_EQ(child->GetContext(), &own);
+    CWebVariantList value;
+    ASSERT_TRUE(child->GetProperty("text", value));
+    EXPECT_EQ(value.GetAt(0)->GetString(), "ab") << "options come from the parent's context";
+
+    TestObj orphan(Frame(2), Refcounted::No);
+    EXPECT_EQ(orphan.GetContext(), &m_Context) << "without one, the process's context";
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/channel/RequestArgs.h"
 
 const CWebVariant* TypedArg(const CWebInfo& record, std::string_view name, WebVariantType type) {
     const CWebVariantList* list = record.FindAttr(name);

@@ -1,4 +1,4 @@
-#include "agent/dispatch/RegExpService.h"
+#include "agent/common/RegExpService.h"
 
 #include "platform/win32/Windows.h"
 

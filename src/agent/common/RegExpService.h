@@ -23,7 +23,5 @@ bool MatchTextWide(std::u16string_view first, std::u16string_view second);
 std::string NormalizeText(std::string_view source, int flags);
 // How often text occurs in subject: -1 cannot tell, 0 never, 1 once, 2 more.
 int CountMatches(std::string_view text, std::string_view subject);
-// Installs MatchText as the record values' text comparison.
-void InstallTextMatcher();
 // Unloads "rexp.dll" if it was loaded (at module unload).
 void UnloadRegExpLibrary();

@@ -1,7 +1,7 @@
 // The window helpers against DOM windows of the simulated browser, whose
 // document shell and presentation are stand-ins made here, over native
 // windows of the desktop stand-in.
-#include "agent/host/WindowHelpers.h"
+#include "agent/common/WindowHelpers.h"
 
 #include "platform/browser/dom/Parser.h"
 #include "platform/browser/dom/Window.h"

@@ -1,5 +1,5 @@
 // The DOM helpers against pages parsed by the simulated browser.
-#include "agent/host/DomHelpers.h"
+#include "agent/common/DomHelpers.h"
 
 #include "platform/browser/dom/Document.h"
 #include "platform/browser/dom/Parser.h"

@@ -1,6 +1,6 @@
-#include "agent/dispatch/RegExpService.h"
+#include "agent/common/RegExpService.h"
 
-#include "agent/channel/CWebVariant.h"
+#include "platform/win32/WinNls.h"
 #include "platform/win32/Windows.h"
 
 namespace {
@@ -125,10 +125,6 @@ int CountMatches(std::string_view t, std::string_view s) {
         return 0;
     std::string twice = "!" + x.substr(0, x.size() - 2) + x;
     return MatchText(twice, s) ? 2 : 1;
-}
-
-void InstallTextMatcher() {
-    SetWebTextMatcher(&MatchText);
 }
 
 void UnloadRegExpLibrary() {

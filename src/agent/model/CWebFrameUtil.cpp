@@ -1,4 +1,4 @@
-#include "agent/classutil/CWebFrameUtil.h"
+#include "agent/model/CWebFrameUtil.h"
 
 bool CWebFrameUtil::IsOnlyPage(const CWebObjRef& object) const {
     if (!object.IsValid()) {
@@ -12,4 +12,14 @@ bool CWebFrameUtil::IsOnlyPage(const CWebObjRef& object) const {
         return false;
     }
     return parent->GetChildCount() == 1;
+}
+
+CWebFrameUtil& FrameClassUtil() {
+    static CWebFrameUtil* util = new CWebFrameUtil();
+    return *util;
+}
+
+CWebBrowserUtil& BrowserClassUtil() {
+    static CWebBrowserUtil* util = new CWebBrowserUtil();
+    return *util;
 }

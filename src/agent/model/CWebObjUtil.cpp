@@ -1,8 +1,7 @@
-#include "agent/classutil/CWebObjUtil.h"
+#include "agent/model/CWebObjUtil.h"
 
-#include "agent/dispatch/CInterface.h"
-#include "agent/dispatch/MessageIds.h"
-#include "agent/dispatch/RequestArgs.h"
+#include "agent/common/AgentCodes.h"
+#include "agent/common/IAgentContext.h"
 
 #include <algorithm>
 
@@ -43,8 +42,8 @@ CWebObjRef CWebObjUtil::GetEnclosingFrame(const CWebObjRef& object) const {
 }
 
 int CWebObjUtil::GetClassIndex(std::string_view className, const CWebRunTimeID& id) const {
-    CInterface* dispatcher = GetProcessDispatcher();
-    if (dispatcher == nullptr) {
+    IAgentContext* context = GetAgentContext();
+    if (context == nullptr || !context->HasDispatcher()) {
         return -1;
     }
     CWebInfo request;
@@ -53,7 +52,7 @@ int CWebObjUtil::GetClassIndex(std::string_view className, const CWebRunTimeID& 
     CWebVariantList name;
     name.Set(className);
     request.AddAttr("class", name);
-    dispatcher->Dispatch(request);
+    context->Dispatch(request);
     const nsresult result = request.GetRetValue();
     if (result != NS_OK && result != kResultSeveralFound) {
         return -1;
@@ -77,8 +76,9 @@ bool CWebObjUtil::CleanText(std::string& text, bool removeBraces) {
         return false;
     }
     std::replace(text.begin(), text.end(), '\t', ' ');
-    CInterface* dispatcher = GetProcessDispatcher();
-    if (dispatcher != nullptr && dispatcher->GetOption("Dont remove special chars") == 0) {
+    IAgentContext* context = GetAgentContext();
+    if (context != nullptr && context->HasDispatcher() &&
+        context->GetOption("Dont remove special chars") == 0) {
         std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
     }
     if (removeBraces) {

@@ -3,7 +3,7 @@
 // report a single class name and no parent classes.
 #pragma once
 
-#include "agent/classutil/CWebObjUtil.h"
+#include "agent/model/CWebObjUtil.h"
 
 class CWebFrameUtil : public CWebObjUtil {
 public:
@@ -19,3 +19,9 @@ public:
     // Browsers keep empty description items: they are not in the class table.
     CWebBrowserUtil() : CWebObjUtil(kStructureFlags, {"html_browser"}) { ClearTemplate(); }
 };
+
+// The process's frame and browser utilities, created on first use and never
+// destroyed (objects made late in shutdown may still point to them). The
+// class utility table refers to these same instances.
+CWebFrameUtil& FrameClassUtil();
+CWebBrowserUtil& BrowserClassUtil();

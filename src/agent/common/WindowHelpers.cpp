@@ -1,4 +1,4 @@
-#include "agent/host/WindowHelpers.h"
+#include "agent/common/WindowHelpers.h"
 
 #include "platform/win32/WinUser.h"
 #include "platform/xpcom/shell/nsIPresShell.h"

@@ -1,5 +1,14 @@
-// The message identifiers of requests and agent-sent records, with their names.
+// The fixed numbers of the channel between tool and agent, each listed once
+// with its name: message identifiers, the status codes of property values and
+// the result codes of the object search. The agent, the console, the tool's
+// library and the tests all take them from here.
+//
+//     record.SetMsgId(ToInt(MsgId::DescToId));
+//     value.SetStatus(kWebStatusNotApplicable);
+//     if (record.GetRetValue() == kResultNotFound) ...
 #pragma once
+
+#include "platform/xpcom/nsError.h"
 
 #include <cstdint>
 #include <string_view>
@@ -80,3 +89,25 @@ constexpr std::string_view MsgIdName(int32_t id) {
     }
     return {};
 }
+
+// Status codes that mark a property value without an ordinary value.
+// X(name, code)
+#define WEBAGENT_ENUMERATE_STATUS_CODES(X)                                                         \
+    X(ObjectGone, 1)    /* the object's window or document is gone */                              \
+    X(NoSuchChild, 3)   /* no child at that position */                                            \
+    X(NotApplicable, 4) /* the property does not apply to this object */
+
+enum class WebStatus : int32_t {
+#define WEBAGENT_DEFINE_STATUS(name, code) name = code,
+    WEBAGENT_ENUMERATE_STATUS_CODES(WEBAGENT_DEFINE_STATUS)
+#undef WEBAGENT_DEFINE_STATUS
+};
+
+inline constexpr int32_t kWebStatusObjectGone = static_cast<int32_t>(WebStatus::ObjectGone);
+inline constexpr int32_t kWebStatusNoSuchChild = static_cast<int32_t>(WebStatus::NoSuchChild);
+inline constexpr int32_t kWebStatusNotApplicable = static_cast<int32_t>(WebStatus::NotApplicable);
+
+// Result codes of the object search, beside the framework's own (NS_OK,
+// E_FAIL, E_INVALIDARG, E_NOTIMPL, E_UNEXPECTED in nsError.h).
+inline constexpr nsresult kResultNotFound = 0x80040202u;
+inline constexpr nsresult kResultSeveralFound = 0x80040203u;

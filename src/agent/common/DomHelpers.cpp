@@ -1,4 +1,4 @@
-#include "agent/host/DomHelpers.h"
+#include "agent/common/DomHelpers.h"
 
 #include "platform/win32/WinNls.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"

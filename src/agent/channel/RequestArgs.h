@@ -6,14 +6,11 @@
 #pragma once
 
 #include "agent/channel/CWebInfo.h"
+#include "agent/common/AgentCodes.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
-
-// Result codes of the object search.
-inline constexpr nsresult kResultNotFound = 0x80040202u;
-inline constexpr nsresult kResultSeveralFound = 0x80040203u;
 
 // The first element of an attribute that holds elements of the given type.
 const CWebVariant* TypedArg(const CWebInfo& record, std::string_view name, WebVariantType type);
