@@ -2,7 +2,7 @@
 
 #include "agent/common/DomHelpers.h"
 #include "agent/elements/ElementClasses.h"
-#include "platform/xpcom/dom/nsIDOMDocument.h"
+#include "platform/xpcom/dom/nsIContent.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 #include "platform/xpcom/nsXPCOM.h"
 #include "platform/xpcom/shell/nsINetwork.h"
@@ -38,19 +38,16 @@ nsCOMPtr<nsIDOMNode> EnclosingLinkElement(nsIDOMNode* image) {
 }
 
 std::optional<std::string> BaseAddressOf(nsIDOMNode* content) {
-    if (content == nullptr) {
+    nsCOMPtr<nsIContent> node = do_QueryInterface(content);
+    nsCOMPtr<nsIURI> base;
+    if (!node || NS_FAILED(node->GetBaseURL(getter_AddRefs(base))) || !base) {
         return std::nullopt;
     }
-    nsCOMPtr<nsIDOMDocument> document;
-    if (NS_FAILED(content->GetOwnerDocument(getter_AddRefs(document))) || !document) {
+    std::string spec;
+    if (NS_FAILED(base->GetSpec(spec)) || spec.empty()) {
         return std::nullopt;
     }
-    nsCOMPtr<nsIDOMDocumentInternal> internal = do_QueryInterface(document);
-    nsString url;
-    if (!internal || NS_FAILED(internal->GetDocumentURL(url)) || url.empty()) {
-        return std::nullopt;
-    }
-    return ToNarrow(url);
+    return spec;
 }
 
 std::optional<std::string> ResolveAddress(std::string_view base, std::string_view address) {

@@ -137,6 +137,15 @@ TEST_F(LinksAndImages, ImageButtonReadsTheInputAndResolvesItsSource) {
     EXPECT_EQ(Str(Element("bare"), "file_name"), "go");
 }
 
+TEST_F(LinksAndImages, ImageButtonSourceAndMapLinkFollowTheBaseAddress) {
+    LOAD_PAGE("<html><head><base href='http://127.0.0.1:1/pics/'></head><body>"
+              "<form><input id=go type=image src='go.gif'></form>"
+              "<a href='next.html'><img id=map src=a.gif ismap width=20 height=20></a>"
+              "</body></html>");
+    EXPECT_EQ(Str(Element("go"), "src"), "http://127.0.0.1:1/pics/go.gif");
+    EXPECT_EQ(Str(Element("map"), "url"), "http://127.0.0.1:1/pics/next.html");
+}
+
 TEST_F(LinksAndImages, ServerSideMapClickFollowsTheLinkWithThePoint) {
     std::string target = UrlOf("target.html");
     LOAD_PAGE("<p><a href='target.html'><img id=map src=a.gif ismap width=50 height=50></a></p>");

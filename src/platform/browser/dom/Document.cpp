@@ -145,7 +145,35 @@ bool HasScheme(std::u16string_view reference) {
 
 } // namespace
 
+const nsString& Document::BaseURL() const {
+    if (m_baseStamp == m_changes && m_baseForURL == m_url)
+        return m_baseURL;
+    m_baseURL = m_url;
+    if (IsHTML()) {
+        for (const Node* node = FirstChild(); node; node = node->NextInTree(this)) {
+            if (!node->IsElement())
+                continue;
+            const auto& element = static_cast<const Element&>(*node);
+            if (!element.IsHTML() || !element.HasTag(u"base"))
+                continue;
+            if (const nsString* href = element.FindAttribute(u"href")) {
+                nsString resolved = ResolveAgainst(m_url, *href);
+                if (HasScheme(resolved))
+                    m_baseURL = std::move(resolved);
+                break;
+            }
+        }
+    }
+    m_baseStamp = m_changes;
+    m_baseForURL = m_url;
+    return m_baseURL;
+}
+
 nsString Document::ResolveURL(std::u16string_view reference) const {
+    return ResolveAgainst(BaseURL(), reference);
+}
+
+nsString Document::ResolveAgainst(std::u16string_view base, std::u16string_view reference) {
     // Trim the white space HTML allows around URLs in attributes.
     while (!reference.empty() && (reference.front() == u' ' || reference.front() == u'\t' ||
                                   reference.front() == u'\n' || reference.front() == u'\r'))
@@ -153,9 +181,8 @@ nsString Document::ResolveURL(std::u16string_view reference) const {
     while (!reference.empty() && (reference.back() == u' ' || reference.back() == u'\t' ||
                                   reference.back() == u'\n' || reference.back() == u'\r'))
         reference.remove_suffix(1);
-    if (HasScheme(reference) || !HasScheme(m_url))
+    if (HasScheme(reference) || !HasScheme(base))
         return nsString(reference);
-    std::u16string_view base = m_url;
     size_t schemeEnd = base.find(u':');
     std::u16string_view scheme = base.substr(0, schemeEnd + 1); // "http:"
     std::u16string_view rest = base.substr(schemeEnd + 1);

@@ -92,8 +92,16 @@ public:
     const nsString& URL() const { return m_url; }
     void SetURL(nsString url) { m_url = std::move(url); }
     nsString Title() const;
-    // Resolves a link target against the document's URL.
+    // The address relative references of the document resolve against: the
+    // href of its first BASE element that has one (itself resolved against
+    // the document's URL), otherwise the document's URL.
+    const nsString& BaseURL() const;
+    // Resolves a link target (of a link, image, form, frame) against the
+    // document's base address.
     nsString ResolveURL(std::u16string_view reference) const;
+    // Resolves `reference` against the absolute address `base`; a reference
+    // with a scheme, or a base without one, is answered as it is.
+    static nsString ResolveAgainst(std::u16string_view base, std::u16string_view reference);
 
     // The document's selection object (one per document, made on first use).
     nsISelection* DocumentSelection();
@@ -110,6 +118,15 @@ public:
     // navigates there.
     using SubmitHook = std::function<void(Element& form)>;
     void SetSubmitHook(SubmitHook hook) { m_submitHook = std::move(hook); }
+    // Told when the focus moves through the DOM (focus(), blur(), the
+    // browser's own focusing), before the blur and focus events fire:
+    // `focused` is null when the focus is taken away.
+    using FocusHook = std::function<void(Element* previous, Element* focused)>;
+    void SetFocusHook(FocusHook hook) { m_focusHook = std::move(hook); }
+    void NoteFocusMove(Element* previous, Element* focused) {
+        if (m_focusHook)
+            m_focusHook(previous, focused);
+    }
     void SubmitForm(Element& form);
 
     // The element that has the focus (observed: cleared when it leaves the
@@ -131,6 +148,12 @@ private:
     ElementNamespace m_namespace;
     uint32_t m_elementCount = 0;
     uint64_t m_changes = 0;
+    FocusHook m_focusHook;
+    // The base address as of change count m_baseStamp (found again only
+    // after the tree or an attribute changed, so resolving is not a walk).
+    mutable nsString m_baseURL;
+    mutable uint64_t m_baseStamp = UINT64_MAX;
+    mutable nsString m_baseForURL;
     nsString m_url;
     Window* m_window = nullptr;     // observes: the window detaches itself
     LayoutHook* m_layout = nullptr; // observes: installed and removed by the browser

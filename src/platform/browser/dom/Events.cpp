@@ -79,6 +79,10 @@ nsresult Event::GetTarget(nsIDOMEventTarget** target) {
     return AnswerRef(m_target, target);
 }
 
+nsresult Event::GetOriginalTarget(nsIDOMEventTarget** target) {
+    return AnswerRef(m_originalTarget, target);
+}
+
 nsresult Event::GetCurrentTarget(nsIDOMEventTarget** target) {
     return AnswerRef(m_currentTarget, target);
 }

@@ -50,7 +50,7 @@ struct PointerDetails {
     PRInt32 rangeOffset = 0;
 };
 
-class Event final : public nsSupportsImpl<Event, nsIDOMMouseEvent, nsIDOMNSUIEvent> {
+class Event final : public nsSupportsImpl<Event, nsIDOMMouseEvent, nsIDOMNSUIEvent, nsIDOMNSEvent> {
 public:
     static constexpr nsIID kCoreIID{
         0x5a0dff40, 0x7e11, 0x4d0c, {0x9b, 0x21, 0x3f, 0x6a, 0xff, 0x00, 0x00, 0x40}};
@@ -74,6 +74,9 @@ public:
     // The target the event was dispatched to, before retargeting.
     nsIDOMEventTarget* OriginalTarget() const { return m_originalTarget; }
     void SetPointerDetails(PointerDetails details) { m_pointer = std::move(details); }
+
+    // nsIDOMNSEvent
+    nsresult GetOriginalTarget(nsIDOMEventTarget** target) override;
 
     // nsIDOMEvent
     nsresult GetType(nsAString& type) override;

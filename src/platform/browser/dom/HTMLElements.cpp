@@ -36,6 +36,7 @@ void FocusElement(Element& element) {
     if (previous.get() == &element)
         return;
     document->SetFocusedElement(&element);
+    document->NoteFocusMove(static_cast<Element*>(previous.get()), &element);
     if (previous)
         FireEvent(*previous, u"blur", false, false);
     FireEvent(element, u"focus", false, false);
@@ -47,6 +48,7 @@ void BlurElement(Element& element) {
         return;
     NodeRef keepElement(&element);
     document->SetFocusedElement(nullptr);
+    document->NoteFocusMove(&element, nullptr);
     FireEvent(element, u"blur", false, false);
 }
 

@@ -1,5 +1,9 @@
 #include "platform/browser/dom/NodeFaces.h"
 
+#include "platform/browser/dom/Parser.h"
+#include "platform/xpcom/nsXPCOM.h"
+#include "platform/xpcom/shell/nsINetwork.h"
+
 namespace dom {
 
 NodeCollection::NodeCollection(Node& root, Gatherer gather)
@@ -44,6 +48,23 @@ nsresult NodeCollection::NamedItem(const nsAString& name, nsIDOMNode** item) {
         }
     }
     return ReturnNode(byName, item);
+}
+
+nsresult BaseURLOf(Node& node, nsIURI** url) {
+    if (!url)
+        return NS_ERROR_NULL_POINTER;
+    *url = nullptr;
+    Document* document =
+        node.Kind() == NodeKind::Document ? static_cast<Document*>(&node) : node.OwnerDocument();
+    if (!document)
+        return NS_ERROR_NOT_AVAILABLE;
+    // The address object comes from the browser's I/O service, which the
+    // DOM reaches through the component framework like any embedder.
+    nsCOMPtr<nsIIOService> io = do_GetService(NS_IOSERVICE_CONTRACTID);
+    if (!io)
+        return NS_ERROR_NOT_AVAILABLE;
+    nsresult rv = io->NewURI(Utf8FromUtf16(document->BaseURL()), nullptr, url);
+    return NS_FAILED(rv) ? NS_ERROR_NOT_AVAILABLE : NS_OK;
 }
 
 nsCOMPtr<NodeCollection> ChildNodesOf(Node& parent) {

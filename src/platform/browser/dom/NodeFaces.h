@@ -11,6 +11,7 @@
 #pragma once
 
 #include "platform/browser/dom/Document.h"
+#include "platform/xpcom/dom/nsIContent.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMElement.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
@@ -69,9 +70,13 @@ inline nsresult ReturnOptionalNode(Node* node, nsIDOMNode** out) {
     return out ? ReturnNode(node, out) : NS_OK;
 }
 
+// The base address of `node` as an address object (nsIContent).
+nsresult BaseURLOf(Node& node, nsIURI** url);
+
 template <typename Core, typename Derived, typename... Interfaces>
-class NodeFace : public Core, public nsSupportsImpl<Derived, Interfaces..., nsIDOMEventReceiver> {
-    using Impl = nsSupportsImpl<Derived, Interfaces..., nsIDOMEventReceiver>;
+class NodeFace : public Core,
+                 public nsSupportsImpl<Derived, Interfaces..., nsIDOMEventReceiver, nsIContent> {
+    using Impl = nsSupportsImpl<Derived, Interfaces..., nsIDOMEventReceiver, nsIContent>;
     using Primary = std::tuple_element_t<0, std::tuple<Interfaces...>>;
 
 public:
@@ -109,6 +114,9 @@ public:
     nsresult GetListenerManager(nsIEventListenerManager** manager) override {
         return this->ListenerManagerOut(manager);
     }
+
+    // nsIContent
+    nsresult GetBaseURL(nsIURI** url) override { return BaseURLOf(*this, url); }
 
     nsresult GetNodeName(nsAString& name) override {
         name = this->NodeName();

@@ -4,6 +4,7 @@
 #include "platform/browser/dom/Document.h"
 #include "platform/browser/dom/Identity.h"
 #include "platform/browser/dom/NodeFaces.h"
+#include "platform/xpcom/nsIWeakReference.h"
 
 namespace dom {
 
@@ -119,9 +120,9 @@ private:
     nsCOMPtr<nsIDOMWindowInternal> m_window;
 };
 
-class DOMWindow final
-    : public Window,
-      public nsSupportsImpl<DOMWindow, nsIDOMWindowInternal, nsIDOMViewCSS, nsIDOMEventReceiver> {
+class DOMWindow final : public Window,
+                        public nsSupportsImpl<DOMWindow, nsIDOMWindowInternal, nsIDOMViewCSS,
+                                              nsIDOMEventReceiver, nsSupportsWeakReference> {
 public:
     nsIDOMWindowInternal* AsDOMWindow() override { return this; }
     nsISupports* CanonicalObject() override { return CanonicalSupports(); }

@@ -131,19 +131,29 @@ void Builder::LayoutAtomic(NodeIndex i, Line& line) {
     }
 }
 
-// Options stack inside a list box; those of a drop-down stack below it as
-// its open list would show them, and are not hit, since it is closed.
+// Options stack inside a list box; those below its rows are not shown and
+// not hit. A closed drop-down shows one line: every option's box is that
+// line (where the option shows when it is chosen), and none is hit, so that
+// the control itself takes the click that opens it.
 void Builder::LayoutOptions(NodeIndex select, Rect r) {
     bool dropDown = IntAttr(select, "size", 0) <= 1 && !Attr(select, "multiple");
-    int32_t y = dropDown ? r.bottom : r.top + kControlPadding / 2;
-    int32_t inner = std::max(0, r.Width() - kControlPadding - (dropDown ? 0 : kDropDownArrow));
+    int32_t inner = std::max(0, r.Width() - kControlPadding - kDropDownArrow);
+    Rect line =
+        Rect::FromSize(r.left + kControlPadding / 2,
+                       r.top + std::max(0, r.Height() - kLineHeight) / 2, inner, kLineHeight);
+    int32_t y = r.top + kControlPadding / 2;
     for (NodeIndex j : ShownDescendants(select)) {
         if (!IsElement(j))
             continue;
         if (N(j).tag != "OPTION" && N(j).tag != "OPTGROUP")
             continue;
+        if (dropDown) {
+            SetBox(j, line);
+            B(j).hitTestable = false;
+            continue;
+        }
         SetBox(j, Rect::FromSize(r.left + kControlPadding / 2, y, inner, kLineHeight));
-        if (dropDown || y + kLineHeight > r.bottom)
+        if (y + kLineHeight > r.bottom)
             B(j).hitTestable = false;
         y += kLineHeight;
     }

@@ -111,6 +111,7 @@ public:
     DocumentLoaderService& Loader() override { return *m_loader; }
     std::string HomePage() override { return m_homePage; }
     void OpenLinkWindow(const std::string& url) override;
+    void FocusMoved(DocShell& shell, dom::Element* previous, dom::Element* focused) override;
 
 private:
     DocShell* FindShell(HWND window) const;
@@ -131,7 +132,8 @@ private:
     bool m_servicesRegistered = false;
     std::vector<std::unique_ptr<BrowserWindow>> m_windows;
     nsCOMPtr<DocShell> m_focusedShell;
-    nsString m_valueAtFocus; // a text field's value when it got the focus
+    nsString m_valueAtFocus;    // a text field's value when it got the focus
+    bool m_movingFocus = false; // FocusOn runs: it keeps the record itself
     int m_nextWindowOffset = 0;
 };
 

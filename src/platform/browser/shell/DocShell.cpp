@@ -3,6 +3,7 @@
 #include "platform/browser/dom/Document.h"
 #include "platform/browser/dom/HTMLElements.h"
 #include "platform/browser/dom/Parser.h"
+#include "platform/browser/layout/ComputedStyle.h"
 #include "platform/browser/layout/LayoutTree.h"
 #include "platform/browser/shell/ChromeDocuments.h"
 #include "platform/browser/shell/EventQueue.h"
@@ -47,6 +48,15 @@ std::string EscapeHTML(std::string_view text) {
 
 bool IsXULType(std::string_view type) {
     return type == kXULContentType || type == "application/vnd.xul+xml";
+}
+
+// A select with rows (multiple, or a size above 1) is a list box; any other
+// is a drop-down, as layout draws them.
+bool IsListBox(dom::Element& select) {
+    if (select.FindAttribute(u"multiple"))
+        return true;
+    const nsString* size = select.FindAttribute(u"size");
+    return size && layout::ParseLength(Narrow(*size)).value_or(0) > 1;
 }
 
 class HistoryEntryObject final : public nsSupportsImpl<HistoryEntryObject, nsIHistoryEntry> {
@@ -256,11 +266,20 @@ std::vector<HWND> DocShell::PluginWindows() const {
     return windows;
 }
 
+std::vector<HWND> DocShell::ListWindows() const {
+    std::vector<HWND> windows;
+    for (const auto& list : m_lists)
+        windows.push_back(list.second);
+    return windows;
+}
+
 void DocShell::DestroyPlugins() {
-    for (auto& plugin : m_plugins)
-        if (IsWindow(plugin.second))
-            DestroyWindow(plugin.second);
-    m_plugins.clear();
+    for (auto* windows : {&m_plugins, &m_lists}) {
+        for (auto& [node, window] : *windows)
+            if (IsWindow(window))
+                DestroyWindow(window);
+        windows->clear();
+    }
 }
 
 void DocShell::DestroyChildren() {
@@ -459,6 +478,9 @@ void DocShell::ShowDocument(nsCOMPtr<nsIDOMDocument> document, const std::string
         m_windowCore->SetDocument(document);
     if (dom::Document* core = dom::Document::FromDOM(document)) {
         core->SetSubmitHook([this](dom::Element& form) { NavigateFromForm(form); });
+        core->SetFocusHook([this](dom::Element* previous, dom::Element* focused) {
+            m_host.FocusMoved(*this, previous, focused);
+        });
     }
     m_presShell = new PresShell(*this, document);
     m_presShell->Relayout();
@@ -532,6 +554,17 @@ void DocShell::StartFrames() {
             HWND plugin = CreateChildWindow(m_window, kPluginWindowClass, rect.left, rect.top,
                                             rect.right - rect.left, rect.bottom - rect.top);
             m_plugins.emplace_back(dom::NodeRef(element), plugin);
+        } else if (element->HasTag(u"select")) {
+            // Selection lists are native controls: a child window where the
+            // list is laid out, so that the window under a list is the list.
+            RECT rect{0, 0, 0, 0};
+            if (m_presShell)
+                rect = m_presShell->ClientRect(*element).value_or(RECT{0, 0, 0, 0});
+            HWND list = CreateChildWindow(
+                m_window, IsListBox(*element) ? kListBoxWindowClass : kComboBoxWindowClass,
+                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+            EnableWindow(list, element->FindAttribute(u"disabled") ? FALSE : TRUE);
+            m_lists.emplace_back(dom::NodeRef(element), list);
         }
     }
     for (dom::Element* element : frames) {
@@ -570,6 +603,15 @@ void DocShell::PlaceFrames() {
         if (IsWindow(plugin))
             MoveWindow(plugin, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                        TRUE);
+    }
+    // A list the page removed or hid keeps an empty window.
+    for (auto& [node, list] : m_lists) {
+        auto& element = static_cast<dom::Element&>(*node);
+        RECT rect = m_presShell->ClientRect(element).value_or(RECT{0, 0, 0, 0});
+        if (!IsWindow(list))
+            continue;
+        MoveWindow(list, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+        EnableWindow(list, element.FindAttribute(u"disabled") ? FALSE : TRUE);
     }
     for (auto& child : m_children) {
         if (!child->FrameElement())

@@ -44,6 +44,9 @@ public:
     virtual std::string HomePage() = 0;
     // Opens a new browser window on `url` (links with target "_blank").
     virtual void OpenLinkWindow(const std::string& url) = 0;
+    // The focus of `shell`'s document moved through the DOM (`focused` null:
+    // taken away), before the blur and focus events.
+    virtual void FocusMoved(DocShell& shell, dom::Element* previous, dom::Element* focused) = 0;
 };
 
 // What a shell needs of the browser window it belongs to.
@@ -103,6 +106,10 @@ public:
     int HistoryIndex() const { return m_historyIndex; }
     // The native windows of the document's plug-ins (OBJECT, EMBED).
     std::vector<HWND> PluginWindows() const;
+    // The native list controls of the document's selection lists (SELECT),
+    // in document order: placed where the lists are laid out, moved on
+    // relayout and scrolling, disabled with their list.
+    std::vector<HWND> ListWindows() const;
     // The FRAME or IFRAME element this shell shows its window in.
     dom::Element* FrameElement() const { return static_cast<dom::Element*>(m_frameElement.get()); }
     // Moves the native window (client coordinates of its parent).
@@ -221,6 +228,7 @@ private:
     void ShowDocument(nsCOMPtr<nsIDOMDocument> document, const std::string& url);
     void DestroyChildren();
     void StartFrames();
+    // Destroys the plug-in and list windows of the document.
     void DestroyPlugins();
     void PlaceFrames();
     void ChildFinished();
@@ -249,6 +257,7 @@ private:
     std::vector<nsCOMPtr<DocShell>> m_children;
     // Plug-in windows of the document's OBJECT and EMBED elements.
     std::vector<std::pair<dom::NodeRef, HWND>> m_plugins;
+    std::vector<std::pair<dom::NodeRef, HWND>> m_lists;
     nsCOMPtr<PresShell> m_presShell;
     nsCOMPtr<nsIDOMDocument> m_document;
     std::string m_url;                                      // the shown document's address

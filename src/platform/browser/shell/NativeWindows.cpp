@@ -25,10 +25,12 @@ void RegisterBrowserWindowClasses() {
         browser.lpfnWndProc = BrowserWindowProc;
         browser.lpszClassName = kBrowserWindowClass;
         RegisterClass(&browser);
-        WNDCLASSA plugin{};
-        plugin.lpfnWndProc = DefWindowProc;
-        plugin.lpszClassName = kPluginWindowClass;
-        RegisterClass(&plugin);
+        for (const char* name : {kPluginWindowClass, kListBoxWindowClass, kComboBoxWindowClass}) {
+            WNDCLASSA child{};
+            child.lpfnWndProc = DefWindowProc;
+            child.lpszClassName = name;
+            RegisterClass(&child);
+        }
     });
 }
 

@@ -35,6 +35,10 @@ namespace browser {
 
 inline constexpr const char* kBrowserWindowClass = "MozillaWindowClass";
 inline constexpr const char* kPluginWindowClass = "PluginWindowClass";
+// The native list controls of a document's selection lists: a list box
+// (a select with rows) and a drop-down (a closed select of one line).
+inline constexpr const char* kListBoxWindowClass = "ListBox";
+inline constexpr const char* kComboBoxWindowClass = "ComboBox";
 
 // Registers the window classes once per process.
 void RegisterBrowserWindowClasses();

@@ -319,10 +319,18 @@ void PresShell::ClickDefault(dom::Element& target) {
         nsString type = AsciiLower(input->Attribute(u"type"));
         nsCOMPtr<nsIDOMHTMLInputElement> face = do_QueryInterface(input->AsDOMNode());
         if (face && (type == u"checkbox" || type == u"radio")) {
+            // As the element's own click: a disabled box does not change,
+            // and a box whose state changed tells its listeners.
+            if (input->HasAttribute(u"disabled"))
+                return;
             PRBool checked = PR_FALSE;
             face->GetChecked(&checked);
             if (type == u"checkbox" || !checked)
                 face->SetChecked(type == u"checkbox" ? !checked : PR_TRUE);
+            PRBool now = checked;
+            face->GetChecked(&now);
+            if (bool(now) != bool(checked))
+                FirePlain(*input, u"change", true, false);
             return;
         }
     }

@@ -7,6 +7,7 @@
 #include "platform/xpcom/dom/nsIDOMXULElement.h"
 
 #include <algorithm>
+#include <utility>
 
 // The simulated user: hit testing, focus, pointer, keyboard, lists, the
 // toolbar and the address field of the browser's windows.
@@ -45,6 +46,18 @@ bool IsFocusable(dom::Element& element) {
         return element.HasAttribute(u"href");
     return element.HasTag(u"select") || element.HasTag(u"textarea") || element.HasTag(u"button") ||
            element.HasTag(u"textbox");
+}
+
+// Whether `node` is still in its document: anonymous content (the input of
+// a chrome text box) is while its host element is.
+bool InDocument(const dom::Node& node) {
+    const dom::Node* current = &node;
+    while (!current->IsConnected()) {
+        current = current->Parent();
+        if (!current)
+            return false;
+    }
+    return true;
 }
 
 // The focusable element a click on `element` focuses, if any.
@@ -170,6 +183,7 @@ void Browser::FocusOn(DocShell* shell, dom::Element* element) {
     nsCOMPtr<DocShell> keepNew(shell);
     // A text field tells of its edit when it loses the focus.
     FireChangeIfEdited();
+    bool wasMoving = std::exchange(m_movingFocus, true);
     if (current)
         dom::BlurElement(*current);
     m_focusedShell = shell;
@@ -178,6 +192,24 @@ void Browser::FocusOn(DocShell* shell, dom::Element* element) {
         dom::FocusElement(*element);
         m_valueAtFocus = ValueOf(*element);
     }
+    m_movingFocus = wasMoving;
+}
+
+void Browser::FocusMoved(DocShell& shell, dom::Element* previous, dom::Element* focused) {
+    if (m_movingFocus)
+        return;
+    // The page or the agent moved the focus: the field the user was in tells
+    // of its edit as when the user leaves it, and typing from now on compares
+    // against the value the newly focused field has now.
+    nsCOMPtr<DocShell> keep(&shell);
+    dom::Element* recorded = m_focusedShell.get() == &shell ? previous : FocusedElement();
+    if (recorded && recorded != focused && IsEditable(*recorded) &&
+        ValueOf(*recorded) != m_valueAtFocus && m_focusedShell && m_focusedShell->Presentation()) {
+        dom::NodeRef keepRecorded(recorded);
+        m_focusedShell->Presentation()->FirePlain(EditTarget(*recorded), u"change", true, false);
+    }
+    m_focusedShell = &shell;
+    m_valueAtFocus = focused ? ValueOf(*focused) : nsString();
 }
 
 // ---------------------------------------------------------------------------
@@ -201,19 +233,19 @@ bool Browser::ClickAt(const Hit& hit, MouseButton button, int32_t clickCount) {
     presentation->FireMouse(target, u"mousedown", mouse);
     if (button == MouseButton::Left)
         FocusOn(shell, FocusTargetOf(&target));
-    if (!target.IsConnected())
+    if (!InDocument(target))
         return true; // a handler took the element away
     presentation->FireMouse(target, u"mouseup", mouse);
-    if (!target.IsConnected())
+    if (!InDocument(target))
         return true;
     bool allowed = presentation->FireMouse(target, u"click", mouse);
     if (button == MouseButton::Right) {
         presentation->FireMouse(target, u"contextmenu", mouse);
         return true;
     }
-    if (allowed && target.IsConnected()) {
+    if (allowed && InDocument(target)) {
         presentation->ClickDefault(target);
-        if (target.IsConnected() && presentation->FirePlain(target, u"DOMActivate", true, true))
+        if (InDocument(target) && presentation->FirePlain(target, u"DOMActivate", true, true))
             presentation->ActivateDefault(target);
     }
     // Chrome buttons and menu items run their command.
@@ -223,7 +255,7 @@ bool Browser::ClickAt(const Hit& hit, MouseButton button, int32_t clickCount) {
             static_cast<dom::Element*>(node)->Namespace() == dom::ElementNamespace::XUL &&
             IsCommandElement(*static_cast<dom::Element*>(node)))
             command = static_cast<dom::Element*>(node);
-    if (allowed && command && !command->HasAttribute(u"disabled") && command->IsConnected())
+    if (allowed && command && !command->HasAttribute(u"disabled") && InDocument(*command))
         presentation->FirePlain(*command, u"command", true, true);
     return true;
 }
@@ -244,7 +276,7 @@ bool Browser::DoubleClick(POINT screen) {
     mouse.client = hit.client;
     mouse.screen = screen;
     mouse.detail = 2;
-    if (hit.element && hit.element->IsConnected() && hit.shell->Presentation())
+    if (hit.element && InDocument(*hit.element) && hit.shell->Presentation())
         hit.shell->Presentation()->FireMouse(*hit.element, u"dblclick", mouse);
     return true;
 }
@@ -289,7 +321,7 @@ bool Browser::Type(std::u16string_view text) {
         }
         SetValueOf(*focused, ValueOf(*focused) + c);
         presentation->FirePlain(EditTarget(*focused), u"input", true, false);
-        if (!focused->IsConnected())
+        if (!InDocument(*focused))
             break;
     }
     return true;

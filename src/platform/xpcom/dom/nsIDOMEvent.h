@@ -88,6 +88,18 @@ public:
     virtual nsresult GetIsChar(PRBool* value) = 0;
 };
 
+// The host's extensions of every event. Anonymous content (the input inside
+// a XUL text box) is hidden from listeners outside it: they see its host
+// element as the target; the original target is the node the event was
+// dispatched to, before that retargeting.
+class nsIDOMNSEvent : public nsISupports {
+public:
+    static constexpr nsIID kIID = dom::internal::DomIID(104);
+    using BaseInterface = nsISupports;
+
+    virtual nsresult GetOriginalTarget(nsIDOMEventTarget** target) = 0;
+};
+
 class nsIDOMEventListener : public nsISupports {
 public:
     static constexpr nsIID kIID = dom::internal::DomIID(110);

@@ -4,8 +4,10 @@
 
 #include "platform/browser/dom/HostService.h"
 #include "platform/browser/dom/Parser.h"
+#include "platform/xpcom/dom/nsIContent.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 #include "platform/xpcom/dom/nsIDOMHostService.h"
+#include "platform/xpcom/shell/nsINetwork.h"
 
 #include <gtest/gtest.h>
 
@@ -310,3 +312,60 @@ TEST(Document, URLsResolveAgainstTheDocument) {
 }
 
 } // namespace
+
+TEST(Document, BaseElementGivesTheAddressRelativeReferencesResolveAgainst) {
+    auto page = dom::ParseHTMLDocument(
+        "<head><base target=_top><base href='../other/'><base href='http://ignored/'></head>"
+        "<a id=link href='page.html#x'>l</a><img id=img src='pic.gif'>"
+        "<a id=abs href='http://abs/y'>a</a>",
+        u"http://host/dir/sub/index.html");
+    dom::Document& core = *dom::Document::FromDOM(page);
+    EXPECT_EQ(Narrow(core.BaseURL()), "http://host/dir/other/")
+        << "the first BASE with an href counts, resolved against the document";
+    EXPECT_EQ(Narrow(core.ResolveURL(u"go?q=1")), "http://host/dir/other/go?q=1")
+        << "what forms and frames resolve their addresses with";
+    nsCOMPtr<nsIDOMHTMLAnchorElement> link = do_QueryInterface(ById(page, u"link"));
+    nsCOMPtr<nsIDOMHTMLImageElement> img = do_QueryInterface(ById(page, u"img"));
+    nsCOMPtr<nsIDOMHTMLAnchorElement> abs = do_QueryInterface(ById(page, u"abs"));
+    ASSERT_TRUE(link && img && abs);
+    nsString value;
+    link->GetHref(value);
+    EXPECT_EQ(Narrow(value), "http://host/dir/other/page.html#x");
+    img->GetSrc(value);
+    EXPECT_EQ(Narrow(value), "http://host/dir/other/pic.gif");
+    abs->GetHref(value);
+    EXPECT_EQ(Narrow(value), "http://abs/y");
+
+    // The base follows the page's changes.
+    nsCOMPtr<nsIDOMNodeList> bases;
+    page->GetElementsByTagName(u"base", getter_AddRefs(bases));
+    nsCOMPtr<nsIDOMNode> second;
+    bases->Item(1, getter_AddRefs(second));
+    nsCOMPtr<nsIDOMElement> base = do_QueryInterface(second);
+    ASSERT_TRUE(base);
+    base->SetAttribute(u"href", u"https://moved/base/");
+    link->GetHref(value);
+    EXPECT_EQ(Narrow(value), "https://moved/base/page.html#x");
+    base->RemoveAttribute(u"href");
+    link->GetHref(value);
+    EXPECT_EQ(Narrow(value), "http://ignored/page.html#x") << "the next BASE with an href";
+}
+
+TEST(Document, WithoutABaseElementTheDocumentAddressIsTheBase) {
+    auto page = dom::ParseHTMLDocument("<a id=link href='x.html'>l</a><base>",
+                                       u"http://host/dir/index.html");
+    dom::Document& core = *dom::Document::FromDOM(page);
+    EXPECT_EQ(Narrow(core.BaseURL()), "http://host/dir/index.html");
+    nsCOMPtr<nsIDOMHTMLAnchorElement> link = do_QueryInterface(ById(page, u"link"));
+    nsString href;
+    link->GetHref(href);
+    EXPECT_EQ(Narrow(href), "http://host/dir/x.html");
+    // The base address is offered through every node; without the browser's
+    // I/O service it cannot be made into an address object.
+    nsCOMPtr<nsIContent> content = do_QueryInterface(ById(page, u"link"));
+    ASSERT_TRUE(content);
+    nsCOMPtr<nsIURI> uri;
+    EXPECT_TRUE(NS_FAILED(content->GetBaseURL(getter_AddRefs(uri))));
+    EXPECT_FALSE(uri);
+    EXPECT_EQ(content->GetBaseURL(nullptr), NS_ERROR_NULL_POINTER);
+}

@@ -10,6 +10,7 @@
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 #include "platform/xpcom/dom/nsIDOMHostService.h"
 #include "platform/xpcom/dom/nsIDOMRange.h"
+#include "platform/xpcom/nsIWeakReference.h"
 #include "platform/xpcom/nsXPCOM.h"
 
 #include <gtest/gtest.h>
@@ -274,3 +275,21 @@ TEST(HostService, RegisteredComponentsAreReachedThroughTheFramework) {
 }
 
 } // namespace
+
+TEST(Window, OffersWeakReferencesThatDieWithIt) {
+    nsWeakPtr weak;
+    {
+        Shown shown = Show("<p>x</p>", u"http://host/");
+        weak = do_GetWeakReference(shown.window);
+        ASSERT_TRUE(weak) << "an observer attaches to a DOM window through a weak reference";
+        nsCOMPtr<nsIDOMWindow> strong = do_QueryReferent(weak);
+        EXPECT_TRUE(SameCOMIdentity(strong, shown.window));
+        nsCOMPtr<nsIDOMEventReceiver> receiver = do_QueryReferent(weak);
+        EXPECT_TRUE(receiver) << "any interface of the window through the reference";
+        // Every reference handed out is the same link.
+        nsWeakPtr again = do_GetWeakReference(shown.window);
+        EXPECT_EQ(again, weak);
+    }
+    nsCOMPtr<nsIDOMWindow> gone = do_QueryReferent(weak);
+    EXPECT_FALSE(gone) << "the reference must not outlive the window";
+}

@@ -215,12 +215,14 @@ TEST(LayoutReplaced, SelectionListsAndTheirOptions) {
 
     EXPECT_EQ(p.R(drop).Width(), 5 * kCharWidth + kDropDownArrow + kControlPadding);
     EXPECT_EQ(p.R(drop).Height(), kControlHeight);
-    // A closed drop-down's options have boxes (where the open list would
-    // show them) but are not hit.
-    EXPECT_EQ(p.R(d1).top, p.R(drop).bottom);
-    EXPECT_EQ(p.R(d2).top, p.R(d1).bottom);
+    // A closed drop-down is one line: its options' boxes are that line,
+    // inside the control and left of its arrow, and are not hit.
+    EXPECT_EQ(p.R(d1), p.R(d2));
+    EXPECT_EQ(p.R(d1).Height(), kLineHeight);
+    EXPECT_TRUE(p.R(drop).top <= p.R(d1).top && p.R(d1).bottom <= p.R(drop).bottom);
+    EXPECT_TRUE(p.R(drop).left < p.R(d1).left && p.R(d1).right <= p.R(drop).right - kDropDownArrow);
     EXPECT_FALSE(p.layout.BoxOf(d1).hitTestable);
-    EXPECT_NE(p.layout.HitTest(Point{p.R(d1).left + 1, p.R(d1).top + 1}), d1);
+    EXPECT_EQ(p.layout.HitTest(Point{p.R(d1).left + 1, p.R(d1).top + 1}), drop);
 
     EXPECT_EQ(p.R(list).Height(), 2 * kLineHeight + kControlPadding);
     EXPECT_TRUE(p.R(list).top < p.R(l1).top && p.R(l2).bottom <= p.R(list).bottom);

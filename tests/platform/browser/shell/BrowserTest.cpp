@@ -4,9 +4,11 @@
 #include "platform/browser/dom/Events.h"
 #include "platform/browser/dom/Parser.h"
 #include "platform/browser/shell/PresShell.h"
+#include "platform/xpcom/dom/nsIContent.h"
 #include "platform/xpcom/dom/nsIDOMEvent.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 #include "platform/xpcom/dom/nsIDOMXULElement.h"
+#include "platform/xpcom/nsXPCOM.h"
 
 #include <filesystem>
 #include <fstream>
@@ -994,4 +996,268 @@ TEST_F(ScrollTest, ScrollingDivisionMovesTheFrameAndPluginWindowsInsideIt) {
     PRInt32 windowTop = -1;
     body->GetScrollTop(&windowTop);
     EXPECT_EQ(windowTop, 0);
+}
+
+// Selection lists are native controls of the document's window, as on the
+// desktop the browser was made for: a list's handle is the child window
+// under its corner, and a disabled list's window is skipped by the window
+// under a point, but not by the child window under a point.
+TEST_F(ScrollTest, SelectionListsHaveNativeChildWindowsWhereTheyAreLaidOut) {
+    BrowserWindow* window = Open(
+        Write("page.html", "<select id=box size=3><option>a<option>b<option>c<option>d</select>"
+                           "<select id=drop><option>one<option>two</select>"
+                           "<select id=off disabled><option>x</select>"
+                           "<div style='height:3000px'>tall</div>"));
+    DocShell* content = window->ContentShell();
+    std::vector<HWND> lists = content->ListWindows();
+    ASSERT_EQ(lists.size(), 3u);
+    char name[64];
+    const char* kinds[] = {"ListBox", "ComboBox", "ComboBox"};
+    const char16_t* ids[] = {u"box", u"drop", u"off"};
+    for (size_t k = 0; k < 3; ++k) {
+        GetClassName(lists[k], name, sizeof name);
+        EXPECT_STREQ(name, kinds[k]);
+        EXPECT_EQ(GetParent(lists[k]), content->NativeWindow());
+        RECT laid = content->Presentation()->ClientRect(*ById(content, ids[k])).value();
+        RECT placed = RectInParent(lists[k]);
+        EXPECT_EQ(placed.left, laid.left);
+        EXPECT_EQ(placed.top, laid.top);
+        EXPECT_EQ(placed.right, laid.right);
+        EXPECT_EQ(placed.bottom, laid.bottom);
+    }
+    auto corner = [&](size_t k) {
+        RECT laid = content->Presentation()->ClientRect(*ById(content, ids[k])).value();
+        POINT point{laid.left + 5, laid.top + 5};
+        return point;
+    };
+    for (size_t k = 0; k < 2; ++k) {
+        POINT screen = corner(k);
+        ClientToScreen(content->NativeWindow(), &screen);
+        EXPECT_EQ(WindowFromPoint(screen), lists[k]);
+    }
+    EXPECT_FALSE(IsWindowEnabled(lists[2]));
+    POINT screen = corner(2);
+    ClientToScreen(content->NativeWindow(), &screen);
+    EXPECT_EQ(WindowFromPoint(screen), content->NativeWindow());
+    EXPECT_EQ(ChildWindowFromPoint(content->NativeWindow(), corner(2)), lists[2]);
+
+    // Scrolling the window moves them with their lists.
+    RECT before = RectInParent(lists[0]);
+    nsCOMPtr<nsIDOMNSHTMLElement> body =
+        do_QueryInterface(DocumentOf(content)->Body()->AsDOMNode());
+    body->SetScrollTop(7);
+    EXPECT_EQ(RectInParent(lists[0]).top, before.top - 7);
+
+    // A click on an option goes through the list's window to the list.
+    body->SetScrollTop(0);
+    dom::Element* box = ById(content, u"box");
+    RECT boxRect = content->Presentation()->ClientRect(*box).value();
+    POINT second{boxRect.left + 8, boxRect.top + 4 + 20};
+    ClientToScreen(content->NativeWindow(), &second);
+    ASSERT_TRUE(app.Click(second));
+    nsCOMPtr<nsIDOMHTMLSelectElement> select = do_QueryInterface(box->AsDOMNode());
+    PRInt32 index = -1;
+    select->GetSelectedIndex(&index);
+    EXPECT_EQ(index, 1);
+
+    // A new document takes the old lists' windows along.
+    window->ContentShell()->StartLoad(Write("empty.html", "<p>none</p>"),
+                                      DocShell::HistoryMode::Add);
+    ASSERT_TRUE(app.WaitUntilIdle());
+    EXPECT_TRUE(content->ListWindows().empty());
+    for (HWND list : lists)
+        EXPECT_FALSE(IsWindow(list));
+}
+
+TEST_F(UserTest, ChromeTextBoxReadThroughItsInterfaceHasWhatWasTyped) {
+    BrowserWindow* window = Open(Write("a.html", "<p>a</p>"));
+    dom::Element* urlbar = window->ChromeElement(u"urlbar");
+    ASSERT_TRUE(urlbar);
+    nsCOMPtr<nsIDOMXULTextBoxElement> box = do_QueryInterface(urlbar->AsDOMNode());
+    ASSERT_TRUE(box);
+    nsString before, attribute;
+    box->GetValue(before);
+    auto center = app.ScreenCenterOf(*urlbar);
+    ASSERT_TRUE(center);
+    ASSERT_TRUE(app.Click(*center));
+    ASSERT_TRUE(app.Type(u"/typed"));
+    nsString value;
+    box->GetValue(value);
+    EXPECT_EQ(Narrow(value), Narrow(before) + "/typed");
+    // The attribute only seeds the anonymous input: it does not follow typing.
+    box->GetAttribute(u"value", attribute);
+    EXPECT_EQ(attribute.find(u"typed"), nsString::npos);
+}
+
+TEST_F(BrowserTest, ContentOffersItsBaseAddressAndFramesLoadFromIt) {
+    // Address objects come from the I/O service, which the browser registers
+    // with the component framework while it runs.
+    app.Shutdown();
+    ASSERT_EQ(NS_InitXPCOM(nsXPCOMOptions{}), NS_OK);
+    ASSERT_EQ(app.Start(), NS_OK);
+    struct StopFramework {
+        Browser& app;
+        ~StopFramework() {
+            app.Shutdown();
+            NS_ShutdownXPCOM();
+            app.Start();
+        }
+    } stop{app};
+    std::filesystem::path dir =
+        std::filesystem::path(*browser::FilePathFromURI(Write("probe.html", ""))).parent_path();
+    std::filesystem::create_directories(dir / "sub");
+    Write("sub/inner.html", "<p id=here>from the base folder</p>");
+    Write("inner.html", "<p id=wrong>beside the page</p>");
+    std::string base = browser::URIFromFilePath((dir / "sub").string()) + "/";
+    BrowserWindow* window =
+        Open(Write("page.html", "<head><base href='" + base +
+                                    "'></head><iframe src='inner.html'></iframe><img id=img "
+                                    "src='pic.gif'>"));
+    DocShell* content = window->ContentShell();
+    ASSERT_EQ(content->Children().size(), 1u);
+    EXPECT_TRUE(ById(content->Children()[0], u"here")) << "the frame's source resolves on the base";
+
+    nsCOMPtr<nsIContent> image = do_QueryInterface(ById(content, u"img")->AsDOMNode());
+    ASSERT_TRUE(image);
+    nsCOMPtr<nsIURI> uri;
+    ASSERT_EQ(image->GetBaseURL(getter_AddRefs(uri)), NS_OK);
+    ASSERT_TRUE(uri);
+    std::string spec, resolved;
+    uri->GetSpec(spec);
+    EXPECT_EQ(spec, base);
+    uri->Resolve("pic.gif", resolved);
+    EXPECT_EQ(resolved, base + "pic.gif");
+    // The document itself offers the same base.
+    nsCOMPtr<nsIContent> document = do_QueryInterface(content->CurrentDocument());
+    ASSERT_TRUE(document);
+    nsCOMPtr<nsIURI> again;
+    document->GetBaseURL(getter_AddRefs(again));
+    ASSERT_TRUE(again);
+    again->GetSpec(spec);
+    EXPECT_EQ(spec, base);
+}
+
+// Counts the change events that reach a capture listener, by target id.
+class ChangeCounter final : public nsSupportsImpl<ChangeCounter, nsIDOMEventListener> {
+public:
+    nsresult HandleEvent(nsIDOMEvent* event) override {
+        nsCOMPtr<nsIDOMEventTarget> target;
+        event->GetTarget(getter_AddRefs(target));
+        nsCOMPtr<nsIDOMElement> element = do_QueryInterface(target);
+        nsString id;
+        if (element)
+            element->GetAttribute(u"id", id);
+        targets.push_back(Narrow(id));
+        return NS_OK;
+    }
+    std::vector<std::string> targets;
+};
+
+TEST_F(UserTest, AddressFieldChangeOffersItsInputAsOriginalTarget) {
+    BrowserWindow* window = Open(Write("a.html", "<p>a</p>"));
+    std::string b = Write("b.html", "<p>b</p>");
+    class Origin final : public nsSupportsImpl<Origin, nsIDOMEventListener> {
+    public:
+        nsresult HandleEvent(nsIDOMEvent* event) override {
+            nsCOMPtr<nsIDOMEventTarget> target, original;
+            event->GetTarget(getter_AddRefs(target));
+            nsCOMPtr<nsIDOMNSEvent> ns = do_QueryInterface(event);
+            EXPECT_TRUE(ns) << "every event offers its original target";
+            if (ns)
+                ns->GetOriginalTarget(getter_AddRefs(original));
+            targetIsTextBox = nsCOMPtr<nsIDOMXULTextBoxElement>(do_QueryInterface(target));
+            originalIsInput = nsCOMPtr<nsIDOMHTMLInputElement>(do_QueryInterface(original));
+            return NS_OK;
+        }
+        bool targetIsTextBox = false, originalIsInput = false;
+    };
+    nsCOMPtr<Origin> origin(new Origin);
+    nsCOMPtr<nsIDOMEventTarget> chrome = do_QueryInterface(window->ChromeShell()->DOMWindow());
+    chrome->AddEventListener(u"change", origin, PR_TRUE);
+    ASSERT_TRUE(app.EnterAddress(*window, dom::Utf16FromUtf8(b)));
+    chrome->RemoveEventListener(u"change", origin, PR_TRUE);
+    EXPECT_TRUE(origin->targetIsTextBox) << "listeners outside see the text box";
+    EXPECT_TRUE(origin->originalIsInput) << "the original target is its anonymous input";
+}
+
+TEST_F(UserTest, ClickOnCheckBoxOrRadioFiresChangeAsTheElementsOwnClick) {
+    BrowserWindow* window = Open(Write(
+        "form.html", "<input type=checkbox id=box><input type=checkbox id=off disabled>"
+                     "<input type=radio name=r id=r1 checked><input type=radio name=r id=r2>"));
+    DocShell* content = window->ContentShell();
+    nsCOMPtr<ChangeCounter> changes(new ChangeCounter);
+    nsCOMPtr<nsIDOMEventTarget> chrome = do_QueryInterface(window->ChromeShell()->DOMWindow());
+    chrome->AddEventListener(u"change", changes, PR_TRUE);
+    auto click = [&](std::u16string_view id) {
+        auto center = app.ScreenCenterOf(*ById(content, id));
+        ASSERT_TRUE(center);
+        ASSERT_TRUE(app.Click(*center));
+    };
+    auto checked = [&](std::u16string_view id) {
+        nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(ById(content, id)->AsDOMNode());
+        PRBool value = PR_FALSE;
+        input->GetChecked(&value);
+        return bool(value);
+    };
+    click(u"box");
+    EXPECT_TRUE(checked(u"box"));
+    click(u"box");
+    EXPECT_FALSE(checked(u"box"));
+    click(u"off");
+    EXPECT_FALSE(checked(u"off")) << "a disabled box does not change";
+    click(u"r1"); // already checked: no change
+    click(u"r2");
+    EXPECT_TRUE(checked(u"r2"));
+    EXPECT_FALSE(checked(u"r1"));
+    chrome->RemoveEventListener(u"change", changes, PR_TRUE);
+    EXPECT_EQ(changes->targets, (std::vector<std::string>{"box", "box", "r2"}));
+
+    // The element's own click gives the same events.
+    changes->targets.clear();
+    chrome->AddEventListener(u"change", changes, PR_TRUE);
+    nsCOMPtr<nsIDOMHTMLInputElement> box = do_QueryInterface(ById(content, u"box")->AsDOMNode());
+    box->Click();
+    chrome->RemoveEventListener(u"change", changes, PR_TRUE);
+    EXPECT_EQ(changes->targets, (std::vector<std::string>{"box"}));
+}
+
+TEST_F(UserTest, FocusMovedThroughTheDOMKeepsTheUsersFieldRecord) {
+    BrowserWindow* window =
+        Open(Write("form.html", "<input id=a><input id=b value=start><input id=c>"));
+    DocShell* content = window->ContentShell();
+    nsCOMPtr<ChangeCounter> changes(new ChangeCounter);
+    nsCOMPtr<nsIDOMEventTarget> chrome = do_QueryInterface(window->ChromeShell()->DOMWindow());
+    chrome->AddEventListener(u"change", changes, PR_TRUE);
+    auto input = [&](std::u16string_view id) {
+        nsCOMPtr<nsIDOMHTMLInputElement> field = do_QueryInterface(ById(content, id)->AsDOMNode());
+        return field;
+    };
+    auto click = [&](std::u16string_view id) {
+        auto center = app.ScreenCenterOf(*ById(content, id));
+        ASSERT_TRUE(center);
+        ASSERT_TRUE(app.Click(*center));
+    };
+
+    // The user edits a; the agent focuses b: a tells of its edit once.
+    click(u"a");
+    ASSERT_TRUE(app.Type(u"x"));
+    input(u"b")->Focus();
+    EXPECT_EQ(changes->targets, (std::vector<std::string>{"a"}));
+    EXPECT_EQ(app.FocusedElement(), ById(content, u"b"));
+
+    // Typing now goes to b and compares against b's value when it got the
+    // focus, not a's: leaving b after typing tells of b's edit.
+    ASSERT_TRUE(app.Type(u"!"));
+    nsString value;
+    input(u"b")->GetValue(value);
+    EXPECT_EQ(Narrow(value), "start!");
+    click(u"c");
+    EXPECT_EQ(changes->targets, (std::vector<std::string>{"a", "b"}));
+
+    // Focused by the agent and left untouched: no change.
+    input(u"a")->Focus();
+    click(u"c");
+    input(u"a")->Blur();
+    EXPECT_EQ(changes->targets, (std::vector<std::string>{"a", "b"}));
+    chrome->RemoveEventListener(u"change", changes, PR_TRUE);
 }

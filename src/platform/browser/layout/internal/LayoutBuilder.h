@@ -194,8 +194,8 @@ private:
 
     void LayoutAtomic(NodeIndex i, Line& line);
 
-    // Options stack inside a list box; those of a drop-down stack below it as
-    // its open list would show them, and are not hit, since it is closed.
+    // Options of a list box stack inside it; a closed drop-down's share its
+    // one line.
     void LayoutOptions(NodeIndex select, Rect r);
 
     // ---- Tables --------------------------------------------------------------
