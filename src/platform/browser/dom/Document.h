@@ -88,6 +88,13 @@ public:
     // that live collections know when their cached items are stale.
     uint64_t ChangeCount() const { return m_changes; }
     void NoteChange() { ++m_changes; }
+    // Counts windows attached to or detached from the document's frame
+    // elements, and edits of its texts: changes that need no new tree walk
+    // for layout (windows) or that the tree's count does not see (texts).
+    uint64_t FrameAttachmentCount() const { return m_frameAttachments; }
+    void NoteFrameAttachment() { ++m_frameAttachments; }
+    uint64_t TextChangeCount() const { return m_textChanges; }
+    void NoteTextChange() { ++m_textChanges; }
 
     const nsString& URL() const { return m_url; }
     void SetURL(nsString url) { m_url = std::move(url); }
@@ -148,6 +155,8 @@ private:
     ElementNamespace m_namespace;
     uint32_t m_elementCount = 0;
     uint64_t m_changes = 0;
+    uint64_t m_frameAttachments = 0;
+    uint64_t m_textChanges = 0;
     FocusHook m_focusHook;
     // The base address as of change count m_baseStamp (found again only
     // after the tree or an attribute changed, so resolving is not a walk).

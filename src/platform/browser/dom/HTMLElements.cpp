@@ -497,6 +497,8 @@ void FrameOwner::AttachWindow(Element& self, Window* window) {
         old->SetFrameElement(nullptr);
     m_window = window ? window->AsDOMWindow() : nullptr;
     m_self = &self;
+    if (Document* document = self.OwnerDocument())
+        document->NoteFrameAttachment();
     if (window)
         window->SetFrameElement(&self);
 }

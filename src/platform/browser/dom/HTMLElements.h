@@ -24,6 +24,10 @@ bool FireClick(EventTargetCore& target);
 // Moves the document's focus to `element`, firing blur at the element that
 // had it and focus at the new one; Blur takes it away.
 void FocusElement(Element& element);
+// Appends typed text to the value of a text input or a text area, in
+// amortised constant time per character; false (nothing changes) for other
+// elements and for inputs whose value is not text.
+bool AppendTypedText(Element& control, std::u16string_view text);
 void BlurElement(Element& element);
 
 // What FRAME and IFRAME elements share: the window they show, which they

@@ -68,6 +68,15 @@ public:
         m_value.reset();
         m_checked.reset();
     }
+    bool AppendText(std::u16string_view text) {
+        nsString type = Type();
+        if (type != u"text" && type != u"password")
+            return false;
+        if (!m_value)
+            m_value = Value();
+        m_value->append(text);
+        return true;
+    }
 
     nsresult GetDefaultValue(nsAString& value) override { return ReflectString(u"value", value); }
     nsresult SetDefaultValue(const nsAString& value) override {
@@ -277,6 +286,11 @@ public:
     using HTMLElementFace::HTMLElementFace;
 
     void Reset() { m_value.reset(); }
+    void AppendText(std::u16string_view text) {
+        if (!m_value)
+            m_value = TextContent();
+        m_value->append(text);
+    }
 
     nsresult GetDefaultValue(nsAString& value) override {
         value = TextContent();
@@ -644,6 +658,16 @@ void ResetControl(Element& element) {
         text->Reset();
     else if (auto* option = dynamic_cast<HTMLOptionElement*>(&element))
         option->Reset();
+}
+
+bool AppendTypedText(Element& control, std::u16string_view text) {
+    if (auto* input = dynamic_cast<HTMLInputElement*>(&control))
+        return input->AppendText(text);
+    if (auto* area = dynamic_cast<HTMLTextAreaElement*>(&control)) {
+        area->AppendText(text);
+        return true;
+    }
+    return false;
 }
 
 NodeRef NewFormElement(const std::shared_ptr<DocumentLink>& link, std::u16string_view lowerTag) {

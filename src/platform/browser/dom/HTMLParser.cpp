@@ -1,10 +1,17 @@
 // HTML documents and fragments from markup (through the gumbo HTML5
 // parser), markup from nodes, and the UTF-8 conversions both need.
+#include "platform/browser/Ascii.h"
 #include "platform/browser/dom/Document.h"
 #include "platform/browser/dom/Parser.h"
 
+#include <algorithm>
+#include <cctype>
 #include <gumbo.h>
+#include <initializer_list>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace dom {
 
@@ -202,6 +209,130 @@ nsString Utf16FromWindows1252(std::string_view text) {
     return out;
 }
 
+// The HTML5 tree builder checks element scopes by walking its stack of open
+// elements, so markup nested N deep costs N squared to parse (100,000 nested
+// elements: tens of seconds). Like other browsers, the parser does not nest
+// elements deeper than kMaxNestingDepth: a start tag that would open an
+// element deeper is preceded by the end tag of the current element, so that
+// the new element becomes its sibling. The depth is followed by a light scan
+// of the markup (tags, comments, raw text and the usual implied end tags),
+// close enough to the tree builder's for a bound; markup that stays below the
+// bound is parsed as it is.
+std::optional<std::string> CapNestingDepth(std::string_view markup) {
+    auto isSpace = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+    };
+    auto isAnyOf = [](std::string_view name, std::initializer_list<std::string_view> names) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    std::vector<std::string> open; // names of the open elements, innermost last
+    std::string out;
+    size_t copied = 0;
+    bool rewritten = false;
+    size_t i = 0;
+    const size_t n = markup.size();
+    while (i < n) {
+        size_t lt = markup.find('<', i);
+        if (lt == std::string_view::npos)
+            break;
+        i = lt + 1;
+        if (markup.substr(lt, 4) == "<!--") {
+            size_t end = markup.find("-->", lt + 4);
+            i = end == std::string_view::npos ? n : end + 3;
+            continue;
+        }
+        if (i < n && (markup[i] == '!' || markup[i] == '?')) {
+            size_t end = markup.find('>', i);
+            i = end == std::string_view::npos ? n : end + 1;
+            continue;
+        }
+        bool closing = i < n && markup[i] == '/';
+        size_t nameStart = closing ? i + 1 : i;
+        if (nameStart >= n || !std::isalpha(static_cast<unsigned char>(markup[nameStart])))
+            continue;
+        size_t nameEnd = nameStart;
+        while (nameEnd < n && !isSpace(markup[nameEnd]) && markup[nameEnd] != '/' &&
+               markup[nameEnd] != '>')
+            ++nameEnd;
+        std::string name = browser::AsciiLower(markup.substr(nameStart, nameEnd - nameStart));
+        size_t j = nameEnd;
+        for (char quote = 0; j < n; ++j) {
+            char c = markup[j];
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                break;
+            }
+        }
+        i = j < n ? j + 1 : n;
+        if (closing) {
+            for (size_t k = open.size(); k-- > 0;)
+                if (open[k] == name) {
+                    open.resize(k);
+                    break;
+                }
+            continue;
+        }
+        if (isAnyOf(name, {"area",   "base",     "br",      "col",   "embed",  "hr",     "img",
+                           "input",  "link",     "meta",    "param", "source", "track",  "wbr",
+                           "keygen", "basefont", "bgsound", "frame", "image",  "isindex"}))
+            continue;
+        if (name == "plaintext")
+            break;
+        if (isAnyOf(name, {"script", "style", "textarea", "title", "xmp", "iframe", "noembed",
+                           "noframes", "noscript"})) {
+            // Raw text up to the element's own end tag.
+            std::string lower = browser::AsciiLower(markup.substr(i));
+            size_t end = lower.find("</" + name);
+            i = end == std::string::npos ? n : i + end;
+            continue;
+        }
+        // End tags the tree builder implies.
+        while (!open.empty()) {
+            const std::string& top = open.back();
+            bool sameKind = top == name && isAnyOf(name, {"p", "li", "dt", "dd", "option", "tr",
+                                                          "td", "th", "a", "nobr", "button"});
+            bool cell = isAnyOf(name, {"td", "th", "tr"}) && isAnyOf(top, {"td", "th"});
+            bool row = isAnyOf(name, {"tr", "tbody", "thead", "tfoot"}) && top == "tr";
+            bool item = isAnyOf(name, {"dt", "dd"}) && isAnyOf(top, {"dt", "dd"});
+            bool paragraph =
+                top == "p" &&
+                isAnyOf(name, {"address", "article", "aside",    "blockquote", "center", "dir",
+                               "div",     "dl",      "fieldset", "figure",     "footer", "form",
+                               "h1",      "h2",      "h3",       "h4",         "h5",     "h6",
+                               "header",  "hr",      "li",       "menu",       "nav",    "ol",
+                               "p",       "pre",     "section",  "table",      "ul",     "dd",
+                               "dt"});
+            if (!(sameKind || cell || row || item || paragraph))
+                break;
+            open.pop_back();
+        }
+        if (open.size() >= kMaxNestingDepth) {
+            out.append(markup.substr(copied, lt - copied));
+            out += "</" + open.back() + ">";
+            copied = lt;
+            open.pop_back();
+            rewritten = true;
+        }
+        open.push_back(std::move(name));
+    }
+    if (!rewritten)
+        return std::nullopt;
+    out.append(markup.substr(copied));
+    return out;
+}
+
+// The parse errors gumbo records are not used, and each copies the stack of
+// open elements: deep unclosed markup would cost quadratic time and memory.
+GumboOptions ParserOptions() {
+    GumboOptions options = kGumboDefaultOptions;
+    options.max_errors = 0;
+    return options;
+}
+
 } // namespace
 
 nsCOMPtr<nsIDOMHTMLDocument> ParseHTMLDocument(std::string_view markup, std::u16string_view url) {
@@ -217,8 +348,11 @@ nsCOMPtr<nsIDOMHTMLDocument> ParseHTMLDocument(std::string_view markup, std::u16
     Document* document = Document::FromDOM(created);
     if (!result || !document)
         return nullptr;
-    GumboResult output(
-        gumbo_parse_with_options(&kGumboDefaultOptions, markup.data(), markup.size()));
+    std::optional<std::string> capped = CapNestingDepth(markup);
+    if (capped)
+        markup = *capped;
+    GumboOptions options = ParserOptions();
+    GumboResult output(gumbo_parse_with_options(&options, markup.data(), markup.size()));
     if (output)
         CopyChildren(*output->document, *document, *document);
     return result;
@@ -234,7 +368,9 @@ nsresult ReplaceChildrenWithHTML(Element& context, std::u16string_view markup) {
     if (!document)
         return NS_ERROR_NOT_AVAILABLE;
     std::string utf8 = Utf8FromUtf16(markup);
-    GumboOptions options = kGumboDefaultOptions;
+    if (std::optional<std::string> capped = CapNestingDepth(utf8))
+        utf8 = std::move(*capped);
+    GumboOptions options = ParserOptions();
     options.fragment_context =
         context.IsHTML() ? gumbo_tagn_enum(Utf8FromUtf16(context.LocalName()).c_str(),
                                            static_cast<unsigned>(context.LocalName().size()))

@@ -307,6 +307,12 @@ nsString CharacterData::NodeName() const {
     return Kind() == NodeKind::Text ? u"#text" : u"#comment";
 }
 
+void CharacterData::SetData(nsString data) {
+    m_data = std::move(data);
+    if (Document* document = OwnerDocument())
+        document->NoteTextChange();
+}
+
 NodeRef CharacterData::Clone(bool) const {
     return Kind() == NodeKind::Text ? NewText(Link(), m_data) : NewComment(Link(), m_data);
 }

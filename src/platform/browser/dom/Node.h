@@ -208,9 +208,10 @@ template <typename Interface> nsresult ReturnNode(Node* node, Interface** out) {
 class CharacterData : public Node {
 public:
     const nsString& Data() const { return m_data; }
-    void SetData(nsString data) { m_data = std::move(data); }
+    // Both tell the owner document of the edit.
+    void SetData(nsString data);
     nsString NodeValue() const override { return m_data; }
-    void ChangeNodeValue(const nsString& value) override { m_data = value; }
+    void ChangeNodeValue(const nsString& value) override { SetData(value); }
     nsString NodeName() const override;
     NodeRef Clone(bool deep) const override;
 

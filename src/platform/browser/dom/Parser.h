@@ -6,8 +6,10 @@
 //         dom::ParseXULDocument(xml, u"chrome://navigator/content/navigator.xul", &error);
 //
 // HTML is parsed as HTML5 parsers do: markup that is not well formed is
-// repaired, never refused. Chrome (XUL) markup must be well-formed XML;
-// otherwise the parse answers null and `error` names the file and line.
+// repaired, never refused. Elements nest at most kMaxNestingDepth deep: a
+// start tag that would open one deeper makes a sibling of the innermost
+// element instead, as browsers do, so that deep pages parse in linear time. Chrome (XUL) markup
+// must be well-formed XML; otherwise the parse answers null and `error` names the file and line.
 #pragma once
 
 #include "platform/browser/dom/Element.h"
@@ -16,6 +18,8 @@
 #include <string_view>
 
 namespace dom {
+
+inline constexpr size_t kMaxNestingDepth = 512;
 
 // `markup` in UTF-8 (bytes that are not UTF-8 are read as Windows-1252),
 // or in UTF-16.

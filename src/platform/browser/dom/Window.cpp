@@ -57,11 +57,18 @@ Window* Window::TopWindow() {
     return window;
 }
 
-std::vector<Window*> Window::ChildFrames() const {
-    std::vector<Window*> frames;
+const std::vector<Window*>& Window::ChildFrames() const {
     Document* document = CurrentDocument();
+    if (document == m_framesDocument && document && document->ChangeCount() == m_framesChanges &&
+        document->FrameAttachmentCount() == m_framesAttachments)
+        return m_frames;
+    std::vector<Window*>& frames = m_frames;
+    frames.clear();
+    m_framesDocument = document;
     if (!document)
         return frames;
+    m_framesChanges = document->ChangeCount();
+    m_framesAttachments = document->FrameAttachmentCount();
     for (Node* node = document->NextInTree(document); node; node = node->NextInTree(document)) {
         if (!node->IsElement())
             continue;
@@ -103,7 +110,7 @@ public:
         return NS_OK;
     }
     nsresult Item(PRUint32 index, nsIDOMWindow** window) override {
-        auto frames = Frames();
+        const auto& frames = Frames();
         return ReturnWindow(index < frames.size() ? frames[index] : nullptr, window);
     }
     nsresult NamedItem(const nsAString& name, nsIDOMWindow** window) override {
@@ -115,7 +122,7 @@ public:
     }
 
 private:
-    std::vector<Window*> Frames() const { return Window::FromDOM(m_window)->ChildFrames(); }
+    const std::vector<Window*>& Frames() const { return Window::FromDOM(m_window)->ChildFrames(); }
 
     nsCOMPtr<nsIDOMWindowInternal> m_window;
 };

@@ -80,8 +80,9 @@ public:
     // it before the parent goes away.
     void SetParentWindow(Window* parent) { m_parent = parent; }
     // The windows of the document's FRAME and IFRAME elements in document
-    // order.
-    std::vector<Window*> ChildFrames() const;
+    // order. Kept until the document's tree or one of its frames' windows
+    // changes, so that reading the frames one by one costs no walk each.
+    const std::vector<Window*>& ChildFrames() const;
 
     // The next target outwards for events: the shell's choice (a content
     // window to its chrome window), else none.
@@ -101,6 +102,11 @@ private:
     Window* m_parent = nullptr;               // observes: cleared by the shell
     EventTargetCore* m_eventParent = nullptr; // observes: cleared by the shell
     uint32_t m_identity = 0;
+    // ChildFrames as of the document's change and frame counts below.
+    mutable std::vector<Window*> m_frames; // observes: windows the frame elements keep
+    mutable const Document* m_framesDocument = nullptr;
+    mutable uint64_t m_framesChanges = 0;
+    mutable uint64_t m_framesAttachments = 0;
 };
 
 // Makes a window without a document.

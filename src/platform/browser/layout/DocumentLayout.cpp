@@ -52,14 +52,16 @@ void DocumentLayout::SetClientSize(Size size) {
 void DocumentLayout::Refresh() {
     dom::Document& document = GetDocument();
     if (!m_dirty && document.ElementCount() == m_elementCount &&
-        document.ChangeCount() == m_changeCount) {
-        // The document does not count edits of character data: compare the
-        // texts themselves, which costs far less than a layout.
+        document.ChangeCount() == m_changeCount &&
+        document.TextChangeCount() != m_textChangeCount) {
+        // A text was edited: compare the texts, which costs far less than a
+        // layout when the edit left them as they were.
         for (NodeIndex i : m_textNodes)
             if (static_cast<const dom::CharacterData&>(*m_nodes[i]).Data() != m_source.At(i).text) {
                 m_dirty = true;
                 break;
             }
+        m_textChangeCount = document.TextChangeCount();
     }
     if (m_dirty || document.ElementCount() != m_elementCount ||
         document.ChangeCount() != m_changeCount)
@@ -126,6 +128,7 @@ void DocumentLayout::Rebuild() {
     m_index = std::move(index);
     m_elementCount = document.ElementCount();
     m_changeCount = document.ChangeCount();
+    m_textChangeCount = document.TextChangeCount();
     m_dirty = false;
 
     for (const auto& [node, position] : scrolled)

@@ -115,7 +115,8 @@ private:
     // alive, so that an address in m_index never names another node.
     std::vector<dom::NodeRef> m_nodes;
     std::unordered_map<const dom::Node*, NodeIndex> m_index;
-    std::vector<NodeIndex> m_textNodes; // compared with the document on each query
+    std::vector<NodeIndex> m_textNodes; // compared with the document after a text edit
+    uint64_t m_textChangeCount = 0;
 };
 
 } // namespace browser::layout

@@ -1,5 +1,8 @@
 #include "platform/browser/layout/internal/LayoutBuilder.h"
 
+#include <charconv>
+#include <cmath>
+
 namespace browser::layout {
 
 using namespace metrics;
@@ -66,6 +69,27 @@ void Builder::RunFrameSetDocument(NodeIndex fs) {
     ComputeOffsets();
 }
 
+namespace {
+
+// Frameset sizes beyond this are taken as this: an excessive size takes all
+// it can instead of being dropped.
+constexpr int64_t kMaxFrameSizeValue = 10000000;
+
+// The number a frameset size starts with, capped; nullopt when there is none.
+std::optional<int64_t> FrameSizeValue(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    double number = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (ec == std::errc::result_out_of_range)
+        return kMaxFrameSizeValue; // beyond any size: capped
+    if (ec != std::errc() || std::isnan(number))
+        return std::nullopt;
+    return int64_t(std::llround(std::clamp(number, 0.0, double(kMaxFrameSizeValue))));
+}
+
+} // namespace
+
 std::vector<int32_t> SplitFrameSizes(std::string_view spec, int32_t total) {
     struct Part {
         enum { Pixels, Percent, Star } kind;
@@ -80,14 +104,13 @@ std::vector<int32_t> SplitFrameSizes(std::string_view spec, int32_t total) {
         while (!item.empty() && item.back() == ' ')
             item.remove_suffix(1);
         if (!item.empty() && item.back() == '*') {
-            auto n = ParseLength(item.substr(0, item.size() - 1));
-            parts.push_back(Part{Part::Star, item.size() == 1 ? 1 : std::max(0, n.value_or(1))});
+            auto n = FrameSizeValue(item.substr(0, item.size() - 1));
+            parts.push_back(Part{Part::Star, item.size() == 1 ? 1 : n.value_or(1)});
         } else if (!item.empty() && item.back() == '%') {
             parts.push_back(
-                Part{Part::Percent,
-                     std::max(0, ParseLength(item.substr(0, item.size() - 1)).value_or(0))});
+                Part{Part::Percent, FrameSizeValue(item.substr(0, item.size() - 1)).value_or(0)});
         } else {
-            parts.push_back(Part{Part::Pixels, std::max(0, ParseLength(item).value_or(0))});
+            parts.push_back(Part{Part::Pixels, FrameSizeValue(item).value_or(0)});
         }
         if (comma == std::string_view::npos)
             break;

@@ -351,6 +351,26 @@ void DocShell::CancelLoad() {
     }
 }
 
+bool DocShell::IsRecursiveFrameLoad(nsIURI* uri) const {
+    if (!m_parent || m_parent->m_itemType != m_itemType)
+        return false; // a top document loads anything
+    auto withoutRef = [](const std::string& spec) { return spec.substr(0, spec.find('#')); };
+    std::string spec;
+    uri->GetSpec(spec);
+    spec = withoutRef(spec);
+    int depth = 0;
+    for (const DocShell* shell = m_parent; shell && shell->m_itemType == m_itemType;
+         shell = shell->m_parent) {
+        if (++depth > kMaxFrameDepth)
+            return true;
+        nsCOMPtr<nsIURI> shown = NewURI(shell->m_url);
+        std::string shownSpec;
+        if (shown && NS_SUCCEEDED(shown->GetSpec(shownSpec)) && withoutRef(shownSpec) == spec)
+            return true;
+    }
+    return false;
+}
+
 nsresult DocShell::StartLoad(const std::string& url, HistoryMode mode, int historyIndex,
                              Origin origin) {
     if (m_destroyed)
@@ -358,6 +378,11 @@ nsresult DocShell::StartLoad(const std::string& url, HistoryMode mode, int histo
     nsCOMPtr<nsIURI> uri = NewURI(url);
     if (!uri)
         return NS_ERROR_MALFORMED_URI;
+    // A frame never shows the address of a document around it (it would
+    // frame itself without end), and frames nest only so deep: such a frame
+    // stays empty, as browsers leave it.
+    if (url != kBlankAddress && IsRecursiveFrameLoad(uri))
+        return StartLoad(std::string(kBlankAddress), mode, historyIndex, origin);
     nsCOMPtr<DocShell> keep(this);
     if (origin == Origin::Navigation && !MayOpen(uri))
         return NS_OK; // refused by a content listener: nothing happens

@@ -120,6 +120,10 @@ public:
     enum class HistoryMode { Add, Replace, Keep, GotoIndex };
     // A navigation asks the parent content listeners first; the first load
     // of a frame, which the document holding it starts, does not.
+    // Frames nested deeper than this below their top document stay empty.
+    static constexpr int kMaxFrameDepth = 10;
+    static constexpr const char* kBlankAddress = "about:blank";
+
     enum class Origin { Navigation, FrameLoad };
     nsresult StartLoad(const std::string& url, HistoryMode mode, int historyIndex = -1,
                        Origin origin = Origin::Navigation);
@@ -238,6 +242,9 @@ private:
     void NotifyLocation();
     void NavigateFromForm(dom::Element& form);
     DocShell* FindTarget(std::u16string_view target);
+    // Whether `uri` may not load in this frame: an enclosing document shows
+    // it, or the frame lies kMaxFrameDepth deep.
+    bool IsRecursiveFrameLoad(nsIURI* uri) const;
 
     ShellHost& m_host;    // observes: the browser outlives its shells
     WindowOwner& m_owner; // observes: the browser window outlives its shells

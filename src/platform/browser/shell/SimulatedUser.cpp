@@ -314,13 +314,17 @@ bool Browser::Type(std::u16string_view text) {
         return false;
     dom::NodeRef keep(focused);
     nsCOMPtr<PresShell> presentation(m_focusedShell->Presentation());
+    dom::Element& target = EditTarget(*focused);
     for (char16_t c : text) {
         if (c == u'\n' && !focused->HasTag(u"textarea")) {
             PressEnter();
             return true;
         }
-        SetValueOf(*focused, ValueOf(*focused) + c);
-        presentation->FirePlain(EditTarget(*focused), u"input", true, false);
+        // Each character is appended where the control keeps its value, so
+        // that typing a long text costs time in proportion to its length.
+        if (!dom::AppendTypedText(target, std::u16string_view(&c, 1)))
+            SetValueOf(*focused, ValueOf(*focused) + c);
+        presentation->FirePlain(target, u"input", true, false);
         if (!InDocument(*focused))
             break;
     }

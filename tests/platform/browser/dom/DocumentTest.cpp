@@ -369,3 +369,58 @@ TEST(Document, WithoutABaseElementTheDocumentAddressIsTheBase) {
     EXPECT_FALSE(uri);
     EXPECT_EQ(content->GetBaseURL(nullptr), NS_ERROR_NULL_POINTER);
 }
+
+TEST(Document, DeepNestingIsCappedAsBrowsersDoAndKeepsEveryElement) {
+    const size_t depth = dom::kMaxNestingDepth * 2;
+    std::string markup;
+    for (size_t i = 0; i < depth; ++i)
+        markup += "<div>";
+    markup += "deep";
+    for (size_t i = 0; i < depth; ++i)
+        markup += "</div>";
+    markup += "<p id=after>after</p>";
+    auto page = dom::ParseHTMLDocument(markup, u"http://host/");
+    dom::Document& core = *dom::Document::FromDOM(page);
+    size_t deepest = 0, divs = 0;
+    for (dom::Node* node = &core; node; node = node->NextInTree(&core)) {
+        if (!node->IsElement())
+            continue;
+        size_t level = 0;
+        for (dom::Node* up = node->Parent(); up; up = up->Parent())
+            ++level;
+        deepest = std::max(deepest, level);
+        divs += static_cast<dom::Element*>(node)->HasTag(u"div") ? 1 : 0;
+    }
+    EXPECT_EQ(divs, depth) << "elements beyond the cap become siblings, not lost";
+    EXPECT_LE(deepest, dom::kMaxNestingDepth + 3) << "document, html and body above the divs";
+    EXPECT_GE(deepest, dom::kMaxNestingDepth - 3);
+    ASSERT_TRUE(ById(page, u"after"));
+    nsCOMPtr<nsIDOMNode> parent;
+    ById(page, u"after")->GetParentNode(getter_AddRefs(parent));
+    nsString name;
+    parent->GetNodeName(name);
+    EXPECT_EQ(Narrow(name), "BODY") << "markup after the deep part is where it belongs";
+}
+
+TEST(Document, MarkupBelowTheNestingCapParsesAsWritten) {
+    // Raw text, comments and attributes with '>' do not count as nesting.
+    std::string markup = "<div id=outer title='a>b'><!-- <div><div> --><script>'<div>'</script>";
+    for (int i = 0; i < 100; ++i)
+        markup += "<span>";
+    markup += "<b id=inner>x</b>";
+    auto page = dom::ParseHTMLDocument(markup, u"http://host/");
+    nsCOMPtr<nsIDOMElement> inner = ById(page, u"inner");
+    ASSERT_TRUE(inner);
+    size_t spans = 0;
+    nsCOMPtr<nsIDOMNode> node = inner;
+    while (node) {
+        nsCOMPtr<nsIDOMNode> parent;
+        node->GetParentNode(getter_AddRefs(parent));
+        node = parent;
+        nsString name;
+        if (node)
+            node->GetNodeName(name);
+        spans += name == u"SPAN" ? 1 : 0;
+    }
+    EXPECT_EQ(spans, 100u);
+}

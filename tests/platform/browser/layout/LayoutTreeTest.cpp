@@ -635,3 +635,16 @@ TEST(LayoutRobustness, HugeSizesNeverOverflowTheCoordinates) {
 
 } // namespace
 } // namespace browser::layout
+
+TEST(LayoutFrames, ExcessiveFrameSizesAreCappedNotDropped) {
+    // A size beyond any screen takes all it can; dropped, it would act as "1*".
+    using browser::layout::SplitFrameSizes;
+    std::vector<int32_t> sizes = SplitFrameSizes("4294967227*,*", 1000);
+    ASSERT_EQ(sizes.size(), 2u);
+    EXPECT_GE(sizes[0], 999);
+    EXPECT_EQ(sizes[0] + sizes[1], 1000);
+    EXPECT_EQ(SplitFrameSizes("1e400*,*", 1000), sizes) << "out of range of a double";
+    EXPECT_EQ(SplitFrameSizes("4294967227,*", 800), (std::vector<int32_t>{800, 0}));
+    EXPECT_EQ(SplitFrameSizes("4294967227%,*", 800), (std::vector<int32_t>{800, 0}));
+    EXPECT_EQ(SplitFrameSizes("-4294967227*,*", 600), (std::vector<int32_t>{0, 600}));
+}

@@ -1261,3 +1261,92 @@ TEST_F(UserTest, FocusMovedThroughTheDOMKeepsTheUsersFieldRecord) {
     EXPECT_EQ(changes->targets, (std::vector<std::string>{"a", "b"}));
     chrome->RemoveEventListener(u"change", changes, PR_TRUE);
 }
+
+// Pages that frame themselves, directly or through each other, load each
+// frame once: a frame never shows the address of a document around it, and
+// frames nest only DocShell::kMaxFrameDepth deep.
+size_t ShellCount(DocShell* shell) {
+    size_t count = 1;
+    for (DocShell* child : shell->Children())
+        count += ShellCount(child);
+    return count;
+}
+
+TEST_F(BrowserTest, SelfFramingPageLeavesItsInnerFrameEmpty) {
+    BrowserWindow* window =
+        Open(Write("self.html", "<p>me</p><iframe src='self.html#again'></iframe>"));
+    DocShell* content = window->ContentShell();
+    ASSERT_EQ(content->Children().size(), 1u);
+    DocShell* inner = content->Children()[0];
+    EXPECT_EQ(inner->CurrentURL(), "about:blank");
+    EXPECT_TRUE(inner->Children().empty());
+    EXPECT_FALSE(content->IsBusyInTree());
+}
+
+TEST_F(BrowserTest, MutualFramesetsStopAtTheFirstRepeat) {
+    Write("b.html",
+          "<frameset cols='50%,*'><frame src='a.html'><frame src='leaf.html'></frameset>");
+    Write("leaf.html", "<p>leaf</p>");
+    BrowserWindow* window = Open(Write(
+        "a.html", "<frameset rows='50%,*'><frame src='b.html'><frame src='leaf.html'></frameset>"));
+    DocShell* content = window->ContentShell();
+    // a: b and leaf; b: a (refused, empty) and leaf.
+    EXPECT_EQ(ShellCount(content), 5u);
+    ASSERT_EQ(content->Children().size(), 2u);
+    DocShell* b = content->Children()[0];
+    ASSERT_EQ(b->Children().size(), 2u);
+    EXPECT_EQ(b->Children()[0]->CurrentURL(), "about:blank");
+    EXPECT_NE(b->Children()[1]->CurrentURL().find("leaf.html"), std::string::npos);
+}
+
+TEST_F(BrowserTest, FrameNestingStopsAtTheDepthCap) {
+    const int levels = DocShell::kMaxFrameDepth + 5;
+    for (int level = 0; level < levels; ++level)
+        Write("level" + std::to_string(level) + ".html",
+              "<iframe src='level" + std::to_string(level + 1) + ".html'></iframe>");
+    BrowserWindow* window = Open(Write("top.html", "<iframe src='level0.html'></iframe>"));
+    int depth = 0;
+    DocShell* shell = window->ContentShell();
+    while (!shell->Children().empty() && shell->Children()[0]->CurrentURL() != "about:blank") {
+        shell = shell->Children()[0];
+        ++depth;
+    }
+    EXPECT_EQ(depth, DocShell::kMaxFrameDepth);
+    EXPECT_FALSE(window->ContentShell()->IsBusyInTree());
+}
+
+TEST_F(UserTest, TypingAppendsToWhatTheControlHolds) {
+    BrowserWindow* window =
+        Open(Write("form.html", "<input id=field value=pre><textarea id=area>old</textarea>"
+                                "<input type=password id=secret><input type=file id=upload>"));
+    DocShell* content = window->ContentShell();
+    auto typeInto = [&](std::u16string_view id, std::u16string_view text) {
+        auto center = app.ScreenCenterOf(*ById(content, id));
+        ASSERT_TRUE(center);
+        ASSERT_TRUE(app.Click(*center));
+        app.Type(text);
+    };
+    auto valueOf = [&](std::u16string_view id) {
+        nsString value;
+        nsCOMPtr<nsIDOMNode> node = ById(content, id)->AsDOMNode();
+        if (nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(node))
+            input->GetValue(value);
+        else if (nsCOMPtr<nsIDOMHTMLTextAreaElement> area = do_QueryInterface(node))
+            area->GetValue(value);
+        return Narrow(value);
+    };
+    typeInto(u"field", u"fix");
+    EXPECT_EQ(valueOf(u"field"), "prefix");
+    typeInto(u"area", u"er\nline");
+    EXPECT_EQ(valueOf(u"area"), "older\nline");
+    typeInto(u"secret", std::u16string(5000, u'*'));
+    EXPECT_EQ(valueOf(u"secret"), std::string(5000, '*'));
+    typeInto(u"upload", u"/etc/passwd");
+    EXPECT_EQ(valueOf(u"upload"), "") << "a page's user picks the file, typing does not";
+    // A value the page set is where typing goes on.
+    nsCOMPtr<nsIDOMHTMLInputElement> field =
+        do_QueryInterface(ById(content, u"field")->AsDOMNode());
+    field->SetValue(u"set");
+    typeInto(u"field", u"!");
+    EXPECT_EQ(valueOf(u"field"), "set!");
+}
