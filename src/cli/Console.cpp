@@ -1,6 +1,7 @@
 #include "cli/Console.h"
 
 #include "cli/ElementsDemo.h"
+#include "cli/ImagesDemo.h"
 #include "cli/ScriptRunner.h"
 
 #include <algorithm>
@@ -104,6 +105,12 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
         runner.RunLine(step.line, ++lineNumber);
     }
     RunElementsDemo(session, printer, runner, out);
+    runner.Drain();
+    // The images part shows objects of the demo site's pages: without the
+    // simulated browser there are none.
+    if (session.HasBrowser()) {
+        RunImagesDemo(runner, printer, out, lineNumber);
+    }
     runner.FinishPending();
     return kExitHandled;
 }

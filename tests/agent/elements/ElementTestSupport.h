@@ -7,11 +7,11 @@
 //     EXPECT_EQ(Integer(*table, "rows"), 1);
 #pragma once
 
+#include "agent/common/DomHelpers.h"
+#include "agent/common/WindowHelpers.h"
 #include "agent/elements/CNS6Obj.h"
 #include "agent/elements/LayoutTreeBuilder.h"
-#include "agent/common/DomHelpers.h"
 #include "agent/host/TrapTestSupport.h"
-#include "agent/common/WindowHelpers.h"
 #include "agent/model/CNS6Browser.h"
 #include "agent/model/CNS6Page.h"
 #include "platform/browser/shell/Browser.h"
