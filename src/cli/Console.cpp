@@ -5,6 +5,7 @@
 #include "cli/ElementsDemo.h"
 #include "cli/IdentifyDemo.h"
 #include "cli/RecordingDemo.h"
+#include "cli/ImagesDemo.h"
 #include "cli/ScriptRunner.h"
 
 #include <algorithm>
@@ -121,6 +122,12 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
     RunRecordingDemo(session, printer, runner, out);
     runner.Drain();
     RunCheckpointDemo(runner, printer, out, lineNumber);
+    runner.Drain();
+    // The images part shows objects of the demo site's pages: without the
+    // simulated browser there are none.
+    if (session.HasBrowser()) {
+        RunImagesDemo(runner, printer, out, lineNumber);
+    }
     runner.FinishPending();
     return kExitHandled;
 }

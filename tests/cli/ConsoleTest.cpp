@@ -283,8 +283,9 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
         << text;
     // Every step is answered or, when its object does not exist, refused.
     // The session's own steps come first; the form controls part, the page
-    // elements' part and the replay part follow under their own headings.
-    enum class Part { Steps, Controls, Elements, Replay } part = Part::Steps;
+    // elements' part, the replay part and the images part follow under their
+    // own headings.
+    enum class Part { Steps, Controls, Elements, Replay, Images } part = Part::Steps;
     size_t replies = 0;
     size_t controlsReplies = 0;
     size_t replayReplies = 0;
@@ -295,6 +296,8 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
             part = Part::Elements;
         } else if (line.rfind("== scroll the link", 0) == 0) {
             part = Part::Replay;
+        } else if (line.rfind("== open the images page", 0) == 0) {
+            part = Part::Images;
         }
         const bool reply = line.rfind("reply", 0) == 0;
         replies += reply && part == Part::Steps ? 1 : 0;
@@ -325,6 +328,11 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
     EXPECT_NE(text.find("title: string [\"Tables\"]"), std::string::npos) << text;
     EXPECT_NE(text.find("Col #1\\tCol #2\\tCol #3\\r\\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\\thtml_row\\r\\n"), std::string::npos) << text;
+    // With the browser, the images part saves the site's logo through the
+    // browser object.
+    if (text.find("save the site's logo") != std::string::npos) {
+        EXPECT_NE(text.find("bytes; the same bytes as logo.png"), std::string::npos) << text;
+    }
 
     ConsoleRun json = Console({"--no-browser", "--demo", "--json"}, "");
     EXPECT_EQ(json.status, cli::kExitHandled);

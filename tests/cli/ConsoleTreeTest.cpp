@@ -66,11 +66,11 @@ TEST_F(ConsoleTree, TreeOptionAndTreeLines) {
     // The --tree part: browser, page, the inner frame with its link, then
     // the page's own objects; a table lists its cells ("child" counts them).
     ASSERT_GE(tree.size(), 8u) << out.str();
-    EXPECT_EQ(shape(0, 8),
-              (std::vector<std::string>{"html_browser ", "  html_frame Tree page",
-                                        "    html_frame inner.html", "      html_object Inner link",
-                                        "    html_object Top link", "    html_table Cell one",
-                                        "      html_cell Cell one", "      html_cell Cell two"}));
+    EXPECT_EQ(shape(0, 8), (std::vector<std::string>{
+                               "html_browser ", "  html_frame Tree page",
+                               "    html_frame inner.html", "      html_text_link Inner link",
+                               "    html_text_link Top link", "    html_table Cell one",
+                               "      html_cell Cell one", "      html_cell Cell two"}));
     EXPECT_TRUE(tree[1]["rect"].is_array());
     EXPECT_TRUE(tree[0]["rect"].is_null());
     // The {"tree": "page"} line: the same below the page, one level up.

@@ -1,5 +1,7 @@
 #include "agent/elements/ElementFactory.h"
 
+#include "agent/elements/CNS6Image.h"
+#include "agent/elements/CNS6Link.h"
 #include "agent/elements/CNS6Obj.h"
 #include "agent/elements/CNS6Table.h"
 
@@ -14,24 +16,20 @@ CWebObjRef MakeBase(nsIDOMNode* node, const CWebObjRef& parent) {
 
 } // namespace
 
-// FIXME: CNS6Link is not built yet; the element base stands in.
 CWebObjRef MakeTextLink(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
+    return CWebObjRef(new CNS6Link(node, parent));
 }
 
-// FIXME: CNS6Image is not built yet; the element base stands in.
 CWebObjRef MakeImage(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
+    return CWebObjRef(new CNS6Image(node, parent));
 }
 
-// FIXME: CNS6ImageLink is not built yet; the element base stands in.
 CWebObjRef MakeImageLink(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
+    return CWebObjRef(new CNS6ImageLink(node, parent));
 }
 
-// FIXME: CNS6ImageButton is not built yet; the element base stands in.
 CWebObjRef MakeImageButton(nsIDOMNode* node, const CWebObjRef& parent) {
-    return MakeBase(node, parent);
+    return CWebObjRef(new CNS6ImageButton(node, parent));
 }
 
 CWebObjRef MakeTable(nsIDOMNode* node, const CWebObjRef& parent, int32_t table) {

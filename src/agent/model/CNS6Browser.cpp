@@ -4,6 +4,7 @@
 #include "agent/channel/RequestArgs.h"
 #include "agent/common/IAgentContext.h"
 #include "agent/common/WindowHelpers.h"
+#include "agent/model/CNS6StreamListener.h"
 #include "agent/model/CWebFrameUtil.h"
 #include "agent/model/INS6Frame.h"
 #include "platform/win32/WinUser.h"
@@ -392,9 +393,11 @@ void CNS6Container::SaveImgContentToFile(CWebInfo& record) {
     if (!fileName || !url) {
         return;
     }
-    // A transfer that could not even start is reported as such; once it
-    // runs, the save answers 0 and the tool judges by the file.
-    record.SetRetValue(SaveUrlToFile(*url, *fileName));
+    // Success only when the whole image reached the file: a save that
+    // failed must not pass for one the tool may go on to compare.
+    if (NS_SUCCEEDED(SaveUrlToFile(*url, *fileName))) {
+        record.SetRetValue(NS_OK);
+    }
 }
 
 CNS6Browser::CNS6Browser(HWND window, nsIDOMWindow* chromeWindow, IAgentContext* context)
@@ -483,10 +486,4 @@ bool CNS6Browser::GetToolBarRect(std::string_view command, RECT& rect) {
         return true;
     }
     return false;
-}
-
-nsresult SaveUrlToFile(std::string_view /*url*/, std::string_view /*fileName*/) {
-    // FIXME: saving images from their address comes with the image-saving
-    // service; until then nothing is saved.
-    return E_NOTIMPL;
 }

@@ -27,10 +27,6 @@ class CAgentWindow;
 class IAgentContext;
 class nsIURIContentListener;
 
-// Saves the image at `url` into `fileName`; E_NOTIMPL until image saving is
-// built.
-nsresult SaveUrlToFile(std::string_view url, std::string_view fileName);
-
 class CNS6Container : public CWebObj {
 public:
     // The context is handed to the agent window, the pages and the frames.

@@ -15,6 +15,8 @@ using namespace win32::internal;
 namespace {
 
 constexpr long kTimeoutSeconds = 60;
+// An address that does not answer is given up sooner than a slow transfer.
+constexpr long kConnectTimeoutSeconds = 10;
 
 struct InternetObject {
     enum class Kind { Session, Url };
@@ -22,6 +24,7 @@ struct InternetObject {
     std::string agent;
     std::string body;
     size_t offset = 0;
+    long status = 0; // the HTTP status code, 0 for other schemes
 };
 
 HandleTable<InternetObject>& Handles() {
@@ -94,10 +97,14 @@ HINTERNET InternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR, DWORD, DWORD, 
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, kTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &file->body);
     CURLcode code = curl_easy_perform(curl);
+    if (LowerCase(std::string_view(url).substr(0, 5)).starts_with("http")) {
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &file->status);
+    }
     curl_easy_cleanup(curl);
     if (code != CURLE_OK) {
         SetLastError(ErrorFromCurl(code));
@@ -128,5 +135,41 @@ BOOL InternetCloseHandle(HINTERNET handle) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    return TRUE;
+}
+
+BOOL HttpQueryInfoA(HINTERNET handle, DWORD infoLevel, LPVOID buffer, LPDWORD length, LPDWORD) {
+    auto file = Handles().Find(ValueOf(handle));
+    if (!file || file->kind != InternetObject::Kind::Url) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if ((infoLevel & 0xFFFF) != HTTP_QUERY_STATUS_CODE || file->status == 0) {
+        SetLastError(ERROR_HTTP_HEADER_NOT_FOUND);
+        return FALSE;
+    }
+    if (length == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if ((infoLevel & HTTP_QUERY_FLAG_NUMBER) != 0) {
+        if (buffer == nullptr || *length < sizeof(DWORD)) {
+            *length = sizeof(DWORD);
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return FALSE;
+        }
+        DWORD status = static_cast<DWORD>(file->status);
+        std::memcpy(buffer, &status, sizeof status);
+        *length = sizeof status;
+        return TRUE;
+    }
+    std::string text = std::to_string(file->status);
+    if (buffer == nullptr || *length < text.size() + 1) {
+        *length = static_cast<DWORD>(text.size() + 1);
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    *length = static_cast<DWORD>(text.size());
     return TRUE;
 }

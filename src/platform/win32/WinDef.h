@@ -188,7 +188,8 @@ inline bool IS_INTRESOURCE(const void* p) {
     X(ERROR_INTERNET_INVALID_URL, 12005)                                                           \
     X(ERROR_INTERNET_UNRECOGNIZED_SCHEME, 12006)                                                   \
     X(ERROR_INTERNET_NAME_NOT_RESOLVED, 12007)                                                     \
-    X(ERROR_INTERNET_CANNOT_CONNECT, 12029)
+    X(ERROR_INTERNET_CANNOT_CONNECT, 12029)                                                        \
+    X(ERROR_HTTP_HEADER_NOT_FOUND, 12150)
 
 #define WIN32_DEFINE_ERROR(name, value) inline constexpr DWORD name = value;
 WIN32_ENUMERATE_ERRORS(WIN32_DEFINE_ERROR)

@@ -398,7 +398,7 @@ TEST_F(ObjectRows, ImageSavingFallsBackWhenNoObjectSavesIt) {
     AppendString(record, "url", "file:///c:/x.gif");
     AppendString(record, "file_name", "c:\\temp\\x.gif");
     dispatcher.Dispatch(record);
-    EXPECT_EQ(record.GetRetValue(), E_NOTIMPL); // the fallback, not yet built
+    EXPECT_EQ(record.GetRetValue(), E_FAIL); // the fallback: no such local file
 
     tree.Browser().OnMethod("SaveImgContentToFile", [](CWebInfo& r) {
         r.SetRetValue(NS_OK);

@@ -109,4 +109,28 @@ TEST(InternetTest, FileUrlsAndRefusedConnectionsFail) {
     InternetCloseHandle(session);
 }
 
+TEST(InternetTest, StatusCodeOfAnErrorPageAsNumberAndText) {
+    OneShotServer server("HTTP/1.0 404 Not Found\r\nContent-Length: 4\r\n\r\ngone");
+    HINTERNET session = InternetOpen("test", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET url = InternetOpenUrl(session, server.Url("/x").c_str(), nullptr, 0, 0, 0);
+    ASSERT_NE(url, nullptr) << "an error page opens like any body";
+    DWORD status = 0;
+    DWORD length = sizeof status;
+    ASSERT_TRUE(HttpQueryInfo(url, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                              &length, nullptr));
+    EXPECT_EQ(status, 404u);
+    char text[8] = {};
+    length = 3;
+    EXPECT_FALSE(HttpQueryInfo(url, HTTP_QUERY_STATUS_CODE, text, &length, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(length, 4u);
+    ASSERT_TRUE(HttpQueryInfo(url, HTTP_QUERY_STATUS_CODE, text, &length, nullptr));
+    EXPECT_EQ(std::string(text), "404");
+    EXPECT_EQ(length, 3u);
+    EXPECT_FALSE(HttpQueryInfo(session, HTTP_QUERY_STATUS_CODE, text, &length, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    InternetCloseHandle(url);
+    InternetCloseHandle(session);
+}
+
 } // namespace

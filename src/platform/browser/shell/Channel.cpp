@@ -62,7 +62,7 @@ bool IsKnownScheme(const std::string& scheme) {
 // One channel for every scheme: local sources are read when the transfer
 // starts (on the owning thread, from its event queue); http: is read on a
 // worker thread whose pieces are posted back to the owning thread's queue.
-class Channel final : public nsSupportsImpl<Channel, nsIChannel> {
+class Channel final : public nsSupportsImpl<Channel, nsIHttpChannel> {
 public:
     explicit Channel(nsCOMPtr<nsIURI> uri, URIParts parts)
         : m_uri(std::move(uri)), m_parts(std::move(parts)) {}
@@ -105,6 +105,14 @@ public:
         return NS_OK;
     }
 
+    // nsIHttpChannel
+    nsresult GetResponseStatus(PRUint32* status) override {
+        if (!status)
+            return NS_ERROR_NULL_POINTER;
+        *status = static_cast<PRUint32>(m_responseStatus);
+        return m_responseStatus > 0 ? NS_OK : NS_ERROR_NOT_AVAILABLE;
+    }
+
     nsresult AsyncOpen(nsIStreamListener* listener, nsISupports* context) override {
         if (!listener)
             return NS_ERROR_NULL_POINTER;
@@ -131,10 +139,13 @@ public:
         Fetched fetched;
         if (IsHttp(m_parts)) {
             std::string body;
-            fetched = FetchHttp(m_parts.Spec(), [&body](std::string piece) {
-                body += piece;
-                return true;
-            });
+            fetched = FetchHttp(
+                m_parts.Spec(),
+                [&body](std::string piece) {
+                    body += piece;
+                    return true;
+                },
+                &m_responseStatus);
             fetched.body = std::move(body);
         } else {
             fetched = FetchLocal();
@@ -194,20 +205,25 @@ private:
         // The worker holds the channel only through the tasks it posts; the
         // channel itself lives on the owning thread.
         std::thread([self, spec, cancelled, queue]() mutable {
-            Fetched fetched = FetchHttp(spec, [&](std::string piece) {
-                if (cancelled->load())
-                    return false;
-                queue->Post([self, piece = std::move(piece)] {
-                    if (NS_SUCCEEDED(self->m_status))
-                        self->Deliver(piece);
-                });
-                return true;
-            });
+            long responseStatus = 0;
+            Fetched fetched = FetchHttp(
+                spec,
+                [&](std::string piece) {
+                    if (cancelled->load())
+                        return false;
+                    queue->Post([self, piece = std::move(piece)] {
+                        if (NS_SUCCEEDED(self->m_status))
+                            self->Deliver(piece);
+                    });
+                    return true;
+                },
+                &responseStatus);
             // The worker's own reference moves into the last task, so that
             // the channel is released on its owning thread.
-            queue->Post([self = std::move(self), fetched = std::move(fetched)] {
+            queue->Post([self = std::move(self), fetched = std::move(fetched), responseStatus] {
                 if (!fetched.contentType.empty())
                     self->m_contentType = fetched.contentType;
+                self->m_responseStatus = responseStatus;
                 if (NS_FAILED(fetched.status) && NS_SUCCEEDED(self->m_status))
                     self->m_status = fetched.status;
                 self->Stop();
@@ -255,6 +271,7 @@ private:
     URIParts m_parts;
     std::string m_contentType;
     nsresult m_status = NS_OK;
+    long m_responseStatus = 0; // the server's status code, 0 until it answered
     bool m_opened = false;
     bool m_pending = false;
     bool m_started = false;

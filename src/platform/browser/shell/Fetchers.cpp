@@ -123,7 +123,7 @@ Fetched FetchAbout(const URIParts& parts) {
     return {NS_ERROR_FILE_NOT_FOUND, {}, {}};
 }
 
-Fetched FetchHttp(const std::string& spec, const PieceHandler& onPiece) {
+Fetched FetchHttp(const std::string& spec, const PieceHandler& onPiece, long* responseStatus) {
     InitCurl();
     Fetched fetched;
     CURL* curl = curl_easy_init();
@@ -148,6 +148,8 @@ Fetched FetchHttp(const std::string& spec, const PieceHandler& onPiece) {
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, write);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
     fetched.status = CurlStatus(curl_easy_perform(curl));
+    *responseStatus = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, responseStatus);
     char* type = nullptr;
     if (curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
         std::string_view value(type);

@@ -10,9 +10,9 @@
 //                                              // the thread's event queue
 //
 // Schemes: file:, data:, chrome: (the browser's built-in documents) and
-// http: (loopback). A channel always ends with OnStopRequest, also when it
-// fails to open (the status then says why), and a listener that refuses data
-// (a failure from OnDataAvailable) cancels it.
+// http: (loopback; the server's status through nsIHttpChannel). A channel always ends with
+// OnStopRequest, also when it fails to open (the status then says why), and a listener that refuses
+// data (a failure from OnDataAvailable) cancels it.
 #pragma once
 
 #include "platform/xpcom/shell/nsShellForward.h"
@@ -105,6 +105,20 @@ public:
     virtual nsresult AsyncOpen(nsIStreamListener* listener, nsISupports* context) = 0;
     // Reads the whole body at once (used for built-in documents and tests).
     virtual nsresult Open(nsIInputStream** result) = 0;
+};
+
+// The HTTP side of a channel. Every channel of the simulated browser answers
+// this interface; channels of other schemes have no response status.
+class nsIHttpChannel : public nsIChannel {
+public:
+    static constexpr nsIID kIID{
+        0x9277FE09, 0xF0CC, 0x4CD9, {0xBB, 0xCE, 0x58, 0x1D, 0xD9, 0x4B, 0x02, 0x60}};
+    using BaseInterface = nsIChannel;
+
+    // The server's status code (200, 404, ...); NS_ERROR_NOT_AVAILABLE for a
+    // channel that is not http: or has not received an answer yet (known by
+    // the time the channel stops).
+    virtual nsresult GetResponseStatus(PRUint32* status) = 0;
 };
 
 class nsIIOService : public nsISupports {

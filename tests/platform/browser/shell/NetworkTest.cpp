@@ -259,4 +259,27 @@ TEST(Channel, OpenReadsTheWholeBody) {
     EXPECT_EQ(read, 0u);
 }
 
+TEST(Channel, HttpChannelsTellTheServersStatusOthersHaveNone) {
+    LoopbackServer server("HTTP/1.0 404 Not Found\r\nContent-Length: 4\r\n\r\ngone");
+    nsCOMPtr<nsIChannel> channel;
+    ASSERT_EQ(browser::NewChannel(NewURI("http://127.0.0.1:" + std::to_string(server.Port()) + "/"),
+                                  getter_AddRefs(channel)),
+              NS_OK);
+    nsCOMPtr<nsIHttpChannel> http = do_QueryInterface(channel);
+    ASSERT_TRUE(http);
+    PRUint32 status = 0;
+    EXPECT_EQ(http->GetResponseStatus(&status), NS_ERROR_NOT_AVAILABLE) << "no answer yet";
+    nsCOMPtr<nsIInputStream> input;
+    ASSERT_EQ(channel->Open(getter_AddRefs(input)), NS_OK) << "an error page is still a body";
+    EXPECT_EQ(http->GetResponseStatus(&status), NS_OK);
+    EXPECT_EQ(status, 404u);
+
+    nsCOMPtr<nsIChannel> data;
+    ASSERT_EQ(browser::NewChannel(NewURI("data:,abc"), getter_AddRefs(data)), NS_OK);
+    ASSERT_EQ(data->Open(getter_AddRefs(input)), NS_OK);
+    nsCOMPtr<nsIHttpChannel> notHttp = do_QueryInterface(data);
+    ASSERT_TRUE(notHttp);
+    EXPECT_EQ(notHttp->GetResponseStatus(&status), NS_ERROR_NOT_AVAILABLE);
+}
+
 } // namespace

@@ -31,7 +31,8 @@ Fetched FetchAbout(const URIParts& parts);
 
 // Gets each piece of an http: body as it arrives; answers false to cancel.
 using PieceHandler = std::function<bool(std::string)>;
-// Reads an http: address with libcurl (on the calling thread).
-Fetched FetchHttp(const std::string& spec, const PieceHandler& onPiece);
+// Reads an http: address with libcurl (on the calling thread);
+// `responseStatus` gets the server's status code (0 without an answer).
+Fetched FetchHttp(const std::string& spec, const PieceHandler& onPiece, long* responseStatus);
 
 } // namespace browser
