@@ -11,10 +11,10 @@
 //   positions, against setting the select's selected index directly
 //   ("x_set_index"): the replay clears every option before it selects one.
 #include "GeneratedPage.h"
-#include "agent/controls/CNS6Edit.h"
-#include "agent/controls/CNS6List.h"
 #include "agent/channel/RequestArgs.h"
 #include "agent/common/DomHelpers.h"
+#include "agent/controls/CNS6Edit.h"
+#include "agent/controls/CNS6List.h"
 #include "agent/model/CNS6Frame.h"
 #include "platform/browser/shell/Browser.h"
 #include "platform/browser/shell/DocShell.h"

@@ -1,6 +1,4 @@
 # The checkpoint writers: a table grid written through the class utilities.
-if(TARGET webagent_classutil)
-  webagent_add_benchmark(bench_checkpoint
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/CheckpointBench.cpp
-    LIBS webagent_classutil)
-endif()
+webagent_add_benchmark(bench_checkpoint
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/CheckpointBench.cpp
+  LIBS webagent_classutil)

@@ -1,7 +1,5 @@
 # Replaying user actions on generated pages: scrolling an element into view
 # and a replayed click, through the element's named methods.
-if(TARGET webagent_browser_shell AND TARGET webagent_elements)
-  webagent_add_benchmark(bench_replay
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ReplayBench.cpp
-    LIBS webagent_elements webagent_model webagent_trap webagent_browser_shell)
-endif()
+webagent_add_benchmark(bench_replay
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ReplayBench.cpp
+  LIBS webagent_elements webagent_model webagent_trap webagent_browser_shell)

@@ -3,7 +3,7 @@
 # nothing at all when everything is there).
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
   libbenchmark-dev libgumbo-dev libpcre2-dev libexpat1-dev
-  libcurl4-openssl-dev nlohmann-json3-dev)
+  libcurl4-openssl-dev nlohmann-json3-dev clang-format)
 
 install_missing() {
   local missing=()

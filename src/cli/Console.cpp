@@ -4,8 +4,8 @@
 #include "cli/ControlsDemo.h"
 #include "cli/ElementsDemo.h"
 #include "cli/IdentifyDemo.h"
-#include "cli/RecordingDemo.h"
 #include "cli/ImagesDemo.h"
+#include "cli/RecordingDemo.h"
 #include "cli/ScriptRunner.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "agent/controls/CNS6List.h"
 
+#include "agent/channel/RequestArgs.h"
 #include "agent/classutil/ClassUtilities.h"
 #include "agent/controls/internal/ControlProperties.h"
-#include "agent/channel/RequestArgs.h"
 #include "agent/model/CNS6Frame.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 #include "platform/xpcom/dom/nsIDOMXULElement.h"

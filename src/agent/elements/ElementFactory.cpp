@@ -7,15 +7,6 @@
 
 namespace element_factory {
 
-namespace {
-
-// The element base, for classes whose own object is not built yet.
-CWebObjRef MakeBase(nsIDOMNode* node, const CWebObjRef& parent) {
-    return CWebObjRef(new CNS6Obj(node, parent));
-}
-
-} // namespace
-
 CWebObjRef MakeTextLink(nsIDOMNode* node, const CWebObjRef& parent) {
     return CWebObjRef(new CNS6Link(node, parent));
 }

@@ -1,8 +1,7 @@
 #pragma once
-// One creation function per element class the layout tree builder makes.
-// Each is the single place where its class is chosen: classes that are not
-// built yet make the element base (CNS6Obj) until their own class arrives,
-// and then only that function changes.
+// One creation function per element class the layout tree builder makes;
+// each is the single place where its class is chosen. The form control and
+// list rows are defined by the controls layer (controls/ControlFactory.cpp).
 //
 //     CWebObjRef link = element_factory::MakeTextLink(anchor, frame);
 

@@ -11,8 +11,7 @@
 #include <cstddef>
 #include <utility>
 
-template <typename T>
-class nsCOMPtr;
+template <typename T> class nsCOMPtr;
 
 // A request to QueryInterface an object when assigned to an nsCOMPtr.
 class nsQueryInterface {
@@ -33,8 +32,7 @@ private:
     nsresult* m_error;
 };
 
-template <typename U>
-nsQueryInterface do_QueryInterface(U* raw, nsresult* error = nullptr) {
+template <typename U> nsQueryInterface do_QueryInterface(U* raw, nsresult* error = nullptr) {
     return nsQueryInterface(raw ? static_cast<nsISupports*>(raw) : nullptr, error);
 }
 
@@ -43,8 +41,7 @@ nsQueryInterface do_QueryInterface(const nsCOMPtr<U>& ptr, nsresult* error = nul
     return do_QueryInterface(ptr.get(), error);
 }
 
-template <typename T>
-class nsCOMPtr {
+template <typename T> class nsCOMPtr {
 public:
     nsCOMPtr() = default;
     nsCOMPtr(std::nullptr_t) {}
@@ -55,11 +52,11 @@ public:
     nsCOMPtr(const nsCOMPtr& other) : nsCOMPtr(other.m_raw) {}
     nsCOMPtr(nsCOMPtr&& other) noexcept : m_raw(std::exchange(other.m_raw, nullptr)) {}
     template <typename U>
-        requires std::is_convertible_v<U*, T*>
-    nsCOMPtr(const nsCOMPtr<U>& other) : nsCOMPtr(static_cast<T*>(other.get())) {}
+    requires std::is_convertible_v<U*, T*> nsCOMPtr(const nsCOMPtr<U>& other)
+        : nsCOMPtr(static_cast<T*>(other.get())) {}
     template <typename U>
-        requires std::is_convertible_v<U*, T*>
-    nsCOMPtr(nsCOMPtr<U>&& other) noexcept : m_raw(other.forget()) {}
+    requires std::is_convertible_v<U*, T*> nsCOMPtr(nsCOMPtr<U>&& other)
+    noexcept : m_raw(other.forget()) {}
     nsCOMPtr(const nsQueryInterface& query) {
         void* result = nullptr;
         if (NS_SUCCEEDED(query.Query(T::kIID, &result)))
@@ -120,8 +117,7 @@ private:
     T* m_raw = nullptr; // owns one reference
 };
 
-template <typename T>
-class nsGetterAddRefs {
+template <typename T> class nsGetterAddRefs {
 public:
     explicit nsGetterAddRefs(nsCOMPtr<T>& target) : m_target(target) {}
     operator T**() { return m_target.StartAssignment(); }
@@ -132,13 +128,11 @@ private:
 };
 
 // Out parameter of a getter that returns an AddRef'ed pointer.
-template <typename T>
-nsGetterAddRefs<T> getter_AddRefs(nsCOMPtr<T>& target) {
+template <typename T> nsGetterAddRefs<T> getter_AddRefs(nsCOMPtr<T>& target) {
     return nsGetterAddRefs<T>(target);
 }
 
-template <typename T, typename U>
-bool operator==(const nsCOMPtr<T>& a, const nsCOMPtr<U>& b) {
+template <typename T, typename U> bool operator==(const nsCOMPtr<T>& a, const nsCOMPtr<U>& b) {
     return static_cast<const void*>(a.get()) == static_cast<const void*>(b.get());
 }
 

@@ -4,8 +4,8 @@
 
 std::string nsID::ToString() const {
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", m0, m1,
-                  m2, m3[0], m3[1], m3[2], m3[3], m3[4], m3[5], m3[6], m3[7]);
+    std::snprintf(buffer, sizeof buffer, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", m0,
+                  m1, m2, m3[0], m3[1], m3[2], m3[3], m3[4], m3[5], m3[6], m3[7]);
     return buffer;
 }
 
@@ -38,7 +38,8 @@ std::optional<nsID> nsID::Parse(std::string_view text) {
             return std::nullopt;
         text = text.substr(1, 36);
     }
-    if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' || text[23] != '-')
+    if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' ||
+        text[23] != '-')
         return std::nullopt;
     auto a = ParseHex(text.substr(0, 8));
     auto b = ParseHex(text.substr(9, 4));

@@ -2,9 +2,9 @@
 // control class of every input type, and the dispatcher's rows "ItemToNum"
 // (19), "NumToItem" (20) and "SetValue" (32) reach the controls through their
 // runtime identifiers, also after the page changed them.
-#include "agent/controls/CNS6List.h"
-#include "agent/common/AgentCodes.h"
 #include "agent/channel/RequestArgs.h"
+#include "agent/common/AgentCodes.h"
+#include "agent/controls/CNS6List.h"
 #include "agent/elements/ElementTestSupport.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 

@@ -4,10 +4,10 @@
 // replies.
 #pragma once
 
+#include "agent/channel/RequestArgs.h"
 #include "agent/controls/CNS6Edit.h"
 #include "agent/controls/CNS6List.h"
 #include "agent/controls/CNS6StdObj.h"
-#include "agent/channel/RequestArgs.h"
 #include "agent/elements/ElementTestSupport.h"
 #include "platform/browser/dom/Document.h"
 #include "platform/browser/shell/Browser.h"

@@ -1,9 +1,9 @@
 // The dispatcher's resolution of element identifiers on real pages: browser,
 // then page or frame, then element; anything stale or foreign is "no object".
 #include "ElementTestSupport.h"
-#include "agent/dispatch/CNS6Interface.h"
-#include "agent/common/AgentCodes.h"
 #include "agent/channel/RequestArgs.h"
+#include "agent/common/AgentCodes.h"
+#include "agent/dispatch/CNS6Interface.h"
 
 namespace {
 

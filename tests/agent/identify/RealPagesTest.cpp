@@ -2,8 +2,8 @@
 // object of pages with frames, tables, forms and look-alike links and
 // images, the description the agent generates, sent back to its frame,
 // finds exactly that element.
-#include "agent/common/AgentCodes.h"
 #include "agent/channel/RequestArgs.h"
+#include "agent/common/AgentCodes.h"
 #include "agent/elements/ElementTestSupport.h"
 #include "agent/host/TrapState.h"
 

@@ -3,12 +3,12 @@
 #include "agent/model/CNS6StreamListener.h"
 
 #include "agent/channel/RequestArgs.h"
-#include "agent/host/TrapTestSupport.h"
 #include "platform/browser/shell/Browser.h"
 #include "platform/win32/WinBase.h"
 #include "platform/xpcom/nsXPCOM.h"
 #include "support/LoopbackServer.h"
 #include "support/ScratchFiles.h"
+#include "support/TrapTestSupport.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

@@ -118,7 +118,8 @@ TEST_F(ObserverOnShell, TextAreaIsRecordedWhenLeftNotAtItsChange) {
 }
 
 TEST_F(ObserverOnShell, EventsOnRemovedOrUnknownTargetsRecordNothing) {
-    OPEN_PAGE("<form><input id=go type=button value=Go><b id=bold>text</b><button id=press>Press</button></form>");
+    OPEN_PAGE("<form><input id=go type=button value=Go><b id=bold>text</b><button "
+              "id=press>Press</button></form>");
     Watch();
     nsCOMPtr<nsIDOMNode> button = Node("go");
     ASSERT_TRUE(button);

@@ -404,7 +404,8 @@ TEST(Document, DeepNestingIsCappedAsBrowsersDoAndKeepsEveryElement) {
 
 TEST(Document, MarkupBelowTheNestingCapParsesAsWritten) {
     // Raw text, comments and attributes with '>' do not count as nesting.
-    std::string markup = "<div id=outer title='a>b'><!-- <div><div> --><script>'<div></div>'</SCRIPT>";
+    std::string markup =
+        "<div id=outer title='a>b'><!-- <div><div> --><script>'<div></div>'</SCRIPT>";
     for (int i = 0; i < 100; ++i)
         markup += "<span>";
     markup += "<b id=inner>x</b>";
