@@ -252,9 +252,15 @@ bool Session::ResolveTarget(UserAction& action, std::string& error) {
     CWebInfo request;
     request.SetMsgId(ToInt(MsgId::GetProperties));
     request.SetRunTimeID(*action.on);
+    // Elements report "rect" relative to their frame and "screen_rect" on the
+    // screen; browsers, pages and frames have only "rect", on the screen.
+    request.AppendAttr("screen_rect", CWebVariantList());
     request.AppendAttr("rect", CWebVariantList());
     auto reply = AskAgent(request);
-    const CWebVariant* rect = reply ? reply->FindFirstValue("rect") : nullptr;
+    const CWebVariant* rect = reply ? reply->FindFirstValue("screen_rect") : nullptr;
+    if (!rect || rect->GetType() != WebVariantType::Rect) {
+        rect = reply ? reply->FindFirstValue("rect") : nullptr;
+    }
     if (!rect || rect->GetType() != WebVariantType::Rect) {
         error = "the object has no screen rectangle";
         return false;
