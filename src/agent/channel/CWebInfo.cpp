@@ -425,7 +425,9 @@ bool CWebInfo::Serialize(std::vector<uint8_t>& out) const {
 WebInfoDecodeResult CWebInfo::Deserialize(std::span<const uint8_t> bytes) {
     WireReader reader(bytes, 0, bytes.size());
     if (reader.Left() < kHeaderSize) {
-        m_Attrs.clear();
+        // Nothing of the header arrived: the record is left as a new one, so
+        // a record decoded over an earlier one shows none of its fields.
+        *this = CWebInfo();
         return {E_FAIL, 0};
     }
     m_RetValue = static_cast<nsresult>(*reader.Word());

@@ -437,6 +437,11 @@ TEST(CWebInfo, FailedDecodeOverAnEarlierRecordKeepsOnlyTheNewPrefix) {
                 << "prefix of " << size << " bytes left attribute " << i << " of the old record";
         }
         ASSERT_FALSE(MentionsMarker(reused, "SECRET")) << size;
+        // A prefix decodes the same over an earlier record as into a new one,
+        // header fields included.
+        CWebInfo fresh;
+        (void)DecodeExactly(fresh, bytes, size);
+        ASSERT_EQ(reused, fresh) << "prefix of " << size << " bytes";
     }
     // A header that announces no attributes, and one with a hostile count.
     CWebInfo reused = old;
