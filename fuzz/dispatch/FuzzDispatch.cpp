@@ -15,6 +15,7 @@
 #include "agent/channel/Trace.h"
 #include "agent/classutil/ClassUtilities.h"
 #include "agent/dispatch/TestObjects.h"
+#include "common/FileRoot.h"
 #include "platform/win32/CrtFile.h"
 #include "platform/win32/Testing.h"
 #include "platform/win32/Windows.h"
@@ -121,27 +122,6 @@ void Populate(TestTree& tree, const Environment& env) {
     }
 }
 
-// A file name that would land outside the run's folder is replaced, so that
-// no input writes over a file of the host.
-void KeepFilesInRoot(CWebInfo& record, const Environment& env) {
-    const std::string root = env.root.lexically_normal().string() + "/";
-    for (size_t i = 0; i < record.GetAttrCount(); ++i) {
-        if (*record.GetAttrName(i) != "file_name")
-            continue;
-        bool safe = true;
-        for (const CWebVariant& element : record.GetAttrValue(i)->Elements()) {
-            if (element.GetType() != WebVariantType::String)
-                continue;
-            const std::string mapped =
-                std::filesystem::path(MapFileName(element.GetString())).lexically_normal();
-            if (mapped.rfind(root, 0) != 0)
-                safe = false;
-        }
-        if (!safe)
-            record.SetAttrValueAt(i, CWebVariantList(CWebVariant("c:\\temp\\fuzz.txt")));
-    }
-}
-
 void Retarget(CWebInfo& record, unsigned choice, const Environment& env) {
     switch (choice) {
     case 1:
@@ -191,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     Retarget(record, (control >> 2) & 7, env);
     RenameHandles(record, (control >> 5) & 3, env);
-    KeepFilesInRoot(record, env);
+    fuzz::KeepFilesInRoot(record, env.root);
 
     TestTree tree(env.browser);
     Populate(tree, env);
