@@ -313,9 +313,24 @@ bool CNS6Frame::LookupRecordedState(const CWebRunTimeID& id, std::string* first,
 
 bool CNS6Frame::StoreRecordedState(const CWebRunTimeID& id, std::string_view first,
                                    std::string_view second, std::string_view third) {
+    if (m_RecordedStates.size() >= m_RecordedStatesPruneAt && !m_RecordedStates.contains(id)) {
+        PruneRecordedStates();
+    }
     m_RecordedStates[id] =
         RecordedState{std::string(first), std::string(second), std::string(third)};
     return true;
+}
+
+void CNS6Frame::PruneRecordedStates() {
+    // Identities are never handed out twice, so the entry of a control that
+    // left the document (or of a document this window no longer shows) can
+    // never be read again. Without this every page shown in the window and
+    // every control a page removed would keep its entry for the life of the
+    // browser window. The bound doubles with what stays, so pruning costs a
+    // constant amount per stored entry.
+    std::erase_if(m_RecordedStates,
+                  [this](const auto& entry) { return !NodeOfElementId(entry.first); });
+    m_RecordedStatesPruneAt = std::max(kRecordedStatesPruneMin, 2 * m_RecordedStates.size());
 }
 
 bool CNS6Frame::BuildChildren() {
@@ -402,10 +417,10 @@ void CNS6Frame::CollectDocumentDescendants(std::vector<CWebObjRef>& out, int32_t
     context->CollectElementObjects(top.get(), CWebObjRef(this), out, static_cast<uint32_t>(flags));
 }
 
-CWebObjRef CNS6Frame::FindElementById(const CWebRunTimeID& id) {
+nsCOMPtr<nsIDOMNode> CNS6Frame::NodeOfElementId(const CWebRunTimeID& id) {
     if (id.IsEmpty() || id.First() != RunTimeID().First() || id.Second() != RunTimeID().Second() ||
         id.Third() <= 0 || (id.Fourth() != 0 && id.Fourth() != -1)) {
-        return {};
+        return nullptr;
     }
     nsCOMPtr<nsIDOMDocument> document = GetDocument();
     nsCOMPtr<nsIDOMHostService> host = HostServiceOf(document.get());
@@ -416,16 +431,21 @@ CWebObjRef CNS6Frame::FindElementById(const CWebRunTimeID& id) {
         NS_FAILED(
             host->GetNodeByIdentity(static_cast<PRUint32>(id.Third()), getter_AddRefs(node))) ||
         !node) {
-        return {};
+        return nullptr;
     }
     // A node that lives on outside this frame's document (in another frame's,
     // in the document this window showed before it navigated, or taken out
     // of the tree) names no object here.
     if (!IsInDocument(node.get(), document.get())) {
-        return {};
+        return nullptr;
     }
+    return node;
+}
+
+CWebObjRef CNS6Frame::FindElementById(const CWebRunTimeID& id) {
+    nsCOMPtr<nsIDOMNode> node = NodeOfElementId(id);
     IAgentContext* context = GetContext();
-    if (context == nullptr) {
+    if (!node || context == nullptr) {
         return {};
     }
     // The fourth field tells a general object from a specific one.

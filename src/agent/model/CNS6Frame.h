@@ -87,6 +87,9 @@ public:
                              std::string* second = nullptr, std::string* third = nullptr) const;
     bool StoreRecordedState(const CWebRunTimeID& id, std::string_view first = {},
                             std::string_view second = {}, std::string_view third = {});
+    // How many entries the table holds (entries of controls that left the
+    // document included, until the next pruning).
+    size_t GetRecordedStateCount() const { return m_RecordedStates.size(); }
 
     // Scrolls the frame so that `point` (document coordinates) is its top
     // left unless it is already strictly inside the visible area.
@@ -110,6 +113,9 @@ protected:
     // the node must be alive and in this frame's document, and the object
     // made for it must carry exactly that identifier.
     CWebObjRef FindElementById(const CWebRunTimeID& id);
+    // The node an element identifier names when it is alive and in this
+    // frame's document, else null.
+    nsCOMPtr<nsIDOMNode> NodeOfElementId(const CWebRunTimeID& id);
 
     void SetWindowField(int32_t second) {
         CWebRunTimeID id = RunTimeID();
@@ -124,12 +130,19 @@ private:
     void MakeVisible(CWebInfo& record);
     void ScrollPointIntoView(CWebInfo& record);
     void ScrollFrameByPoint(CWebInfo& record);
+    // Drops the recorded states of identifiers that name no element of the
+    // document any more.
+    void PruneRecordedStates();
+
+    static constexpr size_t kRecordedStatesPruneMin = 64;
 
     nsCOMPtr<nsIDOMWindow> m_DomWindow;
     int32_t m_Window;
     CConversionMaps m_Engine;
     int32_t m_Signature = 0;
     std::map<CWebRunTimeID, RecordedState> m_RecordedStates;
+    // The table's size at which the next new entry first prunes it.
+    size_t m_RecordedStatesPruneAt = kRecordedStatesPruneMin;
 };
 
 // The identity the host gives a DOM window (0 when it cannot tell), and the

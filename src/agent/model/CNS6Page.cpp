@@ -187,9 +187,23 @@ bool CNS6Page::AddChild(const CWebObjRef& child) {
     // No pruning here: a page registering thousands of frames must not look
     // at all of them for each one.
     if (auto* frame = dynamic_cast<CNS6Frame*>(child.Get())) {
+        if (m_FramesByWindow.size() >= m_FrameIndexPruneAt) {
+            DropDeletedFrameEntries();
+        }
         m_FramesByWindow[frame->GetWindowValue()] = child;
     }
     return CWebObj::AddChild(child);
+}
+
+void CNS6Page::DropDeletedFrameEntries() {
+    // Native windows are not made twice with the same value, so the entry of
+    // a deleted frame would otherwise stay for the life of the page: one per
+    // frame every document shown in the window ever loaded. Only entries
+    // whose frame is already gone are dropped (no frame is examined), and the
+    // bound doubles with what stays, so this costs a constant amount per
+    // registration.
+    std::erase_if(m_FramesByWindow, [](const auto& entry) { return !entry.second.Get(); });
+    m_FrameIndexPruneAt = std::max(kFrameIndexPruneMin, 2 * m_FramesByWindow.size());
 }
 
 template <typename Test> CWebObjRef CNS6Page::LiveFrame(CWebObj* candidate, Test test) {

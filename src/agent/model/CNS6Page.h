@@ -64,6 +64,10 @@ public:
     // or, failing that, one of its ancestors.
     nsresult FindIdByWindow(HWND window, CWebRunTimeID& out);
 
+    // Entries of the frame index by native window (those of deleted frames
+    // included, until the next registration drops them).
+    size_t GetFrameIndexSize() const { return m_FramesByWindow.size(); }
+
     // Busy loading: the window or one of its frames is still loading.
     bool IsLoading();
     // "Back", "Forward", "Stop", "Home", "ReLoad" and "Navigate"; a result
@@ -79,9 +83,16 @@ private:
     CWebObjRef FindFrameByWindowValue(int32_t value);
     // Whether the window or one of its frames is loading, as "state" says.
     bool IsStillLoading();
+    // Drops the index entries of frames that were deleted.
+    void DropDeletedFrameEntries();
+
+    static constexpr size_t kFrameIndexPruneMin = 64;
 
     // Frame children by the value of their native window; weak, so entries
     // of deleted frames read as empty and are dropped when met.
     std::map<int32_t, CWebObjRef> m_FramesByWindow;
+    // The index's size at which the next registration first drops the
+    // entries of deleted frames.
+    size_t m_FrameIndexPruneAt = kFrameIndexPruneMin;
     uint64_t m_FramesExamined = 0;
 };
