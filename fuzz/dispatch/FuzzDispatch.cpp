@@ -16,6 +16,7 @@
 #include "agent/classutil/ClassUtilities.h"
 #include "agent/dispatch/TestObjects.h"
 #include "common/FileRoot.h"
+#include "common/RecordCheck.h"
 #include "platform/win32/CrtFile.h"
 #include "platform/win32/Testing.h"
 #include "platform/win32/Windows.h"
@@ -191,13 +192,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
     }
 
-    std::vector<uint8_t> encoded;
-    if (!record.Serialize(encoded))
-        std::abort();
-    CWebInfo decoded;
-    const WebInfoDecodeResult result = decoded.Deserialize(encoded);
-    if (!result.Succeeded() || result.consumed != encoded.size() || !(decoded == record))
-        std::abort();
+    fuzz::CheckRoundTrip(record);
 
     // Trace settings are process-wide; each input starts from the agent's.
     SetTraceMask(kInitialTraceMask);

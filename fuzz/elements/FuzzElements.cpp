@@ -25,6 +25,7 @@
 #include "agent/model/CNS6Page.h"
 #include "agent/model/DescriptionTable.h"
 #include "common/FileRoot.h"
+#include "common/RecordCheck.h"
 #include "platform/win32/Testing.h"
 #include "support/SiteSession.h"
 
@@ -242,16 +243,6 @@ void KeepAddressesOnSite(CWebInfo& record, const SiteSession& site) {
     }
 }
 
-void CheckRoundTrip(const CWebInfo& record) {
-    std::vector<uint8_t> encoded;
-    if (!record.Serialize(encoded))
-        std::abort();
-    CWebInfo decoded;
-    const WebInfoDecodeResult result = decoded.Deserialize(encoded);
-    if (!result.Succeeded() || result.consumed != encoded.size() || !(decoded == record))
-        std::abort();
-}
-
 void CheckDeadStayDead(CNS6Interface& dispatcher, const std::vector<CWebRunTimeID>& dead) {
     for (const CWebRunTimeID& id : dead) {
         CWebInfo scratch;
@@ -323,7 +314,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         KeepAddressesOnSite(record, site);
         if (!site.Dispatch(record))
             std::abort(); // every request is answered
-        CheckRoundTrip(record);
+        fuzz::CheckRoundTrip(record);
         CheckDeadStayDead(site.Dispatcher(), targets.dead);
     }
 
