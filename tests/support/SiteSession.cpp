@@ -7,6 +7,7 @@
 #include "agent/elements/CNS6Obj.h"
 #include "agent/host/NS6Module.h"
 #include "agent/host/TrapState.h"
+#include "agent/identify/DescriptionOfObject.h"
 #include "agent/model/CNS6Page.h"
 #include "agent/record/CNS6EventUtil.h"
 #include "platform/browser/shell/Browser.h"
@@ -206,6 +207,7 @@ void SiteSession::ResetAgent() {
     SetTrapDispatcher(std::make_unique<CNS6Interface>());
     GetEventRecorder().LoadDefaults();
     GetEventRecorder().ForgetLastFocused();
+    ResetEnumeration();
     ClassTable table;
     FillClassTable(table);
 }

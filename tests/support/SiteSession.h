@@ -70,7 +70,8 @@ public:
     const std::filesystem::path& Folder() const { return m_Folder; }
 
     // A fresh dispatcher, as after the trap initialised: no options, the
-    // recorder's rules and the class templates at their defaults.
+    // recorder's rules, the class templates and the enumeration at their
+    // defaults.
     void ResetAgent();
     CNS6Interface& Dispatcher();
     // Dispatches the request, then lets whatever it started (a navigation, a
