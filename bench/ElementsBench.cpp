@@ -11,6 +11,7 @@
 //   does not grow with the page stays near 1.
 //
 // Each page is loaded once per process and shared by the cases.
+#include "AgentPages.h"
 #include "GeneratedPage.h"
 #include "agent/common/DomHelpers.h"
 #include "agent/common/WindowHelpers.h"
@@ -22,11 +23,9 @@
 #include "platform/browser/shell/DocShell.h"
 
 #include <benchmark/benchmark.h>
-#include <filesystem>
-#include <fstream>
-#include <map>
+#include <memory>
+#include <optional>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -38,62 +37,18 @@ const std::string kSmallMarkup = "<!DOCTYPE html><html><head><title>Small</title
 
 // Browser windows on the generated pages, with the trap state's page object
 // of each.
-class LoadedPages {
-public:
-    static LoadedPages& Get() {
-        static LoadedPages pages;
-        return pages;
-    }
+benchpage::BrowserPages<CWebObjRef>& Pages() {
+    static benchpage::BrowserPages<CWebObjRef> pages(
+        "elements", benchpage::TrapPageOf, benchpage::StartTrapState, benchpage::StopTrapState);
+    return pages;
+}
 
-    CNS6Frame* PageOf(int elements) {
-        if (auto found = m_pages.find(elements); found != m_pages.end()) {
-            return dynamic_cast<CNS6Frame*>(found->second.Get());
-        }
-        CWebObjRef& page = m_pages[elements];
-        if (!m_started && !Start()) {
-            return nullptr;
-        }
-        auto path = m_dir / ("page" + std::to_string(elements) + ".html");
-        std::ofstream(path) << (elements == kSmallPage ? kSmallMarkup
-                                                       : benchpage::GeneratePage(elements));
-        browser::BrowserWindow* window = m_app.OpenWindow(path.string());
-        if (window == nullptr || !m_app.WaitUntilIdle(120000) || !window->ContentShell()) {
-            return nullptr;
-        }
-        CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();
-        trap->GetOrCreateBrowser(window->Handle(), window->ChromeShell()->DOMWindow());
-        nsIDOMWindow* content = window->ContentShell()->DOMWindow();
-        page = trap->GetOrCreatePage(content, GetNativeWindow(content));
-        return dynamic_cast<CNS6Frame*>(page.Get());
-    }
-
-    void Close() {
-        m_pages.clear();
-        if (m_started) {
-            DestroyTrapState();
-            DestroyDispatcher();
-            m_app.Shutdown();
-            std::filesystem::remove_all(m_dir);
-            m_started = false;
-        }
-    }
-
-private:
-    bool Start() {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("webagent_bench_elements_" + std::to_string(getpid()));
-        std::filesystem::create_directories(m_dir);
-        m_started = NS_SUCCEEDED(m_app.Start());
-        CreateTrapState(nullptr);
-        SetTrapDispatcher(std::make_unique<CNS6Interface>());
-        return m_started;
-    }
-
-    browser::Browser m_app;
-    bool m_started = false;
-    std::filesystem::path m_dir;
-    std::map<int, CWebObjRef> m_pages;
-};
+CNS6Frame* PageOf(int elements) {
+    const CWebObjRef* page = elements == kSmallPage
+                                 ? Pages().Page("small", [] { return kSmallMarkup; })
+                                 : Pages().Generated(elements);
+    return page != nullptr ? dynamic_cast<CNS6Frame*>(page->Get()) : nullptr;
+}
 
 // Visits every node below `root` and reads each element's tag name.
 size_t WalkDom(nsIDOMNode* root) {
@@ -138,8 +93,8 @@ CWebObjRef MiddleElement(CNS6Frame& page) {
 }
 
 bool SetUpPages(benchmark::State& state, CNS6Frame*& page, CNS6Frame*& small) {
-    page = LoadedPages::Get().PageOf(static_cast<int>(state.range(0)));
-    small = LoadedPages::Get().PageOf(kSmallPage);
+    page = PageOf(static_cast<int>(state.range(0)));
+    small = PageOf(kSmallPage);
     if (page == nullptr || small == nullptr) {
         state.SkipWithError("the browser could not load the page");
         return false;
@@ -259,12 +214,5 @@ BENCHMARK(BM_ObjectForIdentifier)
 // The browser's windows are closed before the process ends, while the event
 // queue and the services they use still exist.
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    LoadedPages::Get().Close();
-    benchmark::Shutdown();
-    return 0;
+    return benchpage::RunBenchmarks(argc, argv, [] { Pages().Close(); });
 }
