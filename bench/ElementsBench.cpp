@@ -5,6 +5,8 @@
 //   flags 3 on the frame), per element ("per_element") and as a multiple of
 //   a bare walk over the same DOM that reads every element's tag name
 //   ("x_dom_walk"), which is the least any classification must do;
+// - rebuilding the page's identification maps, per described object and as
+//   a multiple of collecting the objects alone ("x_collect");
 // - reading "rect" and "name" of one element in the middle of the page, and
 //   making the object for one node from its identifier, each as a multiple
 //   of the same on a page of a few elements ("x_small_page"): a cost that
@@ -196,11 +198,41 @@ void BM_ObjectForIdentifier(benchmark::State& state) {
     });
 }
 
+// The page's identification maps rebuilt from scratch on the loaded page:
+// collecting the element objects (flags 1), reading each one's description
+// from the DOM and packing the maps; "per_element" is per described object,
+// "x_collect" the rebuild as a multiple of collecting alone.
+void BM_RebuildMapsOnPage(benchmark::State& state) {
+    CNS6Frame* page = PageOf(static_cast<int>(state.range(0)));
+    if (page == nullptr) {
+        state.SkipWithError("the browser could not load the page");
+        return;
+    }
+    CConversionMaps& maps = page->GetConversionMaps();
+    const auto start = Clock::now();
+    for (auto _ : state) {
+        maps.MarkDirty();
+        benchmark::DoNotOptimize(maps.EnsureMaps(*page));
+    }
+    const auto caseTime = Clock::now() - start;
+    if (maps.GetDescriptionCount() == 0) {
+        state.SkipWithError("the maps describe no object");
+        return;
+    }
+    benchpage::ReportElements(state, maps.GetIdentifierCount());
+    state.counters["x_collect"] = benchpage::RatioTo(caseTime, state.iterations(), [&] {
+        std::vector<CWebObjRef> collected;
+        page->CollectDescendants(collected, kChildFilterOrdinary);
+        benchmark::DoNotOptimize(collected.data());
+    });
+}
+
 BENCHMARK(BM_CollectAllElementObjects)
     ->Arg(1000)
     ->Arg(10000)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RebuildMapsOnPage)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadRect)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadName)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ObjectForIdentifier)
