@@ -5,6 +5,7 @@
 #include "cli/ElementsDemo.h"
 #include "cli/IdentifyDemo.h"
 #include "cli/ImagesDemo.h"
+#include "cli/RecordReplayDemo.h"
 #include "cli/RecordingDemo.h"
 #include "cli/ScriptRunner.h"
 
@@ -138,6 +139,8 @@ std::string ConsoleUsage() {
     return "usage: webagent                      run the demo session\n"
            "       webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw]\n"
            "                [--trace MASK] [--timeout MS] [--no-browser] [--demo] [--tree]\n"
+           "                [--record-to FILE]\n"
+           "       webagent --demo-record [--json]\n"
            "  --page FILE_OR_URL  open a browser window on the page (repeatable)\n"
            "  --script FILE       read JSON lines from FILE instead of standard input\n"
            "  --json              print replies and events as JSON lines\n"
@@ -149,7 +152,11 @@ std::string ConsoleUsage() {
            "                      browser window, without the simulated browser\n"
            "  --demo              run the demo session with these options\n"
            "  --tree              print the test-object tree of the open pages first\n"
-           "                      (without --script nothing else is read)\n";
+           "                      (without --script nothing else is read)\n"
+           "  --record-to FILE    record the user's actions (\"ToolMode\" 1) and write the\n"
+           "                      lines that replay them to FILE\n"
+           "  --demo-record       record a scenario on the demo site, replay it on a fresh\n"
+           "                      browser and compare the final states\n";
 }
 
 bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions& options,
@@ -200,6 +207,17 @@ bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions&
             options.demo = true;
         } else if (arg == "--tree") {
             options.tree = true;
+        } else if (arg == "--demo-record") {
+            options.demoRecord = true;
+        } else if (arg == "--record-to") {
+            if (options.recordTo) {
+                error = "--record-to given twice";
+                return false;
+            }
+            if (!value(text)) {
+                return false;
+            }
+            options.recordTo = text;
         } else if (arg == "--trace") {
             int32_t mask = 0;
             if (!value(text)) {
@@ -229,6 +247,17 @@ bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions&
     }
     if (options.demo && options.script) {
         error = "--demo runs its own lines and takes no --script";
+        return false;
+    }
+    if (options.demoRecord &&
+        (options.demo || options.script || options.recordTo || options.tree)) {
+        error = "--demo-record runs its own scenario and takes no --demo, --script, --record-to or "
+                "--tree";
+        return false;
+    }
+    if (options.recordTo && (options.demo || options.standIn)) {
+        error = "--record-to records the user's actions in the simulated browser: not with --demo "
+                "or --no-browser";
         return false;
     }
     options.form = raw ? OutputForm::Raw : json ? OutputForm::Json : OutputForm::Text;
@@ -294,13 +323,28 @@ int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostr
     if (options.tree && !PrintOpenTrees(session, runner, errors)) {
         status = kExitRefused;
     }
-    if (options.tree && !options.demo && !options.script) {
+    std::optional<ScriptRecorder> recorder;
+    if (options.recordTo) {
+        recorder.emplace(*options.recordTo, errors);
+        // A file that cannot be written is reported; the recording goes on,
+        // its statements still printed.
+        (void)recorder->Open(options.pages);
+        StartRecording(session, runner, *recorder);
+    }
+    if (options.demoRecord) {
+        status = RunRecordReplayDemo(session, printer, runner, out, errors);
+    } else if (options.tree && !options.demo && !options.script) {
         // The tree was all that was asked for.
     } else if (options.demo) {
         status = std::max(status, RunDemo(session, printer, runner, out));
     } else {
         runner.Run(options.script ? static_cast<std::istream&>(scriptFile) : in);
         status = std::max(status, runner.Refused() > 0 ? kExitRefused : kExitHandled);
+    }
+    if (recorder) {
+        runner.Drain();
+        runner.SetRecorder(nullptr);
+        status = std::max(status, recorder->Failed() ? kExitRefused : kExitHandled);
     }
     session.Stop();
     return status;

@@ -4,7 +4,8 @@
 //
 //     webagent                                   the demo session
 //     webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw] [--trace MASK]
-//              [--timeout MS] [--no-browser] [--demo] [--tree]
+//              [--timeout MS] [--no-browser] [--demo] [--tree] [--record-to FILE]
+//     webagent --demo-record                    record a scenario, replay it, compare
 #pragma once
 
 #include "agent/channel/ToolSender.h"
@@ -29,6 +30,9 @@ struct ConsoleOptions {
     std::chrono::milliseconds replyWait{kSendTimeoutMs};
     bool standIn = false; // --no-browser
     bool tree = false;    // --tree: the test-object tree of the open pages
+    // --record-to FILE: the lines that replay every recorded statement.
+    std::optional<std::string> recordTo;
+    bool demoRecord = false; // --demo-record: record, replay and compare on the demo site
 };
 
 // Exit statuses: every line handled, some refused, bad command-line usage.

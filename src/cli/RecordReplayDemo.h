@@ -1,0 +1,24 @@
+// Recording to a replayable script, and the demo that closes the loop: the
+// simulated user acts on the demo site while the console records, the script
+// is printed, replayed by a fresh console on a fresh browser, and the final
+// state of both runs is shown side by side.
+#pragma once
+
+#include <ostream>
+
+namespace cli {
+
+class Printer;
+class ScriptRecorder;
+class ScriptRunner;
+class Session;
+
+// Switches recording on ("ToolMode" 1) with the statements' facts collected
+// and handed to the recorder.
+void StartRecording(Session& session, ScriptRunner& runner, ScriptRecorder& recorder);
+
+// The demo; answers the exit status (0 when the replay reproduced the state).
+int RunRecordReplayDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostream& out,
+                        std::ostream& errors);
+
+} // namespace cli
