@@ -55,8 +55,8 @@ std::string TextOf(const std::optional<CWebInfo>& reply, std::string_view name) 
 }
 
 // The frames of the first browser window by identifier, with the part of the
-// address a script names them by.
-std::map<CWebRunTimeID, std::string> FrameLabels(Session& session) {
+// address a script names them by; each frame's address goes into the state.
+std::map<CWebRunTimeID, std::string> FrameLabels(Session& session, PageState& state) {
     std::map<CWebRunTimeID, std::string> labels;
     for (HWND window : session.FrameWindows(session.BrowserWindow())) {
         CWebInfo request;
@@ -72,6 +72,8 @@ std::map<CWebRunTimeID, std::string> FrameLabels(Session& session) {
         if (auto frame = Properties(session, id->GetRunTimeID(), {"name", "title", "url"});
             frame && FrameAddressOf(*frame, address)) {
             labels[id->GetRunTimeID()] = Utf8FromAnsi(address.frameKey);
+            state.fields.push_back({"", "html_frame", Utf8FromAnsi(address.frameKey),
+                                    Utf8FromAnsi(TextOf(frame, "url"))});
         }
     }
     return labels;
@@ -86,7 +88,7 @@ bool CollectPageState(Session& session, PageState& state, std::string& error) {
         return false;
     }
     state.url = Utf8FromAnsi(TextOf(Properties(session, *page, {"url"}), "url"));
-    const std::map<CWebRunTimeID, std::string> frames = FrameLabels(session);
+    const std::map<CWebRunTimeID, std::string> frames = FrameLabels(session, state);
     for (const FieldKind& kind : kFieldKinds) {
         CWebInfo request;
         request.SetMsgId(ToInt(MsgId::DescToId));

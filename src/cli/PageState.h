@@ -1,5 +1,6 @@
-// The state a replay must reproduce: the page's address and the value of
-// every field, list and check box or radio button of the page and its frames.
+// The state a replay must reproduce: the page's address, the address of
+// every frame, and the value of every field, list and check box or radio
+// button of the page and its frames.
 //
 //     cli::PageState state;
 //     if (cli::CollectPageState(session, state, error)) printer.State(state);
@@ -17,10 +18,10 @@ class Session;
 
 struct FieldState {
     std::string frame;     // the frame's name or address; empty for the page
-    std::string className; // "html_edit", "html_combobox", ...
+    std::string className; // "html_edit", "html_combobox", ..., "html_frame" for a frame
     std::string name;
     // An edit's value, a list's selected items joined by ", ", a check box's
-    // or radio button's "checked" (1 or 0).
+    // or radio button's "checked" (1 or 0), a frame's address.
     std::string value;
     friend bool operator==(const FieldState&, const FieldState&) = default;
 };

@@ -271,6 +271,18 @@ TEST(Console, SignalledStatementIsCollectedAndPrintedAsRecorded) {
     // Without a new signal nothing more is collected.
     runner.Drain();
     EXPECT_EQ(Lines(out.str()).size(), 1u);
+
+    // Two statements signalled before the console reads again (a field left
+    // by a click elsewhere, say) are both collected, each at its signal.
+    for (const char* name : {"onchange", "onclick"}) {
+        dispatcher->SetLastEventName(name);
+        SendMessage(session.BrowserWindow(), cli::kRecordSignal, 0, 0);
+    }
+    runner.Drain();
+    lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), 3u) << out.str();
+    EXPECT_EQ(json::parse(lines[1])["recorded"]["attrs"][2][1]["items"][0]["v"], "onchange");
+    EXPECT_EQ(json::parse(lines[2])["recorded"]["attrs"][2][1]["items"][0]["v"], "onclick");
     EXPECT_TRUE(errors.str().empty());
     session.Stop();
 }
