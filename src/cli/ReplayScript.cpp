@@ -3,6 +3,7 @@
 #include "agent/common/AgentCodes.h"
 
 #include <array>
+#include <cstdio>
 
 namespace cli {
 
@@ -39,8 +40,21 @@ std::string StringOf(const CWebInfo* record, std::string_view name) {
     return value && value->GetType() == WebVariantType::String ? value->GetString() : std::string();
 }
 
+// A text of the page in a comment line: a line break in it (a text area's
+// value, say) would end the comment and leave the rest to be read as a line.
 std::string Quoted(std::string_view ansi) {
-    return "'" + Utf8FromAnsi(ansi) + "'";
+    std::string text = "'";
+    for (char c : Utf8FromAnsi(ansi)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            text += escaped;
+        } else {
+            text += c;
+        }
+    }
+    return text + "'";
 }
 
 std::vector<std::string> SplitItems(std::string_view text) {

@@ -107,6 +107,11 @@ TEST(ReplayOfStatement, EditChangeSetsTheValueAndFiresChange) {
     EXPECT_EQ(lines[1]["attrs"], json::parse(R"([["event_name", "change"]])"));
     EXPECT_EQ(lines[0]["id"], lines[1]["id"]);
 
+    // A text area's lines stay on the comment's line.
+    statement.SetAttr("value", Text("a\r\nb"));
+    steps = cli::ReplayOfStatement(statement, &facts);
+    EXPECT_EQ(steps.said, "typed 'a\\x0D\\x0Ab' into edit 'user'");
+    EXPECT_EQ(json::parse(steps.lines[0])["attrs"][0][1], "a\r\nb");
     // A password is replayed but not repeated in the words.
     statement.SetAttr("type", Text("password"));
     EXPECT_EQ(cli::ReplayOfStatement(statement, &facts).said, "typed a password into edit 'user'");
