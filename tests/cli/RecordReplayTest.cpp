@@ -208,6 +208,8 @@ TEST_F(RecordReplay, ChangedPageFailsAtThatStepAndNamesWhatWasNotFound) {
     const size_t lines = Lines(ReadFile(s_Script)).size();
     cli::ChildRun run = Replay(
         R"({"user": "click", "on": {"frame": "basket", "desc": [["class", "html_text_link"]]}})"
+        "\n"
+        R"({"user": "click", "on": {"frame": "nav", "desc": [["class", "html_text_link"]]}})"
         "\n");
     WriteFile(nav, original);
 
@@ -217,7 +219,9 @@ TEST_F(RecordReplay, ChangedPageFailsAtThatStepAndNamesWhatWasNotFound) {
         "webagent: line " + std::to_string(step) +
             R"(: no object matches [class "html_text_link", name "Next", location 1] in frame "nav")"
             "\nwebagent: line " +
-            std::to_string(lines + 1) + ": no frame is named \"basket\"\n");
+            std::to_string(lines + 1) + ": no frame is named \"basket\"\n" + "webagent: line " +
+            std::to_string(lines + 2) +
+            R"(: 2 objects match [class "html_text_link"] in frame "nav")" + "\n");
 }
 
 // The demo records on the demo site, replays in a console of its own and
