@@ -44,25 +44,16 @@ std::optional<CWebRunTimeID> ResolveFrame(Session& session, const ObjectAddress&
                                           std::string& error) {
     const char* property = address.frame == ObjectAddress::Frame::ByName ? "name" : "url";
     std::vector<CWebRunTimeID> found;
-    for (HWND window : session.FrameWindows(session.BrowserWindow())) {
-        CWebInfo idRequest;
-        idRequest.SetMsgId(ToInt(MsgId::IdOfWindow));
-        idRequest.AppendAttr(
-            "handle", CWebVariantList(CWebVariant(static_cast<int32_t>(HandleToULong(window)))));
-        std::optional<CWebInfo> idReply = session.AskAgent(std::move(idRequest));
-        std::optional<CWebRunTimeID> frame = idReply ? FirstIdOf(*idReply) : std::nullopt;
-        if (!frame) {
-            continue;
-        }
+    for (const CWebRunTimeID& frame : FramesOfFirstWindow(session)) {
         CWebInfo request;
         request.SetMsgId(ToInt(MsgId::GetProperties));
-        request.SetRunTimeID(*frame);
+        request.SetRunTimeID(frame);
         request.AppendAttr(property, CWebVariantList());
         std::optional<CWebInfo> reply = session.AskAgent(std::move(request));
         const CWebVariant* value = reply ? reply->FindFirstValue(property) : nullptr;
         if (value && value->GetType() == WebVariantType::String &&
             value->GetString() == address.frameKey) {
-            found.push_back(*frame);
+            found.push_back(frame);
         }
     }
     if (found.size() == 1) {
@@ -82,6 +73,21 @@ std::optional<CWebRunTimeID> ResolveFrame(Session& session, const ObjectAddress&
 }
 
 } // namespace
+
+std::vector<CWebRunTimeID> FramesOfFirstWindow(Session& session) {
+    std::vector<CWebRunTimeID> frames;
+    for (HWND window : session.FrameWindows(session.BrowserWindow())) {
+        CWebInfo request;
+        request.SetMsgId(ToInt(MsgId::IdOfWindow));
+        request.AppendAttr(
+            "handle", CWebVariantList(CWebVariant(static_cast<int32_t>(HandleToULong(window)))));
+        std::optional<CWebInfo> reply = session.AskAgent(std::move(request));
+        if (std::optional<CWebRunTimeID> frame = reply ? FirstIdOf(*reply) : std::nullopt) {
+            frames.push_back(*frame);
+        }
+    }
+    return frames;
+}
 
 ordered_json CompactValueToJson(const CWebVariantList& value) {
     const CWebVariant* first = value.GetAt(0);

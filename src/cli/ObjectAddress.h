@@ -16,6 +16,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace cli {
 
@@ -42,6 +43,9 @@ nlohmann::ordered_json AddressToJson(const ObjectAddress& address);
 nlohmann::ordered_json CompactValueToJson(const CWebVariantList& value);
 // In words, for messages: `[class "html_link", name "Next"] in frame "main"`.
 std::string AddressText(const ObjectAddress& address);
+
+// The frames of the first browser window, at any depth, in document order.
+std::vector<CWebRunTimeID> FramesOfFirstWindow(Session& session);
 
 // The runtime identifier the address names now; nothing, with the reason,
 // when no object or several objects answer to it.

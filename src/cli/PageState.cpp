@@ -58,20 +58,11 @@ std::string TextOf(const std::optional<CWebInfo>& reply, std::string_view name) 
 // address a script names them by; each frame's address goes into the state.
 std::map<CWebRunTimeID, std::string> FrameLabels(Session& session, PageState& state) {
     std::map<CWebRunTimeID, std::string> labels;
-    for (HWND window : session.FrameWindows(session.BrowserWindow())) {
-        CWebInfo request;
-        request.SetMsgId(ToInt(MsgId::IdOfWindow));
-        request.AppendAttr(
-            "handle", CWebVariantList(CWebVariant(static_cast<int32_t>(HandleToULong(window)))));
-        std::optional<CWebInfo> reply = session.AskAgent(std::move(request));
-        const CWebVariant* id = reply ? reply->FindFirstValue("id") : nullptr;
-        if (!id || id->GetType() != WebVariantType::RunTimeID) {
-            continue;
-        }
+    for (const CWebRunTimeID& id : FramesOfFirstWindow(session)) {
         ObjectAddress address;
-        if (auto frame = Properties(session, id->GetRunTimeID(), {"name", "title", "url"});
+        if (auto frame = Properties(session, id, {"name", "title", "url"});
             frame && FrameAddressOf(*frame, address)) {
-            labels[id->GetRunTimeID()] = Utf8FromAnsi(address.frameKey);
+            labels[id] = Utf8FromAnsi(address.frameKey);
             state.fields.push_back({"", "html_frame", Utf8FromAnsi(address.frameKey),
                                     Utf8FromAnsi(TextOf(frame, "url"))});
         }
