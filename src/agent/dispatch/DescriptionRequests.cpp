@@ -133,16 +133,31 @@ void CInterface::WriteObjectInfo(CWebInfo& record) {
         return;
     }
     CWebObj* first = found.front().Get();
+    copy.SetRetValue(NS_OK);
     if (!first || !first->CallMethod("WriteObjInfoHeader", copy)) {
         record.SetRetValue(E_NOTIMPL);
         return;
     }
+    // The writers answer on the copy. A file that was not started must not
+    // take lines (they would be appended to whatever an earlier run left),
+    // and a writer's failure is the tool's to see, not a silent success.
+    if (NS_FAILED(copy.GetRetValue())) {
+        record.SetRetValue(copy.GetRetValue());
+        return;
+    }
+    nsresult firstFailure = NS_OK;
     for (const CWebObjRef& object : found) {
         CWebObj* target = object.Get();
         if (!target || !target->CallMethod("WriteObjInfo", copy)) {
             record.SetRetValue(E_NOTIMPL);
             return;
         }
+        if (NS_FAILED(copy.GetRetValue()) && firstFailure == NS_OK) {
+            firstFailure = copy.GetRetValue();
+        }
+    }
+    if (NS_FAILED(firstFailure)) {
+        record.SetRetValue(firstFailure);
     }
 }
 

@@ -182,6 +182,13 @@ bool CNS6Image::GetImagePropertyAt(int index, CWebVariantList& value) {
 }
 
 bool CNS6Image::CallMethod(std::string_view method, CWebInfo& record) {
+    const CWebImageUtil& util = GetClassUtilities().image;
+    if (method == "WriteObjInfoHeader") {
+        return util.WriteObjInfoHeader(CWebObjRef(this), record);
+    }
+    if (method == "WriteObjInfo") {
+        return util.WriteObjInfo(CWebObjRef(this), record);
+    }
     return CNS6Obj::CallMethod(method, record);
 }
 
@@ -302,6 +309,18 @@ bool CNS6ImageLink::GetPropertyAt(std::string& name, CWebVariantList& value, int
 }
 
 bool CNS6ImageLink::CallMethod(std::string_view method, CWebInfo& record) {
+    // An image link is listed by the image tables; asked for a link table it
+    // writes the link line of itself (its image name and the enclosing
+    // link's address) rather than refusing, so a link table whose first
+    // object is an image link still starts its file.
+    const bool objectInfo = method == "WriteObjInfoHeader" || method == "WriteObjInfo";
+    const CWebObjRef self(this);
+    if (objectInfo && !GetClassUtilities().image.MatchesRequestedClass(self, record) &&
+        GetClassUtilities().link.MatchesRequestedClass(self, record)) {
+        const CWebLinkUtil& link = GetClassUtilities().link;
+        return method == "WriteObjInfo" ? link.WriteObjInfo(self, record)
+                                        : link.WriteObjInfoHeader(self, record);
+    }
     if (CNS6Image::CallMethod(method, record)) {
         return true;
     }

@@ -65,6 +65,13 @@ bool CNS6Hyperlink::GetPropertyAt(std::string& name, CWebVariantList& value, int
 }
 
 bool CNS6Hyperlink::CallMethod(std::string_view method, CWebInfo& record) {
+    const CWebLinkUtil& util = GetClassUtilities().link;
+    if (method == "WriteObjInfoHeader") {
+        return util.WriteObjInfoHeader(CWebObjRef(this), record);
+    }
+    if (method == "WriteObjInfo") {
+        return util.WriteObjInfo(CWebObjRef(this), record);
+    }
     return CNS6Obj::CallMethod(method, record);
 }
 

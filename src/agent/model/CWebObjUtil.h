@@ -78,11 +78,11 @@ public:
     // "attr_name" names, without a line end.
     bool WriteAttrValToFile(const CWebObjRef& object, CWebInfo& record) const;
 
-protected:
     // The checkpoint writers of links and images first check that the
     // request's "class" value matches this class (a name or a "!" pattern).
     bool MatchesRequestedClass(const CWebObjRef& object, const CWebInfo& record) const;
 
+protected:
     void ClearTemplate() { m_Template = DescriptionTemplate{{}, {}, {}, {}}; }
 
 private:

@@ -392,4 +392,50 @@ TEST_F(ElementMethods, DispatcherRowsReachTheElements) {
     EXPECT_EQ(Bytes(File("stale.txt")), "<none>");
 }
 
+// Message 23: the link and image tables of a page, found by class. An image
+// link belongs to both; a table that cannot be started takes no lines.
+TEST_F(ElementMethods, ObjectTablesOfLinksAndImages) {
+    LOAD_PAGE("<p><a href='x.html'><img src='go.gif' alt='Go' width=20 height=10></a>"
+              " <a id=home href='a.html'>Home {1}</a>"
+              " <img src='dir/dot.gif' width=8 height=6> <a id=more href='b.html'>More</a></p>");
+    CInterface* dispatcher = GetProcessDispatcher();
+    ASSERT_NE(dispatcher, nullptr);
+    const auto write = [&](std::string_view cls, const std::string& path) {
+        CWebInfo record;
+        record.SetMsgId(23);
+        record.SetRunTimeID(Page().RunTimeID());
+        AppendString(record, "class", cls);
+        AppendString(record, "file_name", path);
+        dispatcher->Dispatch(record);
+        return record.GetRetValue();
+    };
+    const std::string a = String(*Element("home").Get(), "url");
+    const std::string b = String(*Element("more").Get(), "url");
+    ASSERT_TRUE(a.ends_with("/a.html") && b.ends_with("/b.html"));
+    const std::string x = a.substr(0, a.size() - 6) + "x.html";
+
+    // The image link comes first: it still starts the file, with its image
+    // name and the enclosing link's address.
+    std::ofstream(File("links.txt")) << "from an earlier run\n";
+    EXPECT_EQ(write("html_link", File("links.txt")), NS_OK);
+    EXPECT_EQ(Bytes(File("links.txt")),
+              "Text\tHref\r\nGo\t" + x + "\r\nHome 1\t" + a + "\r\nMore\t" + b + "\r\n");
+
+    EXPECT_EQ(write("!html_re.*", File("images.txt")), NS_OK);
+    EXPECT_EQ(Bytes(File("images.txt")), "Name\tType\tWidth\tHeight\r\n"
+                                         "Go\tImage Link\t20\t10\r\n"
+                                         "dot.gif\tPlain Image\t8\t6\r\n");
+
+    // Text links write through their link descriptor, which is "html_link":
+    // asked by their own class the table refuses and the old file stays.
+    std::ofstream(File("refused.txt")) << "kept";
+    EXPECT_EQ(write("html_text_link", File("refused.txt")), E_INVALIDARG);
+    EXPECT_EQ(Bytes(File("refused.txt")), "kept");
+
+    EXPECT_EQ(write("html_link", File("missing/links.txt")), E_INVALIDARG);
+    EXPECT_EQ(Bytes(File("missing/links.txt")), "<none>");
+    // Objects without these writers refuse the request as a whole.
+    EXPECT_EQ(write("html_general_element", File("general.txt")), E_NOTIMPL);
+}
+
 } // namespace

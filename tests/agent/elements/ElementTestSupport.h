@@ -18,7 +18,7 @@
 #include "platform/win32/WinBase.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMElement.h"
-#include "support/TrapTestSupport.h"
+#include "support/ShellPageTest.h"
 
 #include <filesystem>
 #include <fstream>
@@ -30,52 +30,18 @@ namespace elementtest {
 
 #define LOAD_PAGE(markup) ASSERT_NO_FATAL_FAILURE(LoadPage(markup))
 
-class ElementsOnShell : public traptest::TrapStateTest {
+class ElementsOnShell : public traptest::ShellPageTest {
 protected:
+    ElementsOnShell() : ShellPageTest("webagent_elements") {}
+
     // Class matching and table names use the tool's expression library.
     static void SetUpTestSuite() { SetEnvironmentVariableA("path", WEBAGENT_MODULE_DIR); }
-
-    void SetUp() override {
-        TrapStateTest::SetUp();
-        m_Dir = std::filesystem::temp_directory_path() /
-                ("webagent_elements_" + std::to_string(getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_Dir);
-        ASSERT_EQ(m_App.Start(), NS_OK);
-    }
-    void TearDown() override {
-        m_Page = {};
-        m_Browser = {};
-        TrapStateTest::TearDown();
-        m_App.Shutdown();
-        std::filesystem::remove_all(m_Dir);
-    }
-
-    std::string Write(const std::string& name, const std::string& markup) {
-        std::ofstream(m_Dir / name) << markup;
-        return browser::URIFromFilePath((m_Dir / name).string());
-    }
 
     // Opens a browser window on the markup and makes its browser and page
     // objects.
     void LoadPage(const std::string& markup, const std::string& name = "page.html") {
         OpenUrl(Write(name, markup));
     }
-
-    void OpenUrl(const std::string& url) {
-        m_Window = m_App.OpenWindow(url);
-        ASSERT_NE(m_Window, nullptr);
-        ASSERT_TRUE(m_App.WaitUntilIdle());
-        m_Browser =
-            Trap().GetOrCreateBrowser(m_Window->Handle(), m_Window->ChromeShell()->DOMWindow());
-        ASSERT_TRUE(m_Browser.IsValid());
-        nsIDOMWindow* content = m_Window->ContentShell()->DOMWindow();
-        m_Page = Trap().GetOrCreatePage(content, GetNativeWindow(content));
-        ASSERT_TRUE(m_Page.IsValid());
-        ASSERT_EQ(Page().RefreshFrames(), NS_OK);
-    }
-
-    CNS6Page& Page() { return *static_cast<CNS6Page*>(m_Page.Get()); }
 
     nsCOMPtr<nsIDOMDocument> Document() { return Page().GetDocument(); }
 
@@ -166,14 +132,6 @@ protected:
         }
         return out;
     }
-
-    browser::Browser m_App;
-    browser::BrowserWindow* m_Window = nullptr;
-    CWebObjRef m_Browser;
-    CWebObjRef m_Page;
-
-private:
-    std::filesystem::path m_Dir;
 };
 
 } // namespace elementtest

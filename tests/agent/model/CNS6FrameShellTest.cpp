@@ -10,7 +10,7 @@
 #include "platform/browser/shell/Network.h"
 #include "platform/win32/WinUser.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
-#include "support/TrapTestSupport.h"
+#include "support/ShellPageTest.h"
 
 #include <filesystem>
 #include <fstream>
@@ -23,47 +23,12 @@ using browser::DocShell;
 
 #define OPEN(url) ASSERT_NO_FATAL_FAILURE(Open(url))
 
-class FrameOnShell : public traptest::TrapStateTest {
+class FrameOnShell : public traptest::ShellPageTest {
 protected:
-    void SetUp() override {
-        TrapStateTest::SetUp();
-        m_Dir = std::filesystem::temp_directory_path() /
-                ("webagent_frames_" + std::to_string(getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_Dir);
-        ASSERT_EQ(m_App.Start(), NS_OK);
-    }
-    void TearDown() override {
-        m_Page = {};
-        m_Browser = {};
-        TrapStateTest::TearDown();
-        m_App.Shutdown();
-        std::filesystem::remove_all(m_Dir);
-    }
+    FrameOnShell() : ShellPageTest("webagent_frames") {}
 
-    std::string Write(const std::string& name, const std::string& markup) {
-        std::ofstream(m_Dir / name) << markup;
-        return browser::URIFromFilePath((m_Dir / name).string());
-    }
+    void Open(const std::string& url) { OpenUrl(url); }
 
-    // Opens a browser window on `url`, waits for the load and makes the
-    // browser and page objects.
-    void Open(const std::string& url) {
-        m_Window = m_App.OpenWindow(url);
-        ASSERT_NE(m_Window, nullptr);
-        ASSERT_TRUE(m_App.WaitUntilIdle());
-        m_Browser =
-            Trap().GetOrCreateBrowser(m_Window->Handle(), m_Window->ChromeShell()->DOMWindow());
-        ASSERT_TRUE(m_Browser.IsValid());
-        nsIDOMWindow* content = m_Window->ContentShell()->DOMWindow();
-        m_Page = Trap().GetOrCreatePage(content, GetNativeWindow(content));
-        ASSERT_TRUE(m_Page.IsValid());
-        // Without the trap following the loads, the frames of the finished
-        // documents are found by looking.
-        ASSERT_EQ(Page().RefreshFrames(), NS_OK);
-    }
-
-    CNS6Page& Page() { return *static_cast<CNS6Page*>(m_Page.Get()); }
     DocShell* Content() { return m_Window->ContentShell(); }
 
     std::vector<CWebObjRef> Frames() {
@@ -113,14 +78,6 @@ protected:
         window->GetLocationHref(href);
         return ToNarrow(href);
     }
-
-    browser::Browser m_App;
-    browser::BrowserWindow* m_Window = nullptr;
-    CWebObjRef m_Browser;
-    CWebObjRef m_Page;
-
-private:
-    std::filesystem::path m_Dir;
 };
 
 TEST_F(FrameOnShell, FramesReportTitlesTypesAndNames) {
