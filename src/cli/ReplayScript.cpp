@@ -228,6 +228,10 @@ ReplaySteps ReplayOfStatement(const CWebInfo& statement, const StatementFacts* f
         return steps;
     }
     const CWebRunTimeID id = idValue->GetRunTimeID();
+    if (facts && facts->otherWindow) {
+        steps.whyNot = "the statement " + Quoted(name) + " was made in another browser window";
+        return steps;
+    }
     if (id == id.BrowserLevel()) {
         BrowserStatement(name, statement, steps);
         return steps;

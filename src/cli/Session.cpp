@@ -391,6 +391,7 @@ void Session::CollectStatement(HWND signalled, WPARAM wParam, LPARAM lParam) {
     const CWebVariant* idValue = incoming.record.FindFirstValue("id");
     if (m_statementFacts && idValue && idValue->GetType() == WebVariantType::RunTimeID) {
         incoming.facts = CollectFacts(agentWindow, idValue->GetRunTimeID(), wParam, lParam);
+        incoming.facts->otherWindow = top != m_browserWindow;
     }
     Push(std::move(incoming));
 }

@@ -35,7 +35,10 @@ namespace cli {
 // is being handled, that is while the object acted on still exists (the
 // user's action may go on to leave the page).
 struct StatementFacts {
-    POINT offset{};       // the event's position inside the object
+    POINT offset{}; // the event's position inside the object
+    // The statement came from a browser window other than the first one,
+    // which addresses in a script do not reach.
+    bool otherWindow = false;
     CWebRunTimeID pageId; // the page of the statement's browser window
     // The replies to the description (message 39) of the object, to "name",
     // "title" and "url" of its frame (none for the page's own document), and

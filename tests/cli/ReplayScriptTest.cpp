@@ -173,6 +173,11 @@ TEST(ReplayOfStatement, BrowserStatementsAreCommandsFollowedByAWait) {
     }
     // The address field changed to nothing names no address to go to.
     EXPECT_TRUE(cli::ReplayOfStatement(Statement("edit_set", kBrowser), nullptr).lines.empty());
+    // A script's addresses reach the first browser window only.
+    cli::StatementFacts elsewhere;
+    elsewhere.otherWindow = true;
+    EXPECT_EQ(cli::ReplayOfStatement(Statement("Back", kBrowser), &elsewhere).whyNot,
+              "the statement 'Back' was made in another browser window");
 }
 
 TEST(ScriptRecorder, EveryStatementReachesTheFileUnknownOnesAsComments) {
