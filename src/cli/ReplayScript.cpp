@@ -100,7 +100,9 @@ ordered_json BrowserCommand(std::string_view command, const std::string* url = n
     if (url) {
         attrs.push_back(Attr("url", Utf8FromAnsi(*url)));
     }
-    return Request(MsgId::CallNamedMethod, "browser", std::move(attrs));
+    // Addressed to the page (which carries out the browser's commands) by
+    // address, so that a command that fails fails its step.
+    return Request(MsgId::CallNamedMethod, ordered_json::object(), std::move(attrs));
 }
 
 ordered_json Wait() {

@@ -74,11 +74,8 @@ protected:
             WriteFile(s_Folder / name, text);
         }
         s_Script = (s_Folder / "scenario.jsonl").string();
-        const std::string form =
-            R"({"url": "file://)" + (s_Folder / "form.html").string() + R"("})";
-        auto field = [&](const char* className, const char* name, const char* more = "") {
-            return R"({"frame": )" + form + R"(, "desc": [["class", ")" + className +
-                   R"("], ["name", ")" + name + "\"]" + more + "]}";
+        auto field = [](const char* className, const char* name, const char* more = "") {
+            return FormField(className, name, more);
         };
         std::istringstream actions(
             R"({"user": "click", "on": )" + field("html_edit", "user") + "}\n" +
@@ -101,6 +98,14 @@ protected:
         s_HasState = StateOf(s_Out, s_Recorded);
     }
     static void TearDownTestSuite() { fs::remove_all(s_Folder); }
+
+    // The address of a field of the form, whose frame has no name.
+    static std::string FormField(const char* className, const char* name, const char* more = "") {
+        const std::string form =
+            R"({"url": "file://)" + (s_Folder / "form.html").string() + R"("})";
+        return R"({"frame": )" + form + R"(, "desc": [["class", ")" + className +
+               R"("], ["name", ")" + name + "\"]" + more + "]}";
+    }
 
     // Replays the recorded script, with the state printed at its end, in a
     // console of its own.
@@ -151,7 +156,9 @@ TEST_F(RecordReplay, RecordingWritesEveryStatementWithStableAddresses) {
                                     std::string("# clicked link 'Next' in frame 'nav'")}) {
         EXPECT_NE(script.find(said + "\n"), std::string::npos) << said << "\n" << script;
     }
-    EXPECT_EQ(script.find("65"), std::string::npos) << "a window handle in the script\n" << script;
+    for (const char* identifier : {"\"id\": [", "\"on\": ["}) {
+        EXPECT_EQ(script.find(identifier), std::string::npos) << "a runtime identifier\n" << script;
+    }
     // The agent signals again after the navigation notice of the link it
     // recorded: that is no second click.
     EXPECT_EQ(script.find("# clicked link"), script.rfind("# clicked link")) << script;
@@ -207,9 +214,14 @@ TEST_F(RecordReplay, ChangedPageFailsAtThatStepAndNamesWhatWasNotFound) {
     const size_t step = LineHolding(R"(["name", "Next"], ["location", 1]]})");
     const size_t lines = Lines(ReadFile(s_Script)).size();
     cli::ChildRun run = Replay(
-        R"({"user": "click", "on": {"frame": "basket", "desc": [["class", "html_text_link"]]}})"
-        "\n"
-        R"({"user": "click", "on": {"frame": "nav", "desc": [["class", "html_text_link"]]}})"
+        std::string(
+            R"({"user": "click", "on": {"frame": "basket", "desc": [["class", "html_text_link"]]}})"
+            "\n"
+            R"({"user": "click", "on": {"frame": "nav", "desc": [["class", "html_text_link"]]}})"
+            "\n") +
+        R"({"msg": 19, "id": )" + FormField("html_combobox", "colour") +
+        R"(, "attrs": [["item_text", "Purple"]]})" + "\n" +
+        R"({"msg": 49, "id": {}, "attrs": [["method_name", "BrowserCommand"], ["command", "Navigate"]]})"
         "\n");
     WriteFile(nav, original);
 
@@ -221,7 +233,12 @@ TEST_F(RecordReplay, ChangedPageFailsAtThatStepAndNamesWhatWasNotFound) {
             "\nwebagent: line " +
             std::to_string(lines + 1) + ": no frame is named \"basket\"\n" + "webagent: line " +
             std::to_string(lines + 2) +
-            R"(: 2 objects match [class "html_text_link"] in frame "nav")" + "\n");
+            R"(: 2 objects match [class "html_text_link"] in frame "nav")" + "\n" +
+            "webagent: line " + std::to_string(lines + 3) +
+            R"(: the list [class "html_combobox", )" +
+            R"(name "colour"] in the frame showing "file://)" + (s_Folder / "form.html").string() +
+            R"(" has no item "Purple" (0x80070057))" + "\n" + "webagent: line " +
+            std::to_string(lines + 4) + ": BrowserCommand on the page failed (0x80004005)\n");
 }
 
 // The demo records on the demo site, replays in a console of its own and

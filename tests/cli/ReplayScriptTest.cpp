@@ -158,7 +158,7 @@ TEST(ReplayOfStatement, BrowserStatementsAreCommandsFollowedByAWait) {
     cli::ReplaySteps back = cli::ReplayOfStatement(Statement("ReLoad", kBrowser), nullptr);
     EXPECT_EQ(back.said, "pressed Reload");
     ASSERT_EQ(back.lines.size(), 2u);
-    EXPECT_EQ(back.lines[0], R"({"msg": 49, "id": "browser", "attrs": [["method_name", )"
+    EXPECT_EQ(back.lines[0], R"({"msg": 49, "id": {}, "attrs": [["method_name", )"
                              R"("BrowserCommand"], ["command", "ReLoad"]]})");
     EXPECT_EQ(back.lines[1], R"({"user": "wait"})");
     EXPECT_TRUE(back.navigates);
