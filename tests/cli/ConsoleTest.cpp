@@ -199,7 +199,11 @@ TEST(Console, CommandLineMistakesExitWithUsage) {
                                                {"--trace", "mask"},
                                                {"--script"},
                                                {"--script", "/nonexistent/script.jsonl"},
-                                               {"--demo", "--script", "x"}}) {
+                                               {"--demo", "--script", "x"},
+                                               {"--record-to"},
+                                               {"--record-to", "a", "--record-to", "b"},
+                                               {"--record-to", "a", "--no-browser"},
+                                               {"--demo-record", "--script", "x"}}) {
         ConsoleRun run = Console(args, "");
         EXPECT_EQ(run.status, cli::kExitUsage) << args[0];
         EXPECT_FALSE(run.errors.empty());
@@ -221,6 +225,10 @@ TEST(Console, CommandLineMistakesExitWithUsage) {
     EXPECT_EQ(options.pages, (std::vector<std::string>{"a.html", "http://x/"}));
     EXPECT_EQ(options.form, cli::OutputForm::Json);
     EXPECT_FALSE(options.demo);
+    ASSERT_TRUE(cli::ParseConsoleArguments({"--page", "a.html", "--record-to", "s.jsonl"}, options,
+                                           help, error));
+    EXPECT_EQ(options.recordTo, "s.jsonl");
+    EXPECT_FALSE(options.demoRecord);
 }
 
 TEST(Console, TraceLinesArePrintedInArrivalOrder) {
