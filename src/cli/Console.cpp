@@ -93,7 +93,8 @@ bool PrintOpenTrees(Session& session, ScriptRunner& runner, std::ostream& errors
     return printed;
 }
 
-int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostream& out) {
+int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostream& out,
+            std::vector<DemoPart>* parts) {
     printer.Heading("connection announcement");
     runner.Drain();
     if (!session.HasBrowser() && printer.Form() == OutputForm::Text) {
@@ -113,21 +114,29 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
             runner.RunLine(step.line, ++lineNumber);
         }
     };
-    runSteps(DemoSteps());
+    // Each part's replies and refused lines, told apart by the runner's counts.
+    auto part = [&](const char* name, const auto& run) {
+        const size_t replies = runner.Replies();
+        const size_t refused = runner.Refused();
+        run();
+        runner.Drain();
+        if (parts) {
+            parts->push_back({name, runner.Replies() - replies, runner.Refused() - refused});
+        }
+    };
+    part("steps", [&] { runSteps(DemoSteps()); });
     // The demo parts that act on the demo site's pages need the browser.
     if (session.HasBrowser()) {
-        runSteps(ControlsDemoSteps());
+        part("controls", [&] { runSteps(ControlsDemoSteps()); });
     }
-    RunIdentificationDemo(runner, printer, out, lineNumber);
-    RunElementsDemo(session, printer, runner, out);
-    RunRecordingDemo(session, printer, runner, out);
-    runner.Drain();
-    RunCheckpointDemo(runner, printer, out, lineNumber);
-    runner.Drain();
+    part("identification", [&] { RunIdentificationDemo(runner, printer, out, lineNumber); });
+    part("elements", [&] { RunElementsDemo(session, printer, runner, out); });
+    part("recording", [&] { RunRecordingDemo(session, printer, runner, out); });
+    part("checkpoints", [&] { RunCheckpointDemo(runner, printer, out, lineNumber); });
     // The images part shows objects of the demo site's pages: without the
     // simulated browser there are none.
     if (session.HasBrowser()) {
-        RunImagesDemo(runner, printer, out, lineNumber);
+        part("images", [&] { RunImagesDemo(runner, printer, out, lineNumber); });
     }
     runner.FinishPending();
     return kExitHandled;
@@ -265,7 +274,7 @@ bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions&
 }
 
 int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-               std::ostream& errors) {
+               std::ostream& errors, std::vector<DemoPart>* demoParts) {
     ConsoleOptions options;
     bool help = false;
     std::string error;
@@ -336,7 +345,7 @@ int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostr
     } else if (options.tree && !options.demo && !options.script) {
         // The tree was all that was asked for.
     } else if (options.demo) {
-        status = std::max(status, RunDemo(session, printer, runner, out));
+        status = std::max(status, RunDemo(session, printer, runner, out, demoParts));
     } else {
         runner.Run(options.script ? static_cast<std::istream&>(scriptFile) : in);
         status = std::max(status, runner.Refused() > 0 ? kExitRefused : kExitHandled);

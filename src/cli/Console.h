@@ -46,9 +46,19 @@ bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions&
                            bool& help, std::string& error);
 std::string ConsoleUsage();
 
-// The whole program; answers the exit status.
+// What one part of the demo session got: replies to its requests, and lines
+// refused (requests and simulated user's actions alike).
+struct DemoPart {
+    std::string name; // "steps", "controls", "identification", "elements",
+                      // "recording", "checkpoints", "images"
+    size_t replies = 0;
+    size_t refused = 0;
+};
+
+// The whole program; answers the exit status. With demoParts, the demo
+// session reports there what each of its parts got.
 int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-               std::ostream& errors);
+               std::ostream& errors, std::vector<DemoPart>* demoParts = nullptr);
 
 // The lines of the built-in demo session, each with its heading (a line with
 // an empty heading runs under the heading before it).

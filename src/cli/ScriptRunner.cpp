@@ -289,6 +289,7 @@ void ScriptRunner::PrintIncoming(std::vector<Incoming> incoming, std::optional<i
         // anything else the agent sends meanwhile are printed as events.
         if (expectedId && !replied && number == *expectedId) {
             replied = true;
+            ++m_replies;
             m_hadReply = true;
             m_last = FirstId(in.record);
             m_lastReply = in.record;
@@ -301,6 +302,7 @@ void ScriptRunner::PrintIncoming(std::vector<Incoming> incoming, std::optional<i
         // The reply of a request that timed out, arriving late.
         if (auto late = m_pending.find(number); late != m_pending.end()) {
             m_pending.erase(late);
+            ++m_replies;
             m_printer.Reply(in);
             continue;
         }

@@ -54,6 +54,8 @@ public:
     bool PrintState(std::string& error);
 
     size_t Refused() const { return m_refused; }
+    // How many requests of the lines run were answered.
+    size_t Replies() const { return m_replies; }
     // The previous reply, or null when the previous request had none.
     const CWebInfo* LastReply() const { return m_lastReply ? &*m_lastReply : nullptr; }
 
@@ -74,6 +76,7 @@ private:
     Printer& m_printer;
     std::ostream& m_errors;
     size_t m_refused = 0;
+    size_t m_replies = 0;
     int32_t m_nextWebInfoId = 1;
     // The first "id" of the previous reply, for "last".
     std::optional<CWebRunTimeID> m_last;
