@@ -165,7 +165,7 @@ bool ScriptRunner::RunLine(std::string_view text, size_t lineNumber) {
         }
     } else if (auto* action = std::get_if<UserAction>(&line)) {
         if (!m_session.Perform(*action, error)) {
-            Refuse(lineNumber, error);
+            Refuse(lineNumber, address ? error + ": " + AddressText(*address) : error);
             return false;
         }
     }
