@@ -10,6 +10,7 @@
 // - "ListSelect" on a list of 10,000 options, alternating between two
 //   positions, against setting the select's selected index directly
 //   ("x_set_index"): the replay clears every option before it selects one.
+#include "AgentPages.h"
 #include "GeneratedPage.h"
 #include "agent/channel/RequestArgs.h"
 #include "agent/common/DomHelpers.h"
@@ -22,10 +23,8 @@
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 
 #include <benchmark/benchmark.h>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <unistd.h>
+#include <optional>
 
 namespace {
 
@@ -80,53 +79,15 @@ std::string LongListPage() {
 
 // A browser window per page and the frame object of its content window,
 // made once per process.
-class Pages {
-public:
-    static Pages& Get() {
-        static Pages pages;
-        return pages;
-    }
+benchpage::BrowserPages<CWebObjRef>& Pages() {
+    static benchpage::BrowserPages<CWebObjRef> pages("controls", benchpage::FrameOnContent);
+    return pages;
+}
 
-    CWebObjRef Frame(const std::string& name, const std::function<std::string()>& markup) {
-        CWebObjRef& frame = m_Frames[name];
-        if (frame) {
-            return frame;
-        }
-        if (!m_Started) {
-            m_Dir = std::filesystem::temp_directory_path() /
-                    ("webagent_bench_controls_" + std::to_string(getpid()));
-            std::filesystem::create_directories(m_Dir);
-            m_Started = NS_SUCCEEDED(m_App.Start());
-            if (!m_Started) {
-                return {};
-            }
-        }
-        auto path = m_Dir / (name + ".html");
-        std::ofstream(path) << markup();
-        browser::BrowserWindow* window = m_App.OpenWindow(path.string());
-        if (window == nullptr || !m_App.WaitUntilIdle(60000) || !window->ContentShell()) {
-            return {};
-        }
-        browser::DocShell* content = window->ContentShell();
-        frame = CWebObjRef(new CNS6Frame(content->DOMWindow(), content->NativeWindow(), {}));
-        return frame;
-    }
-
-    void Close() {
-        m_Frames.clear();
-        if (m_Started) {
-            m_App.Shutdown();
-            std::filesystem::remove_all(m_Dir);
-            m_Started = false;
-        }
-    }
-
-private:
-    browser::Browser m_App;
-    bool m_Started = false;
-    std::filesystem::path m_Dir;
-    std::map<std::string, CWebObjRef> m_Frames;
-};
+CWebObjRef Frame(const std::string& name, const std::function<std::string()>& markup) {
+    const CWebObjRef* frame = Pages().Page(name, markup);
+    return frame != nullptr ? *frame : CWebObjRef();
+}
 
 nsCOMPtr<nsIDOMDocument> DocumentOf(const CWebObjRef& frame) {
     return static_cast<CNS6Frame*>(frame.Get())->GetDocument();
@@ -197,7 +158,7 @@ void ReadDomValue(nsIDOMNode* node) {
 }
 
 void BM_ControlProperties(benchmark::State& state) {
-    CWebObjRef frame = Pages::Get().Frame("form", FormPage);
+    CWebObjRef frame = Frame("form", FormPage);
     if (!frame) {
         state.SkipWithError("the form page did not load");
         return;
@@ -230,7 +191,7 @@ void BM_ControlProperties(benchmark::State& state) {
 }
 
 void BM_ListSelectLongList(benchmark::State& state) {
-    CWebObjRef frame = Pages::Get().Frame("long", LongListPage);
+    CWebObjRef frame = Frame("long", LongListPage);
     if (!frame) {
         state.SkipWithError("the list page did not load");
         return;
@@ -267,11 +228,7 @@ BENCHMARK(BM_ListSelectLongList)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
+// The browser's windows must close on this thread before exit.
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    // The browser's windows must close on this thread before exit.
-    Pages::Get().Close();
-    return 0;
+    return benchpage::RunBenchmarks(argc, argv, [] { Pages().Close(); });
 }

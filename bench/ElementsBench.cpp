@@ -5,12 +5,15 @@
 //   flags 3 on the frame), per element ("per_element") and as a multiple of
 //   a bare walk over the same DOM that reads every element's tag name
 //   ("x_dom_walk"), which is the least any classification must do;
+// - rebuilding the page's identification maps, per described object and as
+//   a multiple of collecting the objects alone ("x_collect");
 // - reading "rect" and "name" of one element in the middle of the page, and
 //   making the object for one node from its identifier, each as a multiple
 //   of the same on a page of a few elements ("x_small_page"): a cost that
 //   does not grow with the page stays near 1.
 //
 // Each page is loaded once per process and shared by the cases.
+#include "AgentPages.h"
 #include "GeneratedPage.h"
 #include "agent/common/DomHelpers.h"
 #include "agent/common/WindowHelpers.h"
@@ -22,11 +25,9 @@
 #include "platform/browser/shell/DocShell.h"
 
 #include <benchmark/benchmark.h>
-#include <filesystem>
-#include <fstream>
-#include <map>
+#include <memory>
+#include <optional>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -38,62 +39,18 @@ const std::string kSmallMarkup = "<!DOCTYPE html><html><head><title>Small</title
 
 // Browser windows on the generated pages, with the trap state's page object
 // of each.
-class LoadedPages {
-public:
-    static LoadedPages& Get() {
-        static LoadedPages pages;
-        return pages;
-    }
+benchpage::BrowserPages<CWebObjRef>& Pages() {
+    static benchpage::BrowserPages<CWebObjRef> pages(
+        "elements", benchpage::TrapPageOf, benchpage::StartTrapState, benchpage::StopTrapState);
+    return pages;
+}
 
-    CNS6Frame* PageOf(int elements) {
-        if (auto found = m_pages.find(elements); found != m_pages.end()) {
-            return dynamic_cast<CNS6Frame*>(found->second.Get());
-        }
-        CWebObjRef& page = m_pages[elements];
-        if (!m_started && !Start()) {
-            return nullptr;
-        }
-        auto path = m_dir / ("page" + std::to_string(elements) + ".html");
-        std::ofstream(path) << (elements == kSmallPage ? kSmallMarkup
-                                                       : benchpage::GeneratePage(elements));
-        browser::BrowserWindow* window = m_app.OpenWindow(path.string());
-        if (window == nullptr || !m_app.WaitUntilIdle(120000) || !window->ContentShell()) {
-            return nullptr;
-        }
-        CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();
-        trap->GetOrCreateBrowser(window->Handle(), window->ChromeShell()->DOMWindow());
-        nsIDOMWindow* content = window->ContentShell()->DOMWindow();
-        page = trap->GetOrCreatePage(content, GetNativeWindow(content));
-        return dynamic_cast<CNS6Frame*>(page.Get());
-    }
-
-    void Close() {
-        m_pages.clear();
-        if (m_started) {
-            DestroyTrapState();
-            DestroyDispatcher();
-            m_app.Shutdown();
-            std::filesystem::remove_all(m_dir);
-            m_started = false;
-        }
-    }
-
-private:
-    bool Start() {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("webagent_bench_elements_" + std::to_string(getpid()));
-        std::filesystem::create_directories(m_dir);
-        m_started = NS_SUCCEEDED(m_app.Start());
-        CreateTrapState(nullptr);
-        SetTrapDispatcher(std::make_unique<CNS6Interface>());
-        return m_started;
-    }
-
-    browser::Browser m_app;
-    bool m_started = false;
-    std::filesystem::path m_dir;
-    std::map<int, CWebObjRef> m_pages;
-};
+CNS6Frame* PageOf(int elements) {
+    const CWebObjRef* page = elements == kSmallPage
+                                 ? Pages().Page("small", [] { return kSmallMarkup; })
+                                 : Pages().Generated(elements);
+    return page != nullptr ? dynamic_cast<CNS6Frame*>(page->Get()) : nullptr;
+}
 
 // Visits every node below `root` and reads each element's tag name.
 size_t WalkDom(nsIDOMNode* root) {
@@ -138,8 +95,8 @@ CWebObjRef MiddleElement(CNS6Frame& page) {
 }
 
 bool SetUpPages(benchmark::State& state, CNS6Frame*& page, CNS6Frame*& small) {
-    page = LoadedPages::Get().PageOf(static_cast<int>(state.range(0)));
-    small = LoadedPages::Get().PageOf(kSmallPage);
+    page = PageOf(static_cast<int>(state.range(0)));
+    small = PageOf(kSmallPage);
     if (page == nullptr || small == nullptr) {
         state.SkipWithError("the browser could not load the page");
         return false;
@@ -241,11 +198,41 @@ void BM_ObjectForIdentifier(benchmark::State& state) {
     });
 }
 
+// The page's identification maps rebuilt from scratch on the loaded page:
+// collecting the element objects (flags 1), reading each one's description
+// from the DOM and packing the maps; "per_element" is per described object,
+// "x_collect" the rebuild as a multiple of collecting alone.
+void BM_RebuildMapsOnPage(benchmark::State& state) {
+    CNS6Frame* page = PageOf(static_cast<int>(state.range(0)));
+    if (page == nullptr) {
+        state.SkipWithError("the browser could not load the page");
+        return;
+    }
+    CConversionMaps& maps = page->GetConversionMaps();
+    const auto start = Clock::now();
+    for (auto _ : state) {
+        maps.MarkDirty();
+        benchmark::DoNotOptimize(maps.EnsureMaps(*page));
+    }
+    const auto caseTime = Clock::now() - start;
+    if (maps.GetDescriptionCount() == 0) {
+        state.SkipWithError("the maps describe no object");
+        return;
+    }
+    benchpage::ReportElements(state, maps.GetIdentifierCount());
+    state.counters["x_collect"] = benchpage::RatioTo(caseTime, state.iterations(), [&] {
+        std::vector<CWebObjRef> collected;
+        page->CollectDescendants(collected, kChildFilterOrdinary);
+        benchmark::DoNotOptimize(collected.data());
+    });
+}
+
 BENCHMARK(BM_CollectAllElementObjects)
     ->Arg(1000)
     ->Arg(10000)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RebuildMapsOnPage)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadRect)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadName)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ObjectForIdentifier)
@@ -259,12 +246,5 @@ BENCHMARK(BM_ObjectForIdentifier)
 // The browser's windows are closed before the process ends, while the event
 // queue and the services they use still exist.
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    LoadedPages::Get().Close();
-    benchmark::Shutdown();
-    return 0;
+    return benchpage::RunBenchmarks(argc, argv, [] { Pages().Close(); });
 }

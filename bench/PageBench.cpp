@@ -14,6 +14,7 @@
 // Each page is parsed, or loaded into a browser window, once per process and
 // shared by the cases that only read it, so that the one-iteration smoke run
 // of a Debug build stays short. Loading a page is the sum of the two cases.
+#include "AgentPages.h"
 #include "GeneratedPage.h"
 #include "agent/model/CNS6Frame.h"
 #include "platform/browser/dom/Document.h"
@@ -24,12 +25,10 @@
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 
 #include <benchmark/benchmark.h>
-#include <filesystem>
-#include <fstream>
 #include <gumbo.h>
 #include <map>
+#include <optional>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -78,62 +77,20 @@ uint32_t ReadElementCount(nsIDOMDocument* document) {
     return count;
 }
 
-// Browser windows of the simulated browser on the generated pages (written
-// to files and loaded as a user's page is), each with the agent's frame
-// object on its content window.
-class LoadedPages {
-public:
-    static LoadedPages& Get() {
-        static LoadedPages pages;
-        return pages;
-    }
+// Browser windows of the simulated browser on the generated pages, each
+// with the agent's frame object on its content window.
+benchpage::BrowserPages<CWebObjRef>& Pages() {
+    static benchpage::BrowserPages<CWebObjRef> pages("page", benchpage::FrameOnContent);
+    return pages;
+}
 
-    // The frame object of the page of `elements`; null when the browser
-    // cannot load it.
-    CNS6Frame* FrameOf(int elements) {
-        auto found = m_Frames.find(elements);
-        if (found != m_Frames.end()) {
-            return static_cast<CNS6Frame*>(found->second.Get());
-        }
-        CWebObjRef& frame = m_Frames[elements];
-        if (!m_Started && !Start()) {
-            return nullptr;
-        }
-        auto path = m_Dir / ("page" + std::to_string(elements) + ".html");
-        std::ofstream(path) << MarkupOf(elements);
-        browser::BrowserWindow* window = m_App.OpenWindow(path.string());
-        if (window == nullptr || !m_App.WaitUntilIdle(60000) || !window->ContentShell()) {
-            return nullptr;
-        }
-        browser::DocShell* content = window->ContentShell();
-        frame = CWebObjRef(new CNS6Frame(content->DOMWindow(), content->NativeWindow(), {}));
-        return static_cast<CNS6Frame*>(frame.Get());
-    }
-
-    // Drops the frames and closes the browser; the process ends next.
-    void Close() {
-        m_Frames.clear();
-        if (m_Started) {
-            m_App.Shutdown();
-            std::filesystem::remove_all(m_Dir);
-            m_Started = false;
-        }
-    }
-
-private:
-    bool Start() {
-        m_Dir = std::filesystem::temp_directory_path() /
-                ("webagent_bench_page_" + std::to_string(getpid()));
-        std::filesystem::create_directories(m_Dir);
-        m_Started = NS_SUCCEEDED(m_App.Start());
-        return m_Started;
-    }
-
-    browser::Browser m_App;
-    bool m_Started = false;
-    std::filesystem::path m_Dir;
-    std::map<int, CWebObjRef> m_Frames;
-};
+// The frame object of the page of `elements`; null when the browser cannot
+// load it.
+CNS6Frame* FrameOf(int elements) {
+    const CWebObjRef* frame =
+        Pages().Page(std::to_string(elements), [elements] { return MarkupOf(elements); });
+    return frame != nullptr ? static_cast<CNS6Frame*>(frame->Get()) : nullptr;
+}
 
 void BM_ParseDocument(benchmark::State& state) {
     std::string html = GeneratePage(static_cast<int>(state.range(0)));
@@ -199,9 +156,8 @@ void BM_ElementCountThroughHost(benchmark::State& state) {
 // signature, so that every timed call finds the count unchanged and only
 // checks, as before each identification request on a page that stands still.
 void BM_FrameSignatureCheck(benchmark::State& state) {
-    LoadedPages& pages = LoadedPages::Get();
-    CNS6Frame* frame = pages.FrameOf(static_cast<int>(state.range(0)));
-    CNS6Frame* small = pages.FrameOf(kSmallPage);
+    CNS6Frame* frame = FrameOf(static_cast<int>(state.range(0)));
+    CNS6Frame* small = FrameOf(kSmallPage);
     if (frame == nullptr || small == nullptr || !frame->BuildChildren() ||
         !small->BuildChildren()) {
         state.SkipWithError("the browser could not load the page");
@@ -238,12 +194,5 @@ BENCHMARK(BM_FrameSignatureCheck)
 // The browser's windows are closed before the process ends, while the event
 // queue and the services they use still exist.
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    LoadedPages::Get().Close();
-    benchmark::Shutdown();
-    return 0;
+    return benchpage::RunBenchmarks(argc, argv, [] { Pages().Close(); });
 }

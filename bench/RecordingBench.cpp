@@ -4,6 +4,7 @@
 // (message 22). With recording off ("ToolMode" 0) the same click costs the
 // dispatch and the option read only; "x_off" reports the recording case as
 // a multiple of it.
+#include "AgentPages.h"
 #include "GeneratedPage.h"
 #include "agent/common/DomHelpers.h"
 #include "agent/common/WindowHelpers.h"
@@ -17,10 +18,8 @@
 #include "platform/xpcom/dom/nsIDOMElement.h"
 
 #include <benchmark/benchmark.h>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <unistd.h>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -31,83 +30,51 @@ struct Watched {
     nsCOMPtr<nsIDOMEventTarget> target;
 };
 
+// The trap state's browser and page objects on a loaded window, the event
+// observer on its chrome window, and the page's last form button: a click on
+// it leaves the page in place and the lookup walks up through the whole page.
+std::optional<Watched> Watch(browser::BrowserWindow& window) {
+    if (!benchpage::TrapPageOf(window)) {
+        return std::nullopt;
+    }
+    nsIDOMWindow* chrome = window.ChromeShell()->DOMWindow();
+    nsIDOMWindow* content = window.ContentShell()->DOMWindow();
+    auto* observer = new CNS6DOMEventObserver();
+    observer->AddRef();
+    observer->Attach(chrome);
+    observer->Release();
+
+    Watched watched;
+    content->GetDocument(getter_AddRefs(watched.document));
+    if (watched.document) {
+        nsCOMPtr<nsIDOMNodeList> buttons;
+        watched.document->GetElementsByTagName(ToHostString("BUTTON"), getter_AddRefs(buttons));
+        PRUint32 count = 0;
+        nsCOMPtr<nsIDOMNode> last;
+        if (buttons && NS_SUCCEEDED(buttons->GetLength(&count)) && count > 0 &&
+            NS_SUCCEEDED(buttons->Item(count - 1, getter_AddRefs(last)))) {
+            watched.target = do_QueryInterface(last);
+        }
+    }
+    if (!watched.target) {
+        return std::nullopt;
+    }
+    return watched;
+}
+
 // The simulated browser with the trap state, a dispatcher and one watched
 // window per page size, made once per process.
-class Session {
-public:
-    static Session& Get() {
-        static Session session;
-        return session;
-    }
-
-    const Watched* Page(int elements) {
-        if (auto it = m_Pages.find(elements); it != m_Pages.end()) {
-            return &it->second;
-        }
-        if (!m_Started) {
-            m_Dir = std::filesystem::temp_directory_path() /
-                    ("webagent_bench_recording_" + std::to_string(getpid()));
-            std::filesystem::create_directories(m_Dir);
+benchpage::BrowserPages<Watched>& Pages() {
+    static benchpage::BrowserPages<Watched> pages(
+        "recording", Watch,
+        [] {
             // Class matching uses the tool's expression library.
             SetEnvironmentVariableA("path", WEBAGENT_MODULE_DIR);
-            m_Started = NS_SUCCEEDED(m_App.Start());
-            if (!m_Started) {
-                return nullptr;
-            }
-            CreateTrapState(nullptr);
-            SetTrapDispatcher(std::make_unique<CNS6Interface>());
-        }
-        auto path = m_Dir / ("page" + std::to_string(elements) + ".html");
-        std::ofstream(path) << benchpage::GeneratePage(elements);
-        browser::BrowserWindow* window = m_App.OpenWindow(path.string());
-        if (window == nullptr || !m_App.WaitUntilIdle(120000) || !window->ContentShell()) {
-            return nullptr;
-        }
-        nsIDOMWindow* chrome = window->ChromeShell()->DOMWindow();
-        GetNS6TrapInfo()->GetOrCreateBrowser(window->Handle(), chrome);
-        nsIDOMWindow* content = window->ContentShell()->DOMWindow();
-        GetNS6TrapInfo()->GetOrCreatePage(content, GetNativeWindow(content));
-        auto* observer = new CNS6DOMEventObserver();
-        observer->AddRef();
-        observer->Attach(chrome);
-        observer->Release();
-
-        Watched watched;
-        content->GetDocument(getter_AddRefs(watched.document));
-        // The last form's button: a click on it leaves the page in place and
-        // the lookup walks up through the whole page.
-        if (watched.document) {
-            nsCOMPtr<nsIDOMNodeList> buttons;
-            watched.document->GetElementsByTagName(ToHostString("BUTTON"), getter_AddRefs(buttons));
-            PRUint32 count = 0;
-            nsCOMPtr<nsIDOMNode> last;
-            if (buttons && NS_SUCCEEDED(buttons->GetLength(&count)) && count > 0 &&
-                NS_SUCCEEDED(buttons->Item(count - 1, getter_AddRefs(last)))) {
-                watched.target = do_QueryInterface(last);
-            }
-        }
-        if (!watched.target) {
-            return nullptr;
-        }
-        return &m_Pages.emplace(elements, std::move(watched)).first->second;
-    }
-
-    ~Session() {
-        m_Pages.clear();
-        if (m_Started) {
-            DestroyTrapState();
-            DestroyDispatcher();
-            m_App.Shutdown();
-            std::filesystem::remove_all(m_Dir);
-        }
-    }
-
-private:
-    browser::Browser m_App;
-    bool m_Started = false;
-    std::filesystem::path m_Dir;
-    std::map<int, Watched> m_Pages;
-};
+            benchpage::StartTrapState();
+        },
+        benchpage::StopTrapState);
+    return pages;
+}
 
 bool Click(const Watched& page) {
     nsCOMPtr<nsIDOMEvent> event;
@@ -123,7 +90,7 @@ bool Click(const Watched& page) {
 }
 
 void BM_RecordButtonClick(benchmark::State& state) {
-    const Watched* page = Session::Get().Page(static_cast<int>(state.range(0)));
+    const Watched* page = Pages().Generated(static_cast<int>(state.range(0)));
     CNS6Interface* dispatcher = GetNS6Dispatcher();
     if (page == nullptr || dispatcher == nullptr) {
         state.SkipWithError("the page did not open");
@@ -148,7 +115,7 @@ void BM_RecordButtonClick(benchmark::State& state) {
 BENCHMARK(BM_RecordButtonClick)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 void BM_ClickWhileNotRecording(benchmark::State& state) {
-    const Watched* page = Session::Get().Page(static_cast<int>(state.range(0)));
+    const Watched* page = Pages().Generated(static_cast<int>(state.range(0)));
     CNS6Interface* dispatcher = GetNS6Dispatcher();
     if (page == nullptr || dispatcher == nullptr) {
         state.SkipWithError("the page did not open");
@@ -163,4 +130,8 @@ BENCHMARK(BM_ClickWhileNotRecording)->Arg(1000)->Arg(10000)->Unit(benchmark::kMi
 
 } // namespace
 
-BENCHMARK_MAIN();
+// The browser's windows are closed before the process ends, while the event
+// queue and the services they use still exist.
+int main(int argc, char** argv) {
+    return benchpage::RunBenchmarks(argc, argv, [] { Pages().Close(); });
+}

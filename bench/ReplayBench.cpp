@@ -6,6 +6,7 @@
 // page's dispatch paths). The element is the page's first paragraph, so both
 // cases should cost the same on either page; "x_small_page" is the same call
 // on a page of one paragraph in the same run.
+#include "AgentPages.h"
 #include "GeneratedPage.h"
 #include "agent/common/DomHelpers.h"
 #include "agent/common/WindowHelpers.h"
@@ -19,12 +20,9 @@
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 
 #include <benchmark/benchmark.h>
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <memory>
+#include <optional>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -41,74 +39,26 @@ std::string MarkupOf(int elements) {
 
 // One browser with the agent's trap state for the whole process; each page
 // is loaded once and shared by the cases.
-class LoadedPages {
-public:
-    static LoadedPages& Get() {
-        static LoadedPages pages;
-        return pages;
-    }
+benchpage::BrowserPages<CWebObjRef>& Pages() {
+    static benchpage::BrowserPages<CWebObjRef> pages(
+        "replay", benchpage::TrapPageOf, benchpage::StartTrapState, benchpage::StopTrapState);
+    return pages;
+}
 
-    // The element object of the target paragraph of the page of `elements`;
-    // null when the page cannot be loaded.
-    CWebObjRef TargetOf(int elements) {
-        if (auto found = m_pages.find(elements); found != m_pages.end()) {
-            return Target(found->second);
-        }
-        if (!m_started && !Start()) {
-            return {};
-        }
-        auto path = m_dir / ("page" + std::to_string(elements) + ".html");
-        std::ofstream(path) << MarkupOf(elements);
-        browser::BrowserWindow* window = m_app.OpenWindow(path.string());
-        if (window == nullptr || !m_app.WaitUntilIdle(60000) || !window->ContentShell()) {
-            return {};
-        }
-        CNS6GeneralTrapInfo* trap = GetNS6TrapInfo();
-        trap->GetOrCreateBrowser(window->Handle(), window->ChromeShell()->DOMWindow());
-        nsIDOMWindow* content = window->ContentShell()->DOMWindow();
-        CWebObjRef page = trap->GetOrCreatePage(content, GetNativeWindow(content));
-        m_pages[elements] = page;
-        return Target(page);
+// The element object of the target paragraph of the page of `elements`;
+// null when the page cannot be loaded.
+CWebObjRef TargetOf(int elements) {
+    const CWebObjRef* page =
+        Pages().Page(std::to_string(elements), [elements] { return MarkupOf(elements); });
+    auto* frame = page != nullptr ? dynamic_cast<CNS6Page*>(page->Get()) : nullptr;
+    if (frame == nullptr) {
+        return {};
     }
-
-    void Close() {
-        m_pages.clear();
-        if (m_started) {
-            DestroyTrapState();
-            DestroyDispatcher();
-            m_app.Shutdown();
-            std::filesystem::remove_all(m_dir);
-            m_started = false;
-        }
-    }
-
-private:
-    bool Start() {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("webagent_bench_replay_" + std::to_string(getpid()));
-        std::filesystem::create_directories(m_dir);
-        CreateTrapState(nullptr);
-        SetTrapDispatcher(std::make_unique<CNS6Interface>());
-        m_started = m_app.Start() == NS_OK;
-        return m_started;
-    }
-
-    static CWebObjRef Target(const CWebObjRef& page) {
-        auto* frame = dynamic_cast<CNS6Page*>(page.Get());
-        if (frame == nullptr) {
-            return {};
-        }
-        nsCOMPtr<nsIDOMElement> element;
-        frame->GetDocument()->GetElementById(ToHostString("target"), getter_AddRefs(element));
-        nsCOMPtr<nsIDOMNode> node = do_QueryInterface(element);
-        return GetNS6TrapInfo()->ObjectForNode(node.get(), page, 0, MapImage::Disallow);
-    }
-
-    browser::Browser m_app;
-    bool m_started = false;
-    std::filesystem::path m_dir;
-    std::map<int, CWebObjRef> m_pages;
-};
+    nsCOMPtr<nsIDOMElement> element;
+    frame->GetDocument()->GetElementById(ToHostString("target"), getter_AddRefs(element));
+    nsCOMPtr<nsIDOMNode> node = do_QueryInterface(element);
+    return GetNS6TrapInfo()->ObjectForNode(node.get(), *page, 0, MapImage::Disallow);
+}
 
 CWebInfo RequestFor(std::string_view method) {
     CWebInfo record;
@@ -122,8 +72,8 @@ CWebInfo RequestFor(std::string_view method) {
 
 void RunMethod(benchmark::State& state, std::string_view method) {
     const int elements = static_cast<int>(state.range(0));
-    CWebObjRef target = LoadedPages::Get().TargetOf(elements);
-    CWebObjRef small = LoadedPages::Get().TargetOf(kSmallPage);
+    CWebObjRef target = TargetOf(elements);
+    CWebObjRef small = TargetOf(kSmallPage);
     if (!target || !small) {
         state.SkipWithError("the page could not be loaded");
         return;
@@ -160,9 +110,5 @@ BENCHMARK(BM_CallEventClick)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecon
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    LoadedPages::Get().Close();
-    benchmark::Shutdown();
-    return 0;
+    return benchpage::RunBenchmarks(argc, argv, [] { Pages().Close(); });
 }

@@ -9,7 +9,6 @@
 #include <climits>
 #include <cstdint>
 #include <new>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -27,8 +26,67 @@ struct Group {
     std::vector<Member> members;
 };
 
-// Groups by key, visited in key order; each keeps the order members came in.
-using Grouping = std::map<std::string, std::vector<Member>>;
+// Members gathered under their keys and handed out as groups in key order,
+// each keeping the order its members came in. One array sorted once: a
+// rebuild puts every object of the page through here, most keys hold a
+// single object, and a tree of groups cost a node, its key and a vector per
+// object, then a walk of scattered nodes to read and free them. The keys sit
+// in one buffer and are sorted as views beside their positions, so that the
+// comparisons read neighbouring memory.
+class Grouping {
+public:
+    void Reserve(size_t count) {
+        m_Keys.reserve(count);
+        m_Members.reserve(count);
+    }
+    void Add(std::string_view key, Member member) {
+        m_Keys.push_back({m_Text.size(), key.size()});
+        m_Text.append(key);
+        m_Members.push_back(std::move(member));
+    }
+
+    std::vector<Group> TakeGroups() {
+        struct Sorted {
+            std::string_view key;
+            size_t member;
+        };
+        std::vector<Sorted> order;
+        order.reserve(m_Keys.size());
+        for (size_t i = 0; i < m_Keys.size(); ++i) {
+            order.push_back(
+                {std::string_view(m_Text).substr(m_Keys[i].offset, m_Keys[i].length), i});
+        }
+        std::stable_sort(order.begin(), order.end(),
+                         [](const Sorted& a, const Sorted& b) { return a.key < b.key; });
+        std::vector<Group> groups;
+        for (size_t first = 0; first < order.size();) {
+            size_t end = first + 1;
+            while (end < order.size() && order[end].key == order[first].key) {
+                ++end;
+            }
+            Group group{std::string(order[first].key), {}};
+            group.members.reserve(end - first);
+            for (size_t i = first; i < end; ++i) {
+                group.members.push_back(std::move(m_Members[order[i].member]));
+            }
+            groups.push_back(std::move(group));
+            first = end;
+        }
+        m_Keys.clear();
+        m_Members.clear();
+        m_Text.clear();
+        return groups;
+    }
+
+private:
+    struct Piece {
+        size_t offset;
+        size_t length;
+    };
+    std::string m_Text;
+    std::vector<Piece> m_Keys;
+    std::vector<Member> m_Members;
+};
 
 void TrimDescription(CWebInfo& record, int32_t limit) {
     if (limit > 0) {
@@ -64,15 +122,18 @@ public:
     MapBuilder(CConversionMaps& maps, CWebObj& owner)
         : m_Maps(maps), m_Trim(owner.GetOption("TrimDescriptionProperties")) {}
 
-    bool Build(CWebObj& owner) { return Collect(owner) && m_Maps.Adopt(m_ByDescription, m_ById); }
+    bool Build(CWebObj& owner) { return Collect(owner) && m_Maps.Adopt(m_Entered); }
 
 private:
     using Key = CConversionMaps::Key;
+    using Entered = CConversionMaps::Entered;
 
     bool Collect(CWebObj& owner) {
         std::vector<CWebObjRef> objects;
         owner.CollectDescendants(objects, kChildFilterOrdinary);
-        Grouping groups;
+        Grouping grouping;
+        grouping.Reserve(objects.size());
+        m_Entered.Reserve(objects.size());
         for (CWebObjRef& object : objects) {
             CWebObj* target = object.Get();
             if (target == nullptr) {
@@ -91,8 +152,9 @@ private:
             if (!DescriptionToText(member.description, key)) {
                 return false;
             }
-            groups[std::move(key)].push_back(std::move(member));
+            grouping.Add(key, std::move(member));
         }
+        std::vector<Group> groups = grouping.TakeGroups();
         Commit(groups);
         // Stage 1 groups are numbered before those split off in stage 2, so
         // that an object's first key is the shorter one.
@@ -112,25 +174,27 @@ private:
         return true;
     }
 
-    // Enters a description held by exactly one object; existing entries stay.
-    void Commit(const std::string& description, const CWebRunTimeID& id) {
-        const Key key = CConversionMaps::KeyOf(id);
-        auto [entry, added] = m_ByDescription.try_emplace(description, key);
-        // An identifier only ever points at a description that leads back to it.
-        if (added || entry->second == key) {
-            m_ById.try_emplace(key, &entry->first);
-        }
+    // Enters a description held by exactly one object. The first object to
+    // enter a description keeps it; the maps resolve that when adopted.
+    void Commit(std::string_view description, const CWebRunTimeID& id) {
+        m_Entered.Add(description, CConversionMaps::KeyOf(id));
     }
 
-    void Commit(Grouping& groups) {
-        for (auto& [key, members] : groups) {
-            if (key.empty()) {
+    // Commits the groups of one object; keeps the others, moved, for the
+    // next stage.
+    void Commit(std::vector<Group>& groups) {
+        for (Group& group : groups) {
+            if (group.key.empty()) {
                 continue;
             }
-            if (members.size() == 1) {
-                Commit(key, members.front().object->RunTimeID());
+            if (group.members.size() == 1) {
+                // An owned object deleted while the maps were built names
+                // nothing.
+                if (CWebObj* object = group.members.front().object.Get()) {
+                    Commit(group.key, object->RunTimeID());
+                }
             } else {
-                m_Ambiguous.push_back(Group{key, std::move(members)});
+                m_Ambiguous.push_back(std::move(group));
             }
         }
     }
@@ -147,7 +211,7 @@ private:
             Member extended{member.object, member.description};
             std::string name = object != nullptr ? OptionalName(*object, position) : std::string();
             if (name.empty()) {
-                split[group.key].push_back(std::move(extended));
+                split.Add(group.key, std::move(extended));
                 continue;
             }
             if (std::find(names.begin(), names.end(), name) == names.end()) {
@@ -172,22 +236,23 @@ private:
             if (!DescriptionToText(extended.description, key)) {
                 break;
             }
-            split[std::move(key)].push_back(std::move(extended));
+            split.Add(key, std::move(extended));
         }
-        if (split.size() == 1) {
+        std::vector<Group> groups = split.TakeGroups();
+        if (groups.size() == 1) {
             // Still alike: later optional attributes are not tried. A key
             // that did not change names the group the caller already has.
-            if (split.begin()->first != group.key) {
-                Commit(split);
+            if (groups.front().key != group.key) {
+                Commit(groups);
             }
             return;
         }
-        if (split.size() < group.members.size()) {
-            for (auto& [key, members] : split) {
-                TellApart(Group{key, members}, position + 1);
+        if (groups.size() < group.members.size()) {
+            for (const Group& subgroup : groups) {
+                TellApart(subgroup, position + 1);
             }
         }
-        Commit(split);
+        Commit(groups);
     }
 
     // Stage 3: the selector numbers the objects of a group that stayed alike.
@@ -221,35 +286,76 @@ private:
     CConversionMaps& m_Maps;
     int32_t m_Trim;
     std::vector<Group> m_Ambiguous;
-    std::map<std::string, Key, std::less<>> m_ByDescription;
-    std::map<Key, const std::string*> m_ById; // points at keys of m_ByDescription
+    Entered m_Entered;
 };
 
-bool CConversionMaps::Adopt(const std::map<std::string, Key, std::less<>>& byDescription,
-                            const std::map<Key, const std::string*>& byId) {
+void CConversionMaps::Entered::Add(std::string_view description, const Key& id) {
+    m_Items.push_back({m_Text.size(), description.size(), id});
+    m_Text.append(description);
+}
+
+void CConversionMaps::Entered::Reserve(size_t count) {
+    m_Items.reserve(count);
+}
+
+bool CConversionMaps::Adopt(const Entered& entered) {
     Clear();
     try {
-        size_t total = 0;
-        for (const auto& [text, id] : byDescription) {
-            total += text.size();
+        const std::vector<Entered::Item>& items = entered.m_Items;
+        auto textOf = [&entered](const Entered::Item& item) {
+            return std::string_view(entered.m_Text).substr(item.offset, item.length);
+        };
+        // Entries by description, each description's earliest first.
+        std::vector<uint32_t> order(items.size());
+        if (items.size() > UINT32_MAX) {
+            return false;
         }
-        if (total > UINT32_MAX || byDescription.size() > UINT32_MAX) {
+        for (size_t i = 0; i < order.size(); ++i) {
+            order[i] = static_cast<uint32_t>(i);
+        }
+        std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+            return textOf(items[a]) < textOf(items[b]);
+        });
+        // The description entry of every item; the earliest item of a
+        // description makes the entry and names its identifier.
+        std::vector<uint32_t> entryOf(items.size());
+        size_t total = 0;
+        size_t distinct = 0;
+        for (size_t i = 0; i < order.size(); ++i) {
+            if (i == 0 || textOf(items[order[i]]) != textOf(items[order[i - 1]])) {
+                total += items[order[i]].length;
+                ++distinct;
+            }
+        }
+        if (total > UINT32_MAX) {
             return false;
         }
         m_Text.reserve(total);
-        m_ByDescription.reserve(byDescription.size());
-        std::unordered_map<const std::string*, uint32_t> entryOf;
-        entryOf.reserve(byDescription.size());
-        for (const auto& [text, id] : byDescription) {
-            const auto offset = static_cast<uint32_t>(m_Text.size());
-            m_Text.append(text);
-            entryOf.emplace(&text, static_cast<uint32_t>(m_ByDescription.size()));
-            m_ByDescription.push_back({offset, static_cast<uint32_t>(text.size()), id});
+        m_ByDescription.reserve(distinct);
+        for (size_t i = 0; i < order.size(); ++i) {
+            const Entered::Item& item = items[order[i]];
+            if (i == 0 || textOf(item) != textOf(items[order[i - 1]])) {
+                const auto offset = static_cast<uint32_t>(m_Text.size());
+                m_Text.append(textOf(item));
+                m_ByDescription.push_back({offset, static_cast<uint32_t>(item.length), item.id});
+            }
+            entryOf[order[i]] = static_cast<uint32_t>(m_ByDescription.size() - 1);
         }
-        m_ById.reserve(byId.size());
-        for (const auto& [id, text] : byId) {
-            m_ById.push_back({id, entryOf.at(text)});
+        // An identifier points at the first description it entered that
+        // leads back to it.
+        std::vector<IdEntry> byId;
+        byId.reserve(items.size());
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (m_ByDescription[entryOf[i]].id == items[i].id) {
+                byId.push_back({items[i].id, entryOf[i]});
+            }
         }
+        std::stable_sort(byId.begin(), byId.end(),
+                         [](const IdEntry& a, const IdEntry& b) { return a.id < b.id; });
+        auto last = std::unique(byId.begin(), byId.end(),
+                                [](const IdEntry& a, const IdEntry& b) { return a.id == b.id; });
+        m_ById.reserve(static_cast<size_t>(last - byId.begin()));
+        m_ById.assign(byId.begin(), last);
         return true;
     } catch (const std::bad_alloc&) {
         Clear();

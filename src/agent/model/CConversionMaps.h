@@ -19,7 +19,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,13 +78,32 @@ private:
         uint32_t entry; // index into m_ByDescription
     };
 
+    // The descriptions a rebuild entered, in the order it entered them, with
+    // the identifier each was entered for; one text buffer holds them all.
+    class Entered {
+    public:
+        void Add(std::string_view description, const Key& id);
+        void Reserve(size_t count);
+
+    private:
+        friend class CConversionMaps;
+        struct Item {
+            size_t offset;
+            size_t length;
+            Key id;
+        };
+        std::string m_Text;
+        std::vector<Item> m_Items;
+    };
+
     friend class MapBuilder;
-    // Takes the maps a rebuild made, packed for lookups: the maps are built
-    // as a whole and then only read, so sorted arrays over one text buffer
-    // serve the same ordered lookups at a fraction of the memory of tree
-    // nodes per entry.
-    bool Adopt(const std::map<std::string, Key, std::less<>>& byDescription,
-               const std::map<Key, const std::string*>& byId);
+    // Takes the descriptions a rebuild entered, packed for lookups: the
+    // first object to enter a description keeps it, and an identifier keeps
+    // the first description it entered that leads back to it. The maps are
+    // built as a whole and then only read, so sorted arrays over one text
+    // buffer serve the ordered lookups at a fraction of the memory of tree
+    // nodes per entry; false when they cannot be made (memory, sizes).
+    bool Adopt(const Entered& entered);
     void Clear();
     std::string_view TextOf(const Entry& entry) const {
         return std::string_view(m_Text).substr(entry.offset, entry.length);

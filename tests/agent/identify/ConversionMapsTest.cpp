@@ -2,6 +2,8 @@
 #include "agent/model/DescriptionTable.h"
 
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
 
 namespace {
 
@@ -202,6 +204,65 @@ TEST_F(Maps, ReentrantLookupDuringARebuildDoesNotRecurse) {
     EXPECT_TRUE(frame.Engine().EnsureMaps(frame));
     EXPECT_EQ(nested, 1);
     EXPECT_EQ(frame.Engine().GetDescriptionCount(), 2u);
+}
+
+// Look-alike groups of every size, their members interleaved across the
+// page: each object still gets its own description, and each description
+// names the object it was made for, whichever order the groups were met in.
+TEST_F(Maps, InterleavedLookAlikeGroupsEachResolveToTheirOwnObject) {
+    SetTemplate("html_link", "class name", "html_id", "location");
+    std::vector<TestObj*> links;
+    for (int round = 0; round < 4; ++round) {
+        const std::string solo = "Solo" + std::to_string(round);
+        for (std::string_view name :
+             {std::string_view("Zed"), std::string_view("Alpha"), std::string_view("Mid"),
+              std::string_view("Alpha"), std::string_view(solo)}) {
+            links.push_back(&Link(name, round % 2 == 0 ? "even" : "odd"));
+        }
+    }
+    std::set<std::string, std::less<>> seen;
+    for (TestObj* link : links) {
+        std::optional<std::string_view> key = KeyOf(*link);
+        ASSERT_TRUE(key) << "an object of the page has no description";
+        EXPECT_TRUE(seen.emplace(*key).second) << "two objects share the description " << *key;
+        CWebInfo request;
+        TextToDescription(*key, request);
+        ASSERT_TRUE(frame.Engine().LookupDescription(frame, request));
+        EXPECT_EQ(request.FindFirstValue("id")->GetRunTimeID(), link->RunTimeID())
+            << "the description " << *key << " names another object";
+    }
+    EXPECT_EQ(frame.Engine().GetIdentifierCount(), links.size());
+}
+
+// An element whose property read deletes an object the rebuild has already
+// read, as page code run by a read can.
+TEST_F(Maps, ObjectDeletedDuringARebuildIsLeftOutOfTheMaps) {
+    TestObj& doomed = Link("Doomed");
+    struct Deleter : TestObj {
+        using TestObj::TestObj;
+        CWebObjRef victim;
+        bool GetPropertyAt(std::string& name, CWebVariantList& value, int position) override {
+            if (position < 0 && name == "name" && victim.IsValid()) {
+                victim->GetParent()->RemoveChild(victim);
+                victim.Destroy();
+            }
+            return TestObj::GetPropertyAt(name, value, position);
+        }
+    };
+    auto* deleter = new Deleter(CWebRunTimeID(doomed.RunTimeID().First(), 1, 7000, -1));
+    frame.AddChild(CWebObjRef(deleter)); // owned by the frame
+    deleter->UseUtil(&U().link);
+    deleter->SetText("class", "html_link");
+    deleter->SetText("name", "Survivor");
+    const CWebRunTimeID doomedId = doomed.RunTimeID();
+    deleter->victim = CWebObjRef(&doomed);
+
+    ASSERT_TRUE(frame.Engine().EnsureMaps(frame));
+    EXPECT_FALSE(frame.Engine().FindDescription(doomedId));
+    ASSERT_TRUE(frame.Engine().FindDescription(deleter->RunTimeID()));
+    EXPECT_EQ(*frame.Engine().FindDescription(deleter->RunTimeID()),
+              Key({{"class", "html_link"}, {"name", "Survivor"}}));
+    EXPECT_EQ(frame.Engine().GetDescriptionCount(), 1u);
 }
 
 } // namespace
