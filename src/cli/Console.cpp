@@ -149,7 +149,7 @@ std::string ConsoleUsage() {
            "       webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw]\n"
            "                [--trace MASK] [--timeout MS] [--no-browser] [--demo] [--tree]\n"
            "                [--record-to FILE]\n"
-           "       webagent --demo-record [--json]\n"
+           "       webagent --demo-record [--record-to FILE] [--json]\n"
            "  --page FILE_OR_URL  open a browser window on the page (repeatable)\n"
            "  --script FILE       read JSON lines from FILE instead of standard input\n"
            "  --json              print replies and events as JSON lines\n"
@@ -165,7 +165,8 @@ std::string ConsoleUsage() {
            "  --record-to FILE    record the user's actions (\"ToolMode\" 1) and write the\n"
            "                      lines that replay them to FILE\n"
            "  --demo-record       record a scenario on the demo site, replay it on a fresh\n"
-           "                      browser and compare the final states\n";
+           "                      browser and compare the final states (the script is\n"
+           "                      kept in the --record-to FILE when one is given)\n";
 }
 
 bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions& options,
@@ -258,10 +259,8 @@ bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions&
         error = "--demo runs its own lines and takes no --script";
         return false;
     }
-    if (options.demoRecord &&
-        (options.demo || options.script || options.recordTo || options.tree)) {
-        error = "--demo-record runs its own scenario and takes no --demo, --script, --record-to or "
-                "--tree";
+    if (options.demoRecord && (options.demo || options.script || options.tree)) {
+        error = "--demo-record runs its own scenario and takes no --demo, --script or --tree";
         return false;
     }
     if (options.recordTo && (options.demo || options.standIn)) {
@@ -333,7 +332,8 @@ int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostr
         status = kExitRefused;
     }
     std::optional<ScriptRecorder> recorder;
-    if (options.recordTo) {
+    // The demo records to a file of its own choosing (or to --record-to).
+    if (options.recordTo && !options.demoRecord) {
         recorder.emplace(*options.recordTo, errors);
         // A file that cannot be written is reported; the recording goes on,
         // its statements still printed.
@@ -341,7 +341,7 @@ int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostr
         StartRecording(session, runner, *recorder);
     }
     if (options.demoRecord) {
-        status = RunRecordReplayDemo(session, printer, runner, out, errors);
+        status = RunRecordReplayDemo(session, printer, runner, out, errors, options.recordTo);
     } else if (options.tree && !options.demo && !options.script) {
         // The tree was all that was asked for.
     } else if (options.demo) {

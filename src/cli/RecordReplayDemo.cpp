@@ -90,7 +90,7 @@ void StartRecording(Session& session, ScriptRunner& runner, ScriptRecorder& reco
 }
 
 int RunRecordReplayDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostream& out,
-                        std::ostream& errors) {
+                        std::ostream& errors, const std::optional<std::string>& keep) {
     const bool text = printer.Form() == OutputForm::Text;
     runner.Drain();
     if (!session.HasBrowser()) {
@@ -104,7 +104,7 @@ int RunRecordReplayDemo(Session& session, Printer& printer, ScriptRunner& runner
         return kExitRefused;
     }
     const std::string folder = folderName;
-    const std::string script = folder + "/scenario.jsonl";
+    const std::string script = keep.value_or(folder + "/scenario.jsonl");
     const std::string start = DemoSiteFolder() + "/index.html";
 
     printer.Heading("recording: the tool starts recording (\"ToolMode\" 1); the user acts");

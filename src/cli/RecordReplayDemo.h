@@ -4,7 +4,9 @@
 // state of both runs is shown side by side.
 #pragma once
 
+#include <optional>
 #include <ostream>
+#include <string>
 
 namespace cli {
 
@@ -18,7 +20,9 @@ class Session;
 void StartRecording(Session& session, ScriptRunner& runner, ScriptRecorder& recorder);
 
 // The demo; answers the exit status (0 when the replay reproduced the state).
+// The script is written to `keep` when given, else to a temporary file that
+// is removed at the end.
 int RunRecordReplayDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostream& out,
-                        std::ostream& errors);
+                        std::ostream& errors, const std::optional<std::string>& keep);
 
 } // namespace cli

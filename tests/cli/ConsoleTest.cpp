@@ -204,7 +204,8 @@ TEST(Console, CommandLineMistakesExitWithUsage) {
                                                {"--record-to"},
                                                {"--record-to", "a", "--record-to", "b"},
                                                {"--record-to", "a", "--no-browser"},
-                                               {"--demo-record", "--script", "x"}}) {
+                                               {"--demo-record", "--script", "x"},
+                                               {"--demo-record", "--tree"}}) {
         ConsoleRun run = Console(args, "");
         EXPECT_EQ(run.status, cli::kExitUsage) << args[0];
         EXPECT_FALSE(run.errors.empty());

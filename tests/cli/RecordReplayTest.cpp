@@ -246,8 +246,16 @@ TEST_F(RecordReplay, ChangedPageFailsAtThatStepAndNamesWhatWasNotFound) {
 TEST(RecordReplayDemo, ReplayReproducesTheRecordedState) {
     cli::ChildRun run;
     std::string error;
-    ASSERT_TRUE(cli::RunChildConsole(WEBAGENT_CONSOLE_PROGRAM, {"--demo-record"}, run, error))
+    const fs::path kept =
+        fs::temp_directory_path() / ("webagent-demo-record-" + std::to_string(getpid()) + ".jsonl");
+    ASSERT_TRUE(cli::RunChildConsole(WEBAGENT_CONSOLE_PROGRAM,
+                                     {"--demo-record", "--record-to", kept.string()}, run, error))
         << error;
+    // The script is kept where it was asked to be, as printed.
+    const std::string script = ReadFile(kept);
+    fs::remove(kept);
+    EXPECT_NE(script.find("# pressed Back\n"), std::string::npos) << script;
+    EXPECT_NE(run.out.find(script), std::string::npos) << run.out;
     EXPECT_EQ(run.status, cli::kExitHandled) << run.errors << run.out;
     EXPECT_EQ(run.errors, "");
     for (const char* text : {"# typed 'Ann' into edit 'name'\n",
