@@ -7,6 +7,7 @@
 #include "cli/IdentifyDemo.h"
 #include "cli/RecordJson.h"
 #include "cli/ScriptRunner.h"
+#include "cli/TextLines.h"
 
 #include <algorithm>
 #include <chrono>
@@ -25,14 +26,7 @@ struct ConsoleRun {
     std::vector<std::string> errors;
 };
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
+using cli::testing::Lines;
 
 // Runs the whole console in-process with the script on standard input.
 ConsoleRun Console(std::vector<std::string> args, const std::string& script) {

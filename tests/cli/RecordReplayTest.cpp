@@ -5,6 +5,7 @@
 #include "cli/ChildConsole.h"
 #include "cli/Console.h"
 #include "cli/PageState.h"
+#include "cli/TextLines.h"
 
 #include <filesystem>
 #include <fstream>
@@ -45,14 +46,7 @@ std::string ReadFile(const fs::path& path) {
     return text.str();
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
+using cli::testing::Lines;
 
 bool StateOf(const std::string& out, cli::PageState& state) {
     for (const std::string& line : Lines(out)) {
