@@ -336,6 +336,11 @@ TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
     EXPECT_NE(text.find("title: string [\"Tables\"]"), std::string::npos) << text;
     EXPECT_NE(text.find("Col #1\\tCol #2\\tCol #3\\r\\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\\thtml_row\\r\\n"), std::string::npos) << text;
+    // The link and image tables of the tables page.
+    EXPECT_NE(text.find("Text\\tHref\\r\\n\nInner link\\t"), std::string::npos) << text;
+    EXPECT_NE(text.find("Name\\tType\\tWidth\\tHeight\\r\\n\ndot\\tPlain Image\\t8\\t8\\r\\n"),
+              std::string::npos)
+        << text;
     // With the browser, the images part saves the site's logo through the
     // browser object.
     if (text.find("save the site's logo") != std::string::npos) {
