@@ -46,6 +46,9 @@ struct UserAction {
     // (at its top-left plus 2,2, or plus `at` when both are given).
     std::optional<POINT> at;
     std::optional<CWebRunTimeID> on;
+    // The "on" object was named by address: it is brought into view first
+    // ("MakeVisible") and the action aims at the screen point that reports.
+    bool makeVisible = false;
     // The screen point the pointer actions use, worked out from at and on.
     std::optional<POINT> target;
     // The typed text, the key ("Tab", "Enter"), the toolbar button, the

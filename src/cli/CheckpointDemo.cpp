@@ -45,6 +45,13 @@ std::vector<Step> Steps() {
         {nullptr, R"({"msg": 21, "id": "last", "attrs": [)" + FileAttr(kDemoTableFile) + "]}"},
         {"a format file of the first table (messages 42 and 37)", findTable},
         {nullptr, R"({"msg": 37, "id": "last", "attrs": [)" + FileAttr(kDemoFormatFile) + "]}"},
+        // Message 23 finds every object of a class below the page and writes
+        // one line for each under a header.
+        {"the page's links and images as tables (message 23)",
+         R"({"msg": 23, "id": "page", "attrs": [["class", "html_link"], )" +
+             FileAttr(kDemoLinksFile) + "]}"},
+        {nullptr, R"({"msg": 23, "id": "page", "attrs": [["class", "html_rect"], )" +
+                      FileAttr(kDemoImagesFile) + "]}"},
     };
 }
 
@@ -101,7 +108,8 @@ size_t RunCheckpointDemo(ScriptRunner& runner, Printer& printer, std::ostream& o
     }
     runner.Drain();
     if (text) {
-        for (std::string_view file : {kDemoTableFile, kDemoFormatFile}) {
+        for (std::string_view file :
+             {kDemoTableFile, kDemoFormatFile, kDemoLinksFile, kDemoImagesFile}) {
             printer.Heading("the file " + std::string(file));
             out << ShowFileBytes(file);
         }

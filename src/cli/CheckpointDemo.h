@@ -21,6 +21,8 @@ namespace cli {
 // The files the demo writes, as the tool names them.
 inline constexpr std::string_view kDemoTableFile = "c:\\temp\\webagent-demo-table.txt";
 inline constexpr std::string_view kDemoFormatFile = "c:\\temp\\webagent-demo-format.txt";
+inline constexpr std::string_view kDemoLinksFile = "c:\\temp\\webagent-demo-links.txt";
+inline constexpr std::string_view kDemoImagesFile = "c:\\temp\\webagent-demo-images.txt";
 
 // The part's script lines, in order.
 std::vector<std::string> CheckpointDemoLines();

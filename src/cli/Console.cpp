@@ -5,6 +5,7 @@
 #include "cli/ElementsDemo.h"
 #include "cli/IdentifyDemo.h"
 #include "cli/ImagesDemo.h"
+#include "cli/RecordReplayDemo.h"
 #include "cli/RecordingDemo.h"
 #include "cli/ScriptRunner.h"
 
@@ -92,7 +93,8 @@ bool PrintOpenTrees(Session& session, ScriptRunner& runner, std::ostream& errors
     return printed;
 }
 
-int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostream& out) {
+int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostream& out,
+            std::vector<DemoPart>* parts) {
     printer.Heading("connection announcement");
     runner.Drain();
     if (!session.HasBrowser() && printer.Form() == OutputForm::Text) {
@@ -112,21 +114,29 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
             runner.RunLine(step.line, ++lineNumber);
         }
     };
-    runSteps(DemoSteps());
+    // Each part's replies and refused lines, told apart by the runner's counts.
+    auto part = [&](const char* name, const auto& run) {
+        const size_t replies = runner.Replies();
+        const size_t refused = runner.Refused();
+        run();
+        runner.Drain();
+        if (parts) {
+            parts->push_back({name, runner.Replies() - replies, runner.Refused() - refused});
+        }
+    };
+    part("steps", [&] { runSteps(DemoSteps()); });
     // The demo parts that act on the demo site's pages need the browser.
     if (session.HasBrowser()) {
-        runSteps(ControlsDemoSteps());
+        part("controls", [&] { runSteps(ControlsDemoSteps()); });
     }
-    RunIdentificationDemo(runner, printer, out, lineNumber);
-    RunElementsDemo(session, printer, runner, out);
-    RunRecordingDemo(session, printer, runner, out);
-    runner.Drain();
-    RunCheckpointDemo(runner, printer, out, lineNumber);
-    runner.Drain();
+    part("identification", [&] { RunIdentificationDemo(runner, printer, out, lineNumber); });
+    part("elements", [&] { RunElementsDemo(session, printer, runner, out); });
+    part("recording", [&] { RunRecordingDemo(session, printer, runner, out); });
+    part("checkpoints", [&] { RunCheckpointDemo(runner, printer, out, lineNumber); });
     // The images part shows objects of the demo site's pages: without the
     // simulated browser there are none.
     if (session.HasBrowser()) {
-        RunImagesDemo(runner, printer, out, lineNumber);
+        part("images", [&] { RunImagesDemo(runner, printer, out, lineNumber); });
     }
     runner.FinishPending();
     return kExitHandled;
@@ -138,6 +148,8 @@ std::string ConsoleUsage() {
     return "usage: webagent                      run the demo session\n"
            "       webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw]\n"
            "                [--trace MASK] [--timeout MS] [--no-browser] [--demo] [--tree]\n"
+           "                [--record-to FILE]\n"
+           "       webagent --demo-record [--record-to FILE] [--json]\n"
            "  --page FILE_OR_URL  open a browser window on the page (repeatable)\n"
            "  --script FILE       read JSON lines from FILE instead of standard input\n"
            "  --json              print replies and events as JSON lines\n"
@@ -149,7 +161,12 @@ std::string ConsoleUsage() {
            "                      browser window, without the simulated browser\n"
            "  --demo              run the demo session with these options\n"
            "  --tree              print the test-object tree of the open pages first\n"
-           "                      (without --script nothing else is read)\n";
+           "                      (without --script nothing else is read)\n"
+           "  --record-to FILE    record the user's actions (\"ToolMode\" 1) and write the\n"
+           "                      lines that replay them to FILE\n"
+           "  --demo-record       record a scenario on the demo site, replay it on a fresh\n"
+           "                      browser and compare the final states (the script is\n"
+           "                      kept in the --record-to FILE when one is given)\n";
 }
 
 bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions& options,
@@ -200,6 +217,17 @@ bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions&
             options.demo = true;
         } else if (arg == "--tree") {
             options.tree = true;
+        } else if (arg == "--demo-record") {
+            options.demoRecord = true;
+        } else if (arg == "--record-to") {
+            if (options.recordTo) {
+                error = "--record-to given twice";
+                return false;
+            }
+            if (!value(text)) {
+                return false;
+            }
+            options.recordTo = text;
         } else if (arg == "--trace") {
             int32_t mask = 0;
             if (!value(text)) {
@@ -231,12 +259,21 @@ bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions&
         error = "--demo runs its own lines and takes no --script";
         return false;
     }
+    if (options.demoRecord && (options.demo || options.script || options.tree)) {
+        error = "--demo-record runs its own scenario and takes no --demo, --script or --tree";
+        return false;
+    }
+    if (options.recordTo && (options.demo || options.standIn)) {
+        error = "--record-to records the user's actions in the simulated browser: not with --demo "
+                "or --no-browser";
+        return false;
+    }
     options.form = raw ? OutputForm::Raw : json ? OutputForm::Json : OutputForm::Text;
     return true;
 }
 
 int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-               std::ostream& errors) {
+               std::ostream& errors, std::vector<DemoPart>* demoParts) {
     ConsoleOptions options;
     bool help = false;
     std::string error;
@@ -294,13 +331,29 @@ int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostr
     if (options.tree && !PrintOpenTrees(session, runner, errors)) {
         status = kExitRefused;
     }
-    if (options.tree && !options.demo && !options.script) {
+    std::optional<ScriptRecorder> recorder;
+    // The demo records to a file of its own choosing (or to --record-to).
+    if (options.recordTo && !options.demoRecord) {
+        recorder.emplace(*options.recordTo, errors);
+        // A file that cannot be written is reported; the recording goes on,
+        // its statements still printed.
+        (void)recorder->Open(options.pages);
+        StartRecording(session, runner, *recorder);
+    }
+    if (options.demoRecord) {
+        status = RunRecordReplayDemo(session, printer, runner, out, errors, options.recordTo);
+    } else if (options.tree && !options.demo && !options.script) {
         // The tree was all that was asked for.
     } else if (options.demo) {
-        status = std::max(status, RunDemo(session, printer, runner, out));
+        status = std::max(status, RunDemo(session, printer, runner, out, demoParts));
     } else {
         runner.Run(options.script ? static_cast<std::istream&>(scriptFile) : in);
         status = std::max(status, runner.Refused() > 0 ? kExitRefused : kExitHandled);
+    }
+    if (recorder) {
+        runner.Drain();
+        runner.SetRecorder(nullptr);
+        status = std::max(status, recorder->Failed() ? kExitRefused : kExitHandled);
     }
     session.Stop();
     return status;

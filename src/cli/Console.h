@@ -4,7 +4,8 @@
 //
 //     webagent                                   the demo session
 //     webagent [--page FILE_OR_URL]... [--script FILE] [--json | --raw] [--trace MASK]
-//              [--timeout MS] [--no-browser] [--demo] [--tree]
+//              [--timeout MS] [--no-browser] [--demo] [--tree] [--record-to FILE]
+//     webagent --demo-record                    record a scenario, replay it, compare
 #pragma once
 
 #include "agent/channel/ToolSender.h"
@@ -29,6 +30,9 @@ struct ConsoleOptions {
     std::chrono::milliseconds replyWait{kSendTimeoutMs};
     bool standIn = false; // --no-browser
     bool tree = false;    // --tree: the test-object tree of the open pages
+    // --record-to FILE: the lines that replay every recorded statement.
+    std::optional<std::string> recordTo;
+    bool demoRecord = false; // --demo-record: record, replay and compare on the demo site
 };
 
 // Exit statuses: every line handled, some refused, bad command-line usage.
@@ -42,9 +46,19 @@ bool ParseConsoleArguments(const std::vector<std::string>& args, ConsoleOptions&
                            bool& help, std::string& error);
 std::string ConsoleUsage();
 
-// The whole program; answers the exit status.
+// What one part of the demo session got: replies to its requests, and lines
+// refused (requests and simulated user's actions alike).
+struct DemoPart {
+    std::string name; // "steps", "controls", "identification", "elements",
+                      // "recording", "checkpoints", "images"
+    size_t replies = 0;
+    size_t refused = 0;
+};
+
+// The whole program; answers the exit status. With demoParts, the demo
+// session reports there what each of its parts got.
 int RunConsole(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-               std::ostream& errors);
+               std::ostream& errors, std::vector<DemoPart>* demoParts = nullptr);
 
 // The lines of the built-in demo session, each with its heading (a line with
 // an empty heading runs under the heading before it).

@@ -43,6 +43,17 @@ void Printer::Record(const char* label, const Incoming& incoming) {
     m_out.flush();
 }
 
+void Printer::State(const PageState& state) {
+    if (m_form == OutputForm::Text) {
+        for (const std::string& line : PageStateText(state)) {
+            m_out << "state: " << line << '\n';
+        }
+    } else {
+        m_out << json{{"state", PageStateToJson(state)}}.dump() << '\n';
+    }
+    m_out.flush();
+}
+
 void Printer::Tree(const TreeEntry& entry) {
     if (m_form == OutputForm::Text) {
         m_out << TreeLineText(entry) << '\n';

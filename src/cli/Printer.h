@@ -6,6 +6,7 @@
 #pragma once
 
 #include "cli/ObjectTree.h"
+#include "cli/PageState.h"
 #include "cli/Session.h"
 
 #include <chrono>
@@ -34,6 +35,8 @@ public:
     // One object of a test-object tree: an indented line, or
     // {"tree": {"depth", "id", "class", "name", "rect"}}.
     void Tree(const TreeEntry& entry);
+    // The state of a page's fields: "state: ..." lines, or {"state": {...}}.
+    void State(const PageState& state);
     // A heading of the demo session (text form only).
     void Heading(std::string_view text);
 

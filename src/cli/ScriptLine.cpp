@@ -254,10 +254,74 @@ bool ParseJsonLine(std::string_view text, json& line, std::string& error) {
     return true;
 }
 
+// Replaces an address under `key` by the identifier it resolves to.
+bool ResolveAddressKey(json& line, const char* key, const LineReferences& references,
+                       std::optional<ObjectAddress>& address, std::string& error) {
+    if (!line.contains(key) || !IsAddressJson(line[key])) {
+        return true;
+    }
+    ObjectAddress read;
+    if (auto parsed = AddressFromJson(line[key], read); !parsed) {
+        error = std::string("\"") + key + "\": " + parsed.error;
+        return false;
+    }
+    if (!references.addresses) {
+        error = std::string("\"") + key + "\": addresses cannot be resolved here";
+        return false;
+    }
+    std::optional<CWebRunTimeID> id = references.addresses(read, error);
+    if (!id) {
+        return false;
+    }
+    line[key] = RunTimeIDToJson(*id);
+    address = std::move(read);
+    return true;
+}
+
+// Replaces every attribute value {"from": NAME} by the previous reply's value.
+bool ResolveReplyValues(json& line, const LineReferences& references, std::string& error) {
+    if (!line.contains("attrs") || !line["attrs"].is_array()) {
+        return true;
+    }
+    for (json& attr : line["attrs"]) {
+        if (!attr.is_array() || attr.size() != 2 || !attr[1].is_object() ||
+            !attr[1].contains("from")) {
+            continue;
+        }
+        if (attr[1].size() != 1 || !attr[1]["from"].is_string()) {
+            error = "a value taken from the previous reply is {\"from\": NAME}";
+            return false;
+        }
+        std::string name;
+        if (!AnsiFromUtf8(attr[1]["from"].get_ref<const std::string&>(), name)) {
+            error = "\"from\" holds a character the system code page (Windows-1252) cannot carry";
+            return false;
+        }
+        std::optional<CWebVariantList> value =
+            references.replyValues ? references.replyValues(name, error) : std::nullopt;
+        if (!value) {
+            if (!references.replyValues) {
+                error = "values of the previous reply cannot be used here";
+            }
+            return false;
+        }
+        attr[1] = ValueToJson(*value);
+    }
+    return true;
+}
+
 } // namespace
 
 bool ParseScriptLine(std::string_view text, const IdNameResolver& names, ScriptLine& out,
                      std::string& error) {
+    std::optional<ObjectAddress> address;
+    return ParseScriptLine(text, LineReferences{names, {}, {}}, out, address, error);
+}
+
+bool ParseScriptLine(std::string_view text, const LineReferences& references, ScriptLine& out,
+                     std::optional<ObjectAddress>& address, std::string& error) {
+    const IdNameResolver& names = references.names;
+    address.reset();
     // The JSON parser would take a NUL for the end of the line and drop the
     // rest unseen.
     if (auto nul = text.find('\0'); nul != std::string_view::npos) {
@@ -290,6 +354,18 @@ bool ParseScriptLine(std::string_view text, const IdNameResolver& names, ScriptL
         out = std::move(raw);
         return true;
     }
+    if (line.contains("state")) {
+        if (line.size() != 1 || line["state"] != "page") {
+            error = "a state line is {\"state\": \"page\"} and nothing else";
+            return false;
+        }
+        out = StateLine{};
+        return true;
+    }
+    if (!ResolveAddressKey(line, line.contains("user") ? "on" : "id", references, address, error) ||
+        !ResolveReplyValues(line, references, error)) {
+        return false;
+    }
     if (line.contains("tree")) {
         TreeLine tree;
         if (line.size() != 1) {
@@ -308,6 +384,7 @@ bool ParseScriptLine(std::string_view text, const IdNameResolver& names, ScriptL
         if (!ParseAction(line, names, action, error)) {
             return false;
         }
+        action.makeVisible = address.has_value();
         out = std::move(action);
         return true;
     }

@@ -10,8 +10,11 @@
 #pragma once
 
 #include "cli/BrowserStart.h"
+#include "cli/ObjectAddress.h"
 #include "cli/RecordJson.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -27,11 +30,27 @@ struct RawLine {
 struct TreeLine {
     CWebRunTimeID id;
 };
-using ScriptLine = std::variant<CommentLine, CWebInfo, RawLine, UserAction, TreeLine>;
+// {"state": "page"}: print the page's address and the state of its fields.
+struct StateLine {};
+using ScriptLine = std::variant<CommentLine, CWebInfo, RawLine, UserAction, TreeLine, StateLine>;
 
 // Reads a line; on failure error names what is wrong. Ids given by name are
 // resolved through names.
 [[nodiscard]] bool ParseScriptLine(std::string_view text, const IdNameResolver& names,
                                    ScriptLine& out, std::string& error);
+
+// What a line may refer to besides names: objects by address (a request's
+// "id", an action's "on"), and values of the previous reply ({"from": NAME}
+// as an attribute's value).
+struct LineReferences {
+    IdNameResolver names;
+    std::function<std::optional<CWebRunTimeID>(const ObjectAddress&, std::string& error)> addresses;
+    std::function<std::optional<CWebVariantList>(std::string_view name, std::string& error)>
+        replyValues;
+};
+// As above; address is set when the line named its object by address.
+[[nodiscard]] bool ParseScriptLine(std::string_view text, const LineReferences& references,
+                                   ScriptLine& out, std::optional<ObjectAddress>& address,
+                                   std::string& error);
 
 } // namespace cli

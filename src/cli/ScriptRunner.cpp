@@ -60,7 +60,37 @@ std::optional<CWebRunTimeID> FirstId(const CWebInfo& record) {
     return std::nullopt;
 }
 
+// Why a replayed step failed, for its line's error.
+std::string StepFailure(const CWebInfo& request, const CWebInfo& reply,
+                        const ObjectAddress& address) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(reply.GetRetValue()));
+    const CWebVariant* item = request.FindFirstValue("item_text");
+    if (request.GetMsgId() == ToInt(MsgId::ItemToNum) && item &&
+        item->GetType() == WebVariantType::String) {
+        return "the list " + AddressText(address) + " has no item \"" +
+               Utf8FromAnsi(item->GetString()) + "\" (" + code + ")";
+    }
+    std::string what(MsgIdName(request.GetMsgId()));
+    if (const CWebVariant* method = request.FindFirstValue("method_name");
+        method && method->GetType() == WebVariantType::String) {
+        what = method->GetString();
+    }
+    return (what.empty() ? "message " + std::to_string(request.GetMsgId()) : what) + " on " +
+           AddressText(address) + " failed (" + code + ")";
+}
+
 } // namespace
+
+bool ScriptRunner::PrintState(std::string& error) {
+    Drain();
+    PageState state;
+    if (!CollectPageState(m_session, state, error)) {
+        return false;
+    }
+    m_printer.State(state);
+    return true;
+}
 
 std::optional<CWebRunTimeID> ScriptRunner::Resolve(std::string_view name, std::string& error) {
     if (name == "browser") {
@@ -91,8 +121,15 @@ bool ScriptRunner::RunLine(std::string_view text, size_t lineNumber) {
     IdNameResolver names = [this](std::string_view name, std::string& why) {
         return Resolve(name, why);
     };
+    LineReferences references{
+        names,
+        [this](const ObjectAddress& address, std::string& why) {
+            return ResolveAddress(m_session, address, why);
+        },
+        [this](std::string_view name, std::string& why) { return ReplyValue(name, why); }};
     m_usedPage = false;
-    if (!ParseScriptLine(text, names, line, error)) {
+    std::optional<ObjectAddress> address;
+    if (!ParseScriptLine(text, references, line, address, error)) {
         Refuse(lineNumber, error);
         return false;
     }
@@ -102,12 +139,25 @@ bool ScriptRunner::RunLine(std::string_view text, size_t lineNumber) {
         if (request->GetWebInfoId() == 0) {
             request->SetWebInfoId(m_nextWebInfoId++);
         }
-        outcome = Exchange(request, {}, request->GetWebInfoId(), false);
+        outcome = Exchange(request, {}, request->GetWebInfoId());
+        // A step on an object named by address is part of a replay: it must
+        // succeed, not merely be answered.
+        if (address && outcome == Outcome::Replied && m_lastReply &&
+            m_lastReply->GetRetValue() != 0) {
+            Drain();
+            Refuse(lineNumber, StepFailure(*request, *m_lastReply, *address));
+            return false;
+        }
     } else if (auto* raw = std::get_if<RawLine>(&line)) {
         // The agent answers with the number it decodes from the bytes.
         CWebInfo decoded;
         (void)decoded.Deserialize(raw->bytes);
-        outcome = Exchange(nullptr, std::move(raw->bytes), decoded.GetWebInfoId(), false);
+        outcome = Exchange(nullptr, std::move(raw->bytes), decoded.GetWebInfoId());
+    } else if (std::holds_alternative<StateLine>(line)) {
+        if (!PrintState(error)) {
+            Refuse(lineNumber, error);
+            return false;
+        }
     } else if (auto* tree = std::get_if<TreeLine>(&line)) {
         if (!PrintTree(tree->id, error)) {
             Refuse(lineNumber, error);
@@ -115,7 +165,7 @@ bool ScriptRunner::RunLine(std::string_view text, size_t lineNumber) {
         }
     } else if (auto* action = std::get_if<UserAction>(&line)) {
         if (!m_session.Perform(*action, error)) {
-            Refuse(lineNumber, error);
+            Refuse(lineNumber, address ? error + ": " + AddressText(*address) : error);
             return false;
         }
     }
@@ -154,7 +204,7 @@ void ScriptRunner::FinishPending() {
     const auto deadline = std::chrono::steady_clock::now() + m_session.ReplyWait();
     while (!m_pending.empty() && m_session.WaitForIncoming(deadline)) {
         bool replied = false;
-        PrintIncoming(m_session.TakeIncoming(), std::nullopt, false, replied);
+        PrintIncoming(m_session.TakeIncoming(), std::nullopt, replied);
     }
     Drain();
 }
@@ -174,21 +224,27 @@ bool ScriptRunner::EnableTrace(int32_t mask) {
 
 void ScriptRunner::Drain() {
     bool replied = false;
-    PrintIncoming(m_session.TakeIncoming(), std::nullopt, false, replied);
-    if (m_session.TakeRecordSignal()) {
-        CollectRecorded();
-    }
+    PrintIncoming(m_session.TakeIncoming(), std::nullopt, replied);
 }
 
-void ScriptRunner::CollectRecorded() {
-    CWebInfo request;
-    request.SetMsgId(ToInt(MsgId::LastEvent));
-    request.SetWebInfoId(m_nextWebInfoId++);
-    Exchange(&request, {}, request.GetWebInfoId(), true);
+std::optional<CWebVariantList> ScriptRunner::ReplyValue(std::string_view name,
+                                                        std::string& error) const {
+    if (!m_lastReply) {
+        error = "{\"from\": \"" + Utf8FromAnsi(name) + "\"}: there is no previous reply";
+        return std::nullopt;
+    }
+    for (const CAttrPair& attr : m_lastReply->Attrs()) {
+        if (attr.GetName() == name && !attr.GetValue().IsStatus() && !attr.GetValue().IsEmpty()) {
+            return attr.GetValue();
+        }
+    }
+    error = "{\"from\": \"" + Utf8FromAnsi(name) + "\"}: the previous reply has no value \"" +
+            Utf8FromAnsi(name) + "\"";
+    return std::nullopt;
 }
 
 ScriptRunner::Outcome ScriptRunner::Exchange(const CWebInfo* request, std::vector<uint8_t> bytes,
-                                             int32_t expectedId, bool collectingRecorded) {
+                                             int32_t expectedId) {
     if (request) {
         m_session.Send(*request);
     } else {
@@ -196,16 +252,14 @@ ScriptRunner::Outcome ScriptRunner::Exchange(const CWebInfo* request, std::vecto
     }
     const bool timedOut = m_session.LastSendTimedOut();
     bool replied = false;
-    PrintIncoming(m_session.TakeIncoming(), expectedId, collectingRecorded, replied);
+    PrintIncoming(m_session.TakeIncoming(), expectedId, replied);
     Outcome outcome = Outcome::Replied;
     if (!replied) {
-        if (!collectingRecorded) {
-            m_hadReply = true;
-            m_last.reset();
-            m_lastReply.reset();
-        }
+        m_hadReply = true;
+        m_last.reset();
+        m_lastReply.reset();
         if (timedOut) {
-            m_pending[expectedId] = collectingRecorded;
+            m_pending.insert(expectedId);
             m_printer.TimedOut(expectedId, m_session.ReplyWait());
             outcome = Outcome::TimedOut;
         } else {
@@ -213,17 +267,21 @@ ScriptRunner::Outcome ScriptRunner::Exchange(const CWebInfo* request, std::vecto
             outcome = Outcome::NotReplied;
         }
     }
-    if (m_session.TakeRecordSignal()) {
-        CollectRecorded();
-    }
     return outcome;
 }
 
 void ScriptRunner::PrintIncoming(std::vector<Incoming> incoming, std::optional<int32_t> expectedId,
-                                 bool collectingRecorded, bool& replied) {
+                                 bool& replied) {
     for (Incoming& in : incoming) {
         if (in.kind == Incoming::Kind::Trace) {
             m_printer.Trace(in);
+            continue;
+        }
+        if (in.kind == Incoming::Kind::Recorded) {
+            m_printer.Recorded(in);
+            if (m_recorder) {
+                m_recorder->OnStatement(in);
+            }
             continue;
         }
         const int32_t number = in.record.GetWebInfoId();
@@ -231,31 +289,27 @@ void ScriptRunner::PrintIncoming(std::vector<Incoming> incoming, std::optional<i
         // anything else the agent sends meanwhile are printed as events.
         if (expectedId && !replied && number == *expectedId) {
             replied = true;
-            if (collectingRecorded) {
-                m_printer.Recorded(in);
-            } else {
-                m_hadReply = true;
-                m_last = FirstId(in.record);
-                m_lastReply = in.record;
-                if (m_usedPage && SaysObjectGone(in.record)) {
-                    m_session.ForgetPage();
-                }
-                m_printer.Reply(in);
+            ++m_replies;
+            m_hadReply = true;
+            m_last = FirstId(in.record);
+            m_lastReply = in.record;
+            if (m_usedPage && SaysObjectGone(in.record)) {
+                m_session.ForgetPage();
             }
+            m_printer.Reply(in);
             continue;
         }
         // The reply of a request that timed out, arriving late.
         if (auto late = m_pending.find(number); late != m_pending.end()) {
-            const bool recorded = late->second;
             m_pending.erase(late);
-            if (recorded) {
-                m_printer.Recorded(in);
-            } else {
-                m_printer.Reply(in);
-            }
+            ++m_replies;
+            m_printer.Reply(in);
             continue;
         }
         m_printer.Event(in);
+        if (m_recorder && in.record.GetMsgId() == ToInt(MsgId::NavigationNotice)) {
+            m_recorder->OnNavigation();
+        }
     }
 }
 

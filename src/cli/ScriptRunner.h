@@ -12,13 +12,14 @@
 #pragma once
 
 #include "cli/Printer.h"
+#include "cli/ReplayScript.h"
 #include "cli/ScriptLine.h"
 #include "cli/Session.h"
 
 #include <istream>
-#include <map>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string_view>
 
 namespace cli {
@@ -44,10 +45,17 @@ public:
     // Turns the agent's trace channel on for the categories of mask.
     bool EnableTrace(int32_t mask);
     // Prints what arrived since the last line (announcements, notices, trace
-    // lines) and collects a signalled recorded statement.
+    // lines, recorded statements).
     void Drain();
+    // Hands every recorded statement and navigation notice to the recorder
+    // as well (null: none).
+    void SetRecorder(ScriptRecorder* recorder) { m_recorder = recorder; }
+    // Prints the state of the page's fields (the line {"state": "page"}).
+    bool PrintState(std::string& error);
 
     size_t Refused() const { return m_refused; }
+    // How many requests of the lines run were answered.
+    size_t Replies() const { return m_replies; }
     // The previous reply, or null when the previous request had none.
     const CWebInfo* LastReply() const { return m_lastReply ? &*m_lastReply : nullptr; }
 
@@ -58,17 +66,17 @@ private:
     // Sends and prints: the record with the expected request number is the
     // reply, anything else is printed as an event (or as the late reply of a
     // request that timed out).
-    Outcome Exchange(const CWebInfo* request, std::vector<uint8_t> bytes, int32_t expectedId,
-                     bool collectingRecorded);
+    Outcome Exchange(const CWebInfo* request, std::vector<uint8_t> bytes, int32_t expectedId);
     void PrintIncoming(std::vector<Incoming> incoming, std::optional<int32_t> expectedId,
-                       bool collectingRecorded, bool& replied);
-    void CollectRecorded();
+                       bool& replied);
     std::optional<CWebRunTimeID> Resolve(std::string_view name, std::string& error);
+    std::optional<CWebVariantList> ReplyValue(std::string_view name, std::string& error) const;
 
     Session& m_session;
     Printer& m_printer;
     std::ostream& m_errors;
     size_t m_refused = 0;
+    size_t m_replies = 0;
     int32_t m_nextWebInfoId = 1;
     // The first "id" of the previous reply, for "last".
     std::optional<CWebRunTimeID> m_last;
@@ -77,9 +85,9 @@ private:
     // The line being run named "page": a reply saying its object is gone
     // makes the session look the page up again.
     bool m_usedPage = false;
-    // Requests whose wait ran out, by number; true for the collection of a
-    // recorded statement.
-    std::map<int32_t, bool> m_pending;
+    // Requests whose wait ran out, by number.
+    std::set<int32_t> m_pending;
+    ScriptRecorder* m_recorder = nullptr; // observes: outlives the runner's lines
 };
 
 } // namespace cli

@@ -20,6 +20,8 @@ constexpr const char* kStandInBrowserClass = "WebAgentConsoleBrowser";
 // script's requests are numbered from 1.
 constexpr int32_t kOwnRequestNumber = -4711;
 constexpr const char* kStandInBrowserTitle = "webagent console";
+// The number of the requests that collect a recorded statement at its signal.
+constexpr int32_t kStatementRequestNumber = -4712;
 
 // The tool's windows are looked up by class, so there is one session per
 // process; its capture procedures reach it through this pointer, set while
@@ -249,6 +251,35 @@ bool Session::ResolveTarget(UserAction& action, std::string& error) {
         action.target = action.at;
         return true;
     }
+    if (action.makeVisible) {
+        // As the tool acts on an object: scrolled into view, then aimed at the
+        // screen point the agent reports for the offset inside it.
+        POINT offset = action.at.value_or(POINT{2, 2});
+        CWebInfo request;
+        request.SetMsgId(ToInt(MsgId::MakeVisible));
+        request.SetRunTimeID(*action.on);
+        request.AppendAttr("point", CWebVariantList(CWebVariant(static_cast<int32_t>(offset.x),
+                                                                static_cast<int32_t>(offset.y))));
+        auto reply = AskAgent(request);
+        const CWebVariant* pos = reply ? reply->FindFirstValue("pos") : nullptr;
+        if (!reply || reply->GetRetValue() != 0 || !pos || pos->GetType() != WebVariantType::Pair) {
+            error = "the object could not be made visible";
+            return false;
+        }
+        POINT target{pos->GetPairFirst(), pos->GetPairSecond()};
+        // An offset recorded on a wider object may fall outside this one: aim
+        // at its middle instead.
+        if (const CWebVariant* rect = reply->FindFirstValue("rect");
+            rect && rect->GetType() == WebVariantType::Rect) {
+            const RECT r = rect->GetRect();
+            if (target.x < r.left || target.x >= r.right || target.y < r.top ||
+                target.y >= r.bottom) {
+                target = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            }
+        }
+        action.target = target;
+        return true;
+    }
     CWebInfo request;
     request.SetMsgId(ToInt(MsgId::GetProperties));
     request.SetRunTimeID(*action.on);
@@ -312,10 +343,111 @@ bool Session::Perform(const UserAction& action, std::string& error) {
     return m_browser->Perform(resolved, error);
 }
 
+std::optional<CWebInfo> Session::AskDirectly(HWND agentWindow, CWebInfo request) {
+    request.SetWebInfoId(kStatementRequestNumber);
+    std::vector<uint8_t> bytes;
+    if (!request.Serialize(bytes)) {
+        return std::nullopt;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_directReply.reset();
+    }
+    COPYDATASTRUCT block{};
+    block.cbData = static_cast<DWORD>(bytes.size());
+    block.lpData = bytes.data();
+    // The agent window belongs to this thread: the request is served now, and
+    // the agent's reply has reached the receiver when the send returns.
+    SendMessage(agentWindow, WM_COPYDATA, reinterpret_cast<WPARAM>(m_tool.ReceiverWindow()),
+                reinterpret_cast<LPARAM>(&block));
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_directReply, std::nullopt);
+}
+
+void Session::CollectStatement(HWND signalled, WPARAM wParam, LPARAM lParam) {
+    // The agent signals after every navigation notice too, with nothing new
+    // stored: the statement it would collect was collected at its own signal.
+    if (m_noticeSignalDue.exchange(false) && wParam == 0 && lParam == 0) {
+        return;
+    }
+    HWND top = signalled;
+    while (HWND parent = GetParent(top)) {
+        top = parent;
+    }
+    HWND agentWindow = tool::TestTool::FindAgentWindow(top);
+    if (!agentWindow) {
+        agentWindow = m_agentWindow;
+    }
+    CWebInfo request;
+    request.SetMsgId(ToInt(MsgId::LastEvent));
+    std::optional<CWebInfo> statement = AskDirectly(agentWindow, request);
+    if (!statement) {
+        return;
+    }
+    Incoming incoming;
+    incoming.kind = Incoming::Kind::Recorded;
+    incoming.decoded = statement->Serialize(incoming.bytes);
+    incoming.record = std::move(*statement);
+    const CWebVariant* idValue = incoming.record.FindFirstValue("id");
+    if (m_statementFacts && idValue && idValue->GetType() == WebVariantType::RunTimeID) {
+        incoming.facts = CollectFacts(agentWindow, idValue->GetRunTimeID(), wParam, lParam);
+        incoming.facts->otherWindow = top != m_browserWindow;
+    }
+    Push(std::move(incoming));
+}
+
+StatementFacts Session::CollectFacts(HWND agentWindow, const CWebRunTimeID& id, WPARAM wParam,
+                                     LPARAM lParam) {
+    StatementFacts facts;
+    facts.offset = POINT{static_cast<LONG>(static_cast<int32_t>(wParam)),
+                         static_cast<LONG>(static_cast<int32_t>(lParam))};
+    auto ask = [&](MsgId msg, const CWebRunTimeID& on, std::initializer_list<const char*> names) {
+        CWebInfo request;
+        request.SetMsgId(ToInt(msg));
+        request.SetRunTimeID(on);
+        for (const char* name : names) {
+            request.AppendAttr(name, CWebVariantList());
+        }
+        return AskDirectly(agentWindow, std::move(request));
+    };
+    // The page is the browser object's first child.
+    CWebInfo pageRequest;
+    pageRequest.SetMsgId(ToInt(MsgId::GetProperties));
+    pageRequest.SetRunTimeID(id.BrowserLevel());
+    pageRequest.AppendAttr("child", CWebVariantList(CWebVariant(1)));
+    if (auto page = AskDirectly(agentWindow, pageRequest)) {
+        if (const CWebVariant* child = page->FindFirstValue("child");
+            child && child->GetType() == WebVariantType::RunTimeID) {
+            facts.pageId = child->GetRunTimeID();
+        }
+    }
+    if (id == id.BrowserLevel()) {
+        return facts;
+    }
+    if (id.FrameLevel() != facts.pageId) {
+        facts.frame = ask(MsgId::GetProperties, id.FrameLevel(), {"name", "title", "url"});
+    }
+    if (id == id.FrameLevel()) {
+        return facts;
+    }
+    facts.description = ask(MsgId::IdToDesc, id, {});
+    const CWebVariant* className =
+        facts.description ? facts.description->FindFirstValue("class") : nullptr;
+    if (className && className->GetType() == WebVariantType::String &&
+        IsListClass(className->GetString())) {
+        facts.list =
+            ask(MsgId::GetProperties, id, {"record_command", "record_selection", "selection"});
+    }
+    return facts;
+}
+
 void Session::Push(Incoming incoming) {
-    if (incoming.kind == Incoming::Kind::Record &&
-        incoming.record.GetMsgId() == ToInt(MsgId::NavigationNotice)) {
-        ForgetPage();
+    if (incoming.kind == Incoming::Kind::Record) {
+        const bool notice = incoming.record.GetMsgId() == ToInt(MsgId::NavigationNotice);
+        m_noticeSignalDue = notice;
+        if (notice) {
+            ForgetPage();
+        }
     }
     {
         std::lock_guard lock(m_mutex);
@@ -344,6 +476,11 @@ LRESULT Session::CaptureReceiverProc(HWND window, UINT message, WPARAM wParam, L
         std::span<const uint8_t> bytes(static_cast<const uint8_t*>(block->lpData), block->cbData);
         incoming.bytes.assign(bytes.begin(), bytes.end());
         incoming.decoded = incoming.record.Deserialize(bytes).Succeeded();
+    }
+    if (incoming.record.GetWebInfoId() == kStatementRequestNumber) {
+        std::lock_guard lock(session->m_mutex);
+        session->m_directReply = std::move(incoming.record);
+        return 1;
     }
     session->Push(std::move(incoming));
     return 1;
@@ -378,9 +515,13 @@ LRESULT Session::WatchSignalProc(HWND window, UINT message, WPARAM wParam, LPARA
         }
     }
     if (message == kRecordSignal) {
-        std::lock_guard lock(g_sessionMutex);
-        if (g_session) {
-            g_session->m_recordSignal = true;
+        Session* session = nullptr;
+        {
+            std::lock_guard lock(g_sessionMutex);
+            session = g_session;
+        }
+        if (session) {
+            session->CollectStatement(window, wParam, lParam);
         }
     }
     if (message == WM_NCDESTROY) {

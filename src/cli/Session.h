@@ -25,21 +25,48 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 namespace cli {
 
+// What the console learns about a recorded statement while the agent's signal
+// is being handled, that is while the object acted on still exists (the
+// user's action may go on to leave the page).
+struct StatementFacts {
+    POINT offset{}; // the event's position inside the object
+    // The statement came from a browser window other than the first one,
+    // which addresses in a script do not reach.
+    bool otherWindow = false;
+    CWebRunTimeID pageId; // the page of the statement's browser window
+    // The replies to the description (message 39) of the object, to "name",
+    // "title" and "url" of its frame (none for the page's own document), and
+    // to "record_command", "record_selection" and "selection" of a list.
+    std::optional<CWebInfo> description;
+    std::optional<CWebInfo> frame;
+    std::optional<CWebInfo> list;
+};
+
+// The test classes of selection lists, whose statements the list's own
+// "record_command" and "record_selection" explain.
+inline bool IsListClass(std::string_view className) {
+    return className == "html_combobox" || className == "html_listbox" ||
+           className == "html_select";
+}
+
 // One thing the agent sent the tool: a record (as received and as decoded)
-// or a trace line.
+// or a trace line. A recorded statement is the record the console collected
+// with message 22 at the agent's signal.
 struct Incoming {
-    enum class Kind { Record, Trace };
+    enum class Kind { Record, Recorded, Trace };
     Kind kind = Kind::Record;
     std::vector<uint8_t> bytes;
     CWebInfo record;
     bool decoded = false; // the whole record decoded
     int32_t category = 0;
     std::string text;
+    std::optional<StatementFacts> facts; // recorded statements, when asked for
 };
 
 // The window message the agent sends a browser window after it stored a
@@ -94,8 +121,10 @@ public:
     // Waits until something arrived or the deadline passed; answers whether
     // anything is there to take.
     bool WaitForIncoming(std::chrono::steady_clock::time_point deadline);
-    // Whether the agent signalled a recorded statement since the last call.
-    bool TakeRecordSignal() { return m_recordSignal.exchange(false); }
+    // At every signal of a recorded statement the console collects it at
+    // once (message 22), before the page goes on; with facts on it also asks
+    // what a replayable script needs about the object (StatementFacts).
+    void SetStatementFacts(bool on) { m_statementFacts = on; }
 
     // A request of the console's own, sent to the agent window of
     // `browserWindow` (the first browser window's when null): its reply is
@@ -123,6 +152,13 @@ public:
 
 private:
     void Push(Incoming incoming);
+    // Runs on the thread of the signalled window, which owns the agent
+    // window too: collects the statement with requests the agent serves
+    // at once.
+    void CollectStatement(HWND signalled, WPARAM wParam, LPARAM lParam);
+    std::optional<CWebInfo> AskDirectly(HWND agentWindow, CWebInfo request);
+    StatementFacts CollectFacts(HWND agentWindow, const CWebRunTimeID& id, WPARAM wParam,
+                                LPARAM lParam);
     // The screen point of a pointer action.
     bool ResolveTarget(UserAction& action, std::string& error);
 
@@ -144,7 +180,12 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_arrived;
     std::vector<Incoming> m_incoming;
-    std::atomic<bool> m_recordSignal{false};
+    std::atomic<bool> m_statementFacts{false};
+    // A navigation notice was the last record: the signal that follows it
+    // announces no statement.
+    std::atomic<bool> m_noticeSignalDue{false};
+    // The reply to a request of CollectStatement, set by the receiver.
+    std::optional<CWebInfo> m_directReply;
 };
 
 } // namespace cli

@@ -7,10 +7,12 @@
 #include "cli/IdentifyDemo.h"
 #include "cli/RecordJson.h"
 #include "cli/ScriptRunner.h"
+#include "cli/TextLines.h"
 
 #include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -24,14 +26,7 @@ struct ConsoleRun {
     std::vector<std::string> errors;
 };
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
+using cli::testing::Lines;
 
 // Runs the whole console in-process with the script on standard input.
 ConsoleRun Console(std::vector<std::string> args, const std::string& script) {
@@ -199,7 +194,12 @@ TEST(Console, CommandLineMistakesExitWithUsage) {
                                                {"--trace", "mask"},
                                                {"--script"},
                                                {"--script", "/nonexistent/script.jsonl"},
-                                               {"--demo", "--script", "x"}}) {
+                                               {"--demo", "--script", "x"},
+                                               {"--record-to"},
+                                               {"--record-to", "a", "--record-to", "b"},
+                                               {"--record-to", "a", "--no-browser"},
+                                               {"--demo-record", "--script", "x"},
+                                               {"--demo-record", "--tree"}}) {
         ConsoleRun run = Console(args, "");
         EXPECT_EQ(run.status, cli::kExitUsage) << args[0];
         EXPECT_FALSE(run.errors.empty());
@@ -221,6 +221,10 @@ TEST(Console, CommandLineMistakesExitWithUsage) {
     EXPECT_EQ(options.pages, (std::vector<std::string>{"a.html", "http://x/"}));
     EXPECT_EQ(options.form, cli::OutputForm::Json);
     EXPECT_FALSE(options.demo);
+    ASSERT_TRUE(cli::ParseConsoleArguments({"--page", "a.html", "--record-to", "s.jsonl"}, options,
+                                           help, error));
+    EXPECT_EQ(options.recordTo, "s.jsonl");
+    EXPECT_FALSE(options.demoRecord);
 }
 
 TEST(Console, TraceLinesArePrintedInArrivalOrder) {
@@ -271,63 +275,72 @@ TEST(Console, SignalledStatementIsCollectedAndPrintedAsRecorded) {
     // Without a new signal nothing more is collected.
     runner.Drain();
     EXPECT_EQ(Lines(out.str()).size(), 1u);
+
+    // Two statements signalled before the console reads again (a field left
+    // by a click elsewhere, say) are both collected, each at its signal.
+    for (const char* name : {"onchange", "onclick"}) {
+        dispatcher->SetLastEventName(name);
+        SendMessage(session.BrowserWindow(), cli::kRecordSignal, 0, 0);
+    }
+    runner.Drain();
+    lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), 3u) << out.str();
+    EXPECT_EQ(json::parse(lines[1])["recorded"]["attrs"][2][1]["items"][0]["v"], "onchange");
+    EXPECT_EQ(json::parse(lines[2])["recorded"]["attrs"][2][1]["items"][0]["v"], "onclick");
     EXPECT_TRUE(errors.str().empty());
     session.Stop();
 }
 
 TEST(Console, DemoSessionShowsTheAnnouncementAndEveryAnswer) {
-    ConsoleRun run = Console({}, "");
+    std::istringstream noInput;
+    std::ostringstream demoOut;
+    std::ostringstream demoErrors;
+    std::vector<cli::DemoPart> parts;
+    ConsoleRun run;
+    run.status = cli::RunConsole({}, noInput, demoOut, demoErrors, &parts);
+    run.out = Lines(demoOut.str());
+    run.errors = Lines(demoErrors.str());
     EXPECT_EQ(run.status, cli::kExitHandled) << Transcript(run.errors);
     std::string text = Transcript(run.out);
     EXPECT_NE(text.find("event (Connection): RetValue=0x00000000 MsgId=38"), std::string::npos)
         << text;
-    // Every step is answered or, when its object does not exist, refused.
-    // The session's own steps come first; the form controls part, the page
-    // elements' part, the replay part and the images part follow under their
-    // own headings.
-    enum class Part { Steps, Controls, Elements, Replay, Images } part = Part::Steps;
-    size_t replies = 0;
-    size_t controlsReplies = 0;
-    size_t replayReplies = 0;
-    for (const auto& line : run.out) {
-        if (line.rfind("== form controls", 0) == 0) {
-            part = Part::Controls;
-        } else if (line.rfind("== the test-object tree", 0) == 0) {
-            part = Part::Elements;
-        } else if (line.rfind("== scroll the link", 0) == 0) {
-            part = Part::Replay;
-        } else if (line.rfind("== open the images page", 0) == 0) {
-            part = Part::Images;
-        }
-        const bool reply = line.rfind("reply", 0) == 0;
-        replies += reply && part == Part::Steps ? 1 : 0;
-        controlsReplies += reply && part == Part::Controls ? 1 : 0;
-        replayReplies += reply && part == Part::Replay ? 1 : 0;
+    // Each part of the session, in order, with what it got.
+    std::map<std::string, cli::DemoPart> byName;
+    std::vector<std::string> names;
+    for (const cli::DemoPart& part : parts) {
+        names.push_back(part.name);
+        byName[part.name] = part;
     }
-    const size_t steps = cli::DemoSteps().size();
-    size_t errors = 0;
-    size_t partErrors = 0;
-    for (const auto& error : run.errors) {
-        const size_t line = std::stoul(error.substr(error.find("line ") + 5));
-        (line <= steps ? errors : partErrors) += 1;
-    }
-    EXPECT_EQ(replies + errors, steps) << text << Transcript(run.errors);
+    ASSERT_EQ(names, (std::vector<std::string>{"steps", "controls", "identification", "elements",
+                                               "recording", "checkpoints", "images"}))
+        << text;
+    // Every step of the session's own is answered or, when its object does
+    // not exist, refused.
+    EXPECT_EQ(byName["steps"].replies + byName["steps"].refused, cli::DemoSteps().size())
+        << text << Transcript(run.errors);
     // Requests of the controls part are answered or refused; its simulated
     // user's actions print nothing unless they are refused.
     size_t partRequests = 0;
     for (const cli::DemoStep& step : cli::ControlsDemoSteps()) {
         partRequests += std::string_view(step.line).rfind(R"({"msg")", 0) == 0 ? 1 : 0;
     }
-    EXPECT_GE(controlsReplies + partErrors, partRequests) << text << Transcript(run.errors);
+    EXPECT_GE(byName["controls"].replies + byName["controls"].refused, partRequests)
+        << text << Transcript(run.errors);
     // Every request of the replay part is answered.
     const std::vector<std::string> replay = cli::CheckpointDemoLines();
     const size_t replayRequests = static_cast<size_t>(std::count_if(
         replay.begin(), replay.end(), [](const std::string& line) { return line[2] == 'm'; }));
-    EXPECT_EQ(replayReplies, replayRequests) << text;
+    EXPECT_EQ(byName["checkpoints"].replies, replayRequests) << text;
+    EXPECT_EQ(byName["checkpoints"].refused, 0u) << Transcript(run.errors);
     // The replayed click followed the link, and both files were printed.
     EXPECT_NE(text.find("title: string [\"Tables\"]"), std::string::npos) << text;
     EXPECT_NE(text.find("Col #1\\tCol #2\\tCol #3\\r\\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\\thtml_row\\r\\n"), std::string::npos) << text;
+    // The link and image tables of the tables page.
+    EXPECT_NE(text.find("Text\\tHref\\r\\n\nInner link\\t"), std::string::npos) << text;
+    EXPECT_NE(text.find("Name\\tType\\tWidth\\tHeight\\r\\n\ndot\\tPlain Image\\t8\\t8\\r\\n"),
+              std::string::npos)
+        << text;
     // With the browser, the images part saves the site's logo through the
     // browser object.
     if (text.find("save the site's logo") != std::string::npos) {
