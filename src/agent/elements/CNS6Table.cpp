@@ -28,7 +28,6 @@ constexpr std::array<std::string_view, CNS6GeneralObj::kOwnPropertyCount> kGener
     "name", "text", "IsIgnored"};
 
 constexpr std::string_view kDefaultTableName = "table";
-constexpr std::string_view kBlankPattern = "! *";
 
 // The nearest ancestor element with the tag; null when there is none.
 nsCOMPtr<nsIDOMNode> AncestorWithTag(nsIDOMNode* node, std::string_view tag) {

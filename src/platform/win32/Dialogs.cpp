@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <map>
 #include <mutex>
 
@@ -20,7 +21,7 @@ struct DialogState {
     std::mutex mutex;
     std::vector<win32::testing::MessageBoxCall> messageBoxes;
     int answer = IDOK;
-    std::vector<std::string> debugOutput;
+    std::deque<std::string> debugOutput;
     // module handle value (0: the program) -> id -> text
     std::map<uint32_t, std::map<UINT, std::string>> strings;
 };
@@ -85,6 +86,11 @@ void OutputDebugStringA(LPCSTR text) {
     auto& state = State();
     std::lock_guard lock(state.mutex);
     state.debugOutput.push_back(std::move(line));
+    // A debugger shows a window of recent output; the process must not keep
+    // every line of a long session.
+    if (state.debugOutput.size() > win32::testing::kDebugOutputLines) {
+        state.debugOutput.pop_front();
+    }
 }
 
 namespace win32::testing {
@@ -110,7 +116,7 @@ void SetMessageBoxAnswer(int answer) {
 std::vector<std::string> DebugOutputLog() {
     auto& state = State();
     std::lock_guard lock(state.mutex);
-    return state.debugOutput;
+    return {state.debugOutput.begin(), state.debugOutput.end()};
 }
 
 void ClearDebugOutputLog() {

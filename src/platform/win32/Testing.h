@@ -23,6 +23,8 @@ void ClearMessageBoxLog();
 // The answer of every later MessageBox (IDOK at start).
 void SetMessageBoxAnswer(int answer);
 
+// The debugger output of the process: its latest kDebugOutputLines lines.
+inline constexpr size_t kDebugOutputLines = 10000;
 std::vector<std::string> DebugOutputLog();
 void ClearDebugOutputLog();
 

@@ -2,6 +2,7 @@
 #include "platform/win32/Testing.h"
 
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -38,6 +39,20 @@ TEST(DebugOutputTest, LinesAreKept) {
     auto log = win32::testing::DebugOutputLog();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], "********************************* TRAP Initialize \n");
+}
+
+// A long session keeps the latest lines only, in order.
+TEST(DebugOutputTest, OnlyTheLatestLinesAreKept) {
+    win32::testing::ClearDebugOutputLog();
+    const size_t total = win32::testing::kDebugOutputLines + 5;
+    for (size_t i = 0; i < total; ++i) {
+        OutputDebugString(std::to_string(i).c_str());
+    }
+    auto log = win32::testing::DebugOutputLog();
+    ASSERT_EQ(log.size(), win32::testing::kDebugOutputLines);
+    EXPECT_EQ(log.front(), "5");
+    EXPECT_EQ(log.back(), std::to_string(total - 1));
+    win32::testing::ClearDebugOutputLog();
 }
 
 } // namespace
