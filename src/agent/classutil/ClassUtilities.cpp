@@ -1,9 +1,9 @@
 #include "agent/classutil/ClassUtilities.h"
 
+#include "agent/common/DomHelpers.h"
 #include "agent/model/DescriptionTable.h"
 
 #include <algorithm>
-#include <cctype>
 #include <initializer_list>
 #include <string_view>
 
@@ -114,13 +114,6 @@ CWebInfo TemplateList(std::string_view text) {
         text.remove_prefix(blank + 1);
     }
     return list;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 } // namespace

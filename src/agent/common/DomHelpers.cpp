@@ -54,12 +54,6 @@ char AsciiUpper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiUpper(x) == AsciiUpper(y);
-           });
-}
-
 bool IsScriptOrFrameName(std::string_view name) {
     return EqualsIgnoringCase(name, "SCRIPT") || EqualsIgnoringCase(name, "NOSCRIPT") ||
            EqualsIgnoringCase(name, "IFRAME");
@@ -458,4 +452,10 @@ nsresult GetStyleText(nsIDOMNode* element, std::string_view property, std::strin
     }
     text = ToNarrow(host);
     return NS_OK;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiUpper(x) == AsciiUpper(y);
+           });
 }

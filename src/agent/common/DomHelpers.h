@@ -87,6 +87,9 @@ bool CollectTextOrAttribute(nsIDOMNode* node, std::string& out, std::string_view
 // missing.
 nsresult GetRangeText(nsIDOMRange* range, std::string& out);
 
+// ASCII comparison without regard to case (tag, attribute and event names).
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 // Whether `node` or one of its ancestors is a SCRIPT, NOSCRIPT or IFRAME.
 bool IsInsideScriptOrFrame(nsIDOMNode* node);
 

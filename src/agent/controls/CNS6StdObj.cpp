@@ -6,16 +6,8 @@
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace controls {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 void ReadInputName(nsIDOMNode* node, CWebVariantList& value) {
     nsCOMPtr<nsIDOMHTMLInputElement> input = do_QueryInterface(node);

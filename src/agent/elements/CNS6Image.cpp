@@ -68,10 +68,6 @@ std::string NameFrom(const std::optional<std::string>& first,
     return name;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return TagEquals(a, b);
-}
-
 void SetText(CWebVariantList& value, std::string_view text) {
     value.Clear();
     value.Set(text);
@@ -201,10 +197,11 @@ nsresult CNS6Image::FireEvent(std::string_view event, std::optional<POINT> point
                          !type.IsEmpty() &&
                          type.GetAt(0)->GetString() == ImageKindName(ImageKind::ServerSideImageMap);
         if (serverMap) {
-            if (EqualsNoCase(event, "click") || EqualsNoCase(event, "onclick")) {
+            if (EqualsIgnoringCase(event, "click") || EqualsIgnoringCase(event, "onclick")) {
                 return FollowMapLink("onclick", point);
             }
-            if (EqualsNoCase(event, "mouseover") || EqualsNoCase(event, "onmouseover")) {
+            if (EqualsIgnoringCase(event, "mouseover") ||
+                EqualsIgnoringCase(event, "onmouseover")) {
                 return FollowMapLink("onmouseover", point);
             }
         } else {

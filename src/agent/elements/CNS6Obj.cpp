@@ -92,7 +92,8 @@ std::string UpperAscii(std::string text) {
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && TagEquals(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() &&
+           EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 // A scroll offset of the layout in whole pixels.
@@ -605,7 +606,7 @@ bool CNS6Obj::GetRect(nsIDOMNode* node, RECT& rect) {
     for (nsCOMPtr<nsIDOMNode> above = OffsetParentOf(node); above && steps < kMaxOffsetParents;
          above = OffsetParentOf(above.get()), ++steps) {
         std::string tag = GetTagName(above.get());
-        if (TagEquals(tag, "BODY")) {
+        if (EqualsIgnoringCase(tag, "BODY")) {
             float width = 0;
             if (NS_SUCCEEDED(GetStyleNumber(above.get(), "border-top-width",
                                             nsIDOMCSSPrimitiveValue::CSS_PX, &width))) {
@@ -615,7 +616,7 @@ bool CNS6Obj::GetRect(nsIDOMNode* node, RECT& rect) {
                                             nsIDOMCSSPrimitiveValue::CSS_PX, &width))) {
                 borderLeft = static_cast<int32_t>(width);
             }
-        } else if (TagEquals(tag, "DIV")) {
+        } else if (EqualsIgnoringCase(tag, "DIV")) {
             if (std::optional<POINT> scroll = DivisionScroll(above.get())) {
                 divisionX += scroll->x;
                 divisionY += scroll->y;

@@ -35,7 +35,7 @@ nsCOMPtr<nsIDOMNode> AncestorWithTag(nsIDOMNode* node, std::string_view tag) {
         if (!element_internal::IsElementNode(above.get())) {
             return nullptr;
         }
-        if (TagEquals(GetTagName(above.get()), tag)) {
+        if (EqualsIgnoringCase(GetTagName(above.get()), tag)) {
             return above;
         }
     }

@@ -1,5 +1,7 @@
 #include "agent/elements/ElementClasses.h"
 
+#include "agent/common/DomHelpers.h"
+
 #include <array>
 
 namespace {
@@ -57,13 +59,9 @@ constexpr std::array<std::string_view, 8> kImageWrappers = {"FONT", "B",    "I",
 constexpr std::array<std::string_view, 7> kEventTargetWrappers = {"FONT", "B",  "I", "STRONG",
                                                                   "NOBR", "EM", "DD"};
 
-char ToUpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 template <size_t N> bool InList(const std::array<std::string_view, N>& list, std::string_view tag) {
     for (std::string_view entry : list) {
-        if (TagEquals(entry, tag)) {
+        if (EqualsIgnoringCase(entry, tag)) {
             return true;
         }
     }
@@ -100,18 +98,6 @@ std::optional<ImageKind> ImageKindFromName(std::string_view name) {
         return static_cast<ImageKind>(*number);
     }
     return std::nullopt;
-}
-
-bool TagEquals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (ToUpperAscii(a[i]) != ToUpperAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool IsImageWrapperTag(std::string_view tag) {

@@ -101,6 +101,3 @@ bool IsImageWrapperTag(std::string_view tag);
 // Tags passed over when looking for the element an event is meant for: the
 // image wrappers without DIV.
 bool IsEventTargetWrapperTag(std::string_view tag);
-
-// ASCII case-insensitive comparison of tag names.
-bool TagEquals(std::string_view a, std::string_view b);

@@ -1,5 +1,6 @@
 #include "agent/elements/ElementEvents.h"
 
+#include "agent/common/DomHelpers.h"
 #include "platform/xpcom/dom/nsIDOMDocument.h"
 #include "platform/xpcom/dom/nsIDOMEvent.h"
 #include "platform/xpcom/dom/nsIDOMHTMLElements.h"
@@ -7,22 +8,7 @@
 #include "platform/xpcom/nsCOMPtr.h"
 #include "platform/xpcom/nsError.h"
 
-#include <cctype>
-
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Whether the node still hangs in `document`: the page's handlers may have
 // taken it out, or the window may show another document by now.

@@ -57,7 +57,7 @@ CWebObjRef ImageDecision(nsIDOMNode* node, const CWebObjRef& parent) {
             return {};
         }
         std::string tag = GetTagName(above.get());
-        if (TagEquals(tag, "A")) {
+        if (EqualsIgnoringCase(tag, "A")) {
             nsCOMPtr<nsIDOMHTMLAnchorElement> anchor = do_QueryInterface(above);
             return anchor ? element_factory::MakeImageLink(node, parent) : CWebObjRef();
         }
@@ -77,19 +77,20 @@ CWebObjRef InputDecision(nsIDOMNode* node, const CWebObjRef& parent) {
     } else {
         type = GetAttributeText(node, "type");
     }
-    if (TagEquals(type, "SUBMIT") || TagEquals(type, "RESET") || TagEquals(type, "BUTTON")) {
+    if (EqualsIgnoringCase(type, "SUBMIT") || EqualsIgnoringCase(type, "RESET") ||
+        EqualsIgnoringCase(type, "BUTTON")) {
         return element_factory::MakePushButton(node, parent);
     }
-    if (TagEquals(type, "RADIO")) {
+    if (EqualsIgnoringCase(type, "RADIO")) {
         return element_factory::MakeRadioButton(node, parent);
     }
-    if (TagEquals(type, "CHECKBOX")) {
+    if (EqualsIgnoringCase(type, "CHECKBOX")) {
         return element_factory::MakeCheckButton(node, parent);
     }
-    if (TagEquals(type, "IMAGE")) {
+    if (EqualsIgnoringCase(type, "IMAGE")) {
         return element_factory::MakeImageButton(node, parent);
     }
-    if (TagEquals(type, "FILE")) {
+    if (EqualsIgnoringCase(type, "FILE")) {
         return element_factory::MakeFile(node, parent);
     }
     // Empty, "HIDDEN", "TEXT", "TEXTAREA", "PASSWORD" and anything else.
@@ -119,40 +120,41 @@ CWebObjRef SelectDecision(nsIDOMNode* node, const CWebObjRef& parent) {
 
 CWebObjRef Classify(nsIDOMNode* node, const CWebObjRef& parent, std::string_view tag,
                     const LayoutPosition& position, bool imageAllowed) {
-    if (TagEquals(tag, "A")) {
+    if (EqualsIgnoringCase(tag, "A")) {
         return LinkDecision(node, parent);
     }
-    if (TagEquals(tag, "IMG") || TagEquals(tag, "image")) {
+    if (EqualsIgnoringCase(tag, "IMG") || EqualsIgnoringCase(tag, "image")) {
         return imageAllowed ? ImageDecision(node, parent) : CWebObjRef();
     }
-    if (TagEquals(tag, "TD") || TagEquals(tag, "TH")) {
+    if (EqualsIgnoringCase(tag, "TD") || EqualsIgnoringCase(tag, "TH")) {
         return element_factory::MakeCell(node, parent, position.table, position.row);
     }
-    if (TagEquals(tag, "TR")) {
+    if (EqualsIgnoringCase(tag, "TR")) {
         return element_factory::MakeRow(node, parent, position.table, position.row);
     }
-    if (TagEquals(tag, "TABLE")) {
+    if (EqualsIgnoringCase(tag, "TABLE")) {
         return element_factory::MakeTable(node, parent, position.table);
     }
-    if (TagEquals(tag, "INPUT") || TagEquals(tag, "textfield") || TagEquals(tag, "textbox")) {
+    if (EqualsIgnoringCase(tag, "INPUT") || EqualsIgnoringCase(tag, "textfield") ||
+        EqualsIgnoringCase(tag, "textbox")) {
         return InputDecision(node, parent);
     }
-    if (TagEquals(tag, "radio")) {
+    if (EqualsIgnoringCase(tag, "radio")) {
         return element_factory::MakeRadioButton(node, parent);
     }
-    if (TagEquals(tag, "checkbox")) {
+    if (EqualsIgnoringCase(tag, "checkbox")) {
         return element_factory::MakeCheckButton(node, parent);
     }
-    if (TagEquals(tag, "TEXTAREA")) {
+    if (EqualsIgnoringCase(tag, "TEXTAREA")) {
         return element_factory::MakeEdit(node, parent);
     }
-    if (TagEquals(tag, "BUTTON")) {
+    if (EqualsIgnoringCase(tag, "BUTTON")) {
         return element_factory::MakePushButton(node, parent);
     }
-    if (TagEquals(tag, "SELECT")) {
+    if (EqualsIgnoringCase(tag, "SELECT")) {
         return SelectDecision(node, parent);
     }
-    if (TagEquals(tag, "TREE") || TagEquals(tag, "listbox")) {
+    if (EqualsIgnoringCase(tag, "TREE") || EqualsIgnoringCase(tag, "listbox")) {
         return element_factory::MakeListBox(node, parent);
     }
     // "OBJECT" and every other tag.
@@ -195,7 +197,7 @@ CWebObjRef CLayoutTreeBuilder::CreateElementObject(nsIDOMNode* node, const CWebO
         object = Classify(resolved.get(), parent, tag, position,
                           mapImage == MapImage::Allow || unchanged);
     }
-    if (!object && WantsGeneral(position.flags) && !TagEquals(tag, "OPTION")) {
+    if (!object && WantsGeneral(position.flags) && !EqualsIgnoringCase(tag, "OPTION")) {
         object = element_factory::MakeGeneral(resolved.get(), parent);
     }
     return object;
@@ -219,7 +221,7 @@ nsCOMPtr<nsIDOMNode> CLayoutTreeBuilder::ResolveImageMapNode(nsIDOMNode* node,
         return start;
     }
     nsCOMPtr<nsIDOMNode> map = start;
-    if (TagEquals(tag, "AREA")) {
+    if (EqualsIgnoringCase(tag, "AREA")) {
         map = nullptr;
         for (nsCOMPtr<nsIDOMNode> above = ParentOf(node); above;) {
             if (!IsElementNode(above.get())) {
@@ -229,7 +231,7 @@ nsCOMPtr<nsIDOMNode> CLayoutTreeBuilder::ResolveImageMapNode(nsIDOMNode* node,
             if (aboveTag.empty()) {
                 return start;
             }
-            if (TagEquals(aboveTag, "MAP")) {
+            if (EqualsIgnoringCase(aboveTag, "MAP")) {
                 map = above;
                 break;
             }
@@ -238,7 +240,7 @@ nsCOMPtr<nsIDOMNode> CLayoutTreeBuilder::ResolveImageMapNode(nsIDOMNode* node,
         if (!map) {
             return start;
         }
-    } else if (!TagEquals(tag, "MAP")) {
+    } else if (!EqualsIgnoringCase(tag, "MAP")) {
         return start;
     }
     CNS6Frame* frame = EnclosingFrame(parent);
@@ -321,11 +323,11 @@ bool CLayoutTreeBuilder::Walk(nsIDOMNode* root, const CWebObjRef& parent,
         LayoutPosition position = positions[enclosing];
         if (IsElementNode(child.get())) {
             std::string tag = GetTagName(child.get());
-            if (TagEquals(tag, "TABLE")) {
+            if (EqualsIgnoringCase(tag, "TABLE")) {
                 isTable = true;
                 ++m_TableCounter;
                 position = LayoutPosition{m_TableCounter, -1, flags};
-            } else if (TagEquals(tag, "TR")) {
+            } else if (EqualsIgnoringCase(tag, "TR")) {
                 ++positions[enclosing].row;
                 position = positions[enclosing];
             }

@@ -19,7 +19,7 @@ nsCOMPtr<nsIDOMNode> EnclosingLinkElement(nsIDOMNode* image) {
     for (nsCOMPtr<nsIDOMNode> parent = ParentElementOf(image); parent;
          parent = ParentElementOf(parent.get())) {
         std::string tag = GetTagName(parent.get());
-        if (TagEquals(tag, "A")) {
+        if (EqualsIgnoringCase(tag, "A")) {
             return parent;
         }
         if (!IsImageWrapperTag(tag)) {

@@ -14,24 +14,10 @@
 #include "platform/xpcom/dom/nsIDOMWindow.h"
 #include "platform/xpcom/dom/nsIDOMXULElement.h"
 
-#include <cctype>
 #include <memory>
 #include <string>
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string EventType(nsIDOMEvent* event) {
     nsString type;

@@ -89,7 +89,4 @@ void ReadInputName(nsIDOMNode* node, CWebVariantList& value);
 // disabled chrome button as enabled.)
 bool IsXulDisabled(nsIDOMNode* node);
 
-// ASCII comparison without regard to case.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-
 } // namespace controls
