@@ -98,13 +98,7 @@ size_t RunCheckpointDemo(ScriptRunner& runner, Printer& printer, std::ostream& o
                          size_t lineNumber) {
     const bool text = printer.Form() == OutputForm::Text;
     for (const Step& step : Steps()) {
-        if (step.heading != nullptr) {
-            printer.Heading(step.heading);
-        }
-        if (text) {
-            out << "> " << step.line << '\n';
-        }
-        runner.RunLine(step.line, ++lineNumber);
+        runner.RunShown(step.heading != nullptr ? step.heading : "", step.line, ++lineNumber);
     }
     runner.Drain();
     if (text) {

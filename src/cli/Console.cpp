@@ -105,13 +105,7 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
     size_t lineNumber = 0;
     auto runSteps = [&](const std::vector<DemoStep>& steps) {
         for (const DemoStep& step : steps) {
-            if (*step.heading != '\0') {
-                printer.Heading(step.heading);
-            }
-            if (printer.Form() == OutputForm::Text) {
-                out << "> " << step.line << '\n';
-            }
-            runner.RunLine(step.line, ++lineNumber);
+            runner.RunShown(step.heading, step.line, ++lineNumber);
         }
     };
     // Each part's replies and refused lines, told apart by the runner's counts.
@@ -129,7 +123,7 @@ int RunDemo(Session& session, Printer& printer, ScriptRunner& runner, std::ostre
     if (session.HasBrowser()) {
         part("controls", [&] { runSteps(ControlsDemoSteps()); });
     }
-    part("identification", [&] { RunIdentificationDemo(runner, printer, out, lineNumber); });
+    part("identification", [&] { RunIdentificationDemo(runner, lineNumber); });
     part("elements", [&] { RunElementsDemo(session, printer, runner, out); });
     part("recording", [&] { RunRecordingDemo(session, printer, runner, out); });
     part("checkpoints", [&] { RunCheckpointDemo(runner, printer, out, lineNumber); });

@@ -53,11 +53,7 @@ public:
 
 private:
     void Step(const std::string& heading, const std::string& line) {
-        m_Printer.Heading(heading);
-        if (m_Printer.Form() == OutputForm::Text) {
-            m_Out << "> " << line << '\n';
-        }
-        m_Runner.RunLine(line, ++m_Line);
+        m_Runner.RunShown(heading, line, ++m_Line);
     }
 
     std::vector<TreeEntry> PageTree() {

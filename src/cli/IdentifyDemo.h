@@ -3,14 +3,12 @@
 // tag), that description sent back, a count, an enumeration and the objects
 // at a point.
 //
-//     RunIdentificationDemo(runner, printer, out, lineNumber);
+//     RunIdentificationDemo(runner, lineNumber);
 #pragma once
 
-#include "cli/Printer.h"
 #include "cli/ScriptRunner.h"
 
 #include <cstddef>
-#include <ostream>
 
 namespace cli {
 
@@ -19,7 +17,6 @@ inline constexpr size_t kIdentificationDemoSteps = 7;
 
 // Runs its lines through the runner, each under a heading, numbering them on
 // from lineNumber.
-void RunIdentificationDemo(ScriptRunner& runner, Printer& printer, std::ostream& out,
-                           size_t& lineNumber);
+void RunIdentificationDemo(ScriptRunner& runner, size_t& lineNumber);
 
 } // namespace cli

@@ -130,4 +130,10 @@ void Printer::Heading(std::string_view text) {
     }
 }
 
+void Printer::Echo(std::string_view line) {
+    if (m_form == OutputForm::Text) {
+        m_out << "> " << line << '\n';
+    }
+}
+
 } // namespace cli

@@ -39,6 +39,8 @@ public:
     void State(const PageState& state);
     // A heading of the demo session (text form only).
     void Heading(std::string_view text);
+    // A line of the demo session as it is run: "> LINE" (text form only).
+    void Echo(std::string_view line);
 
 private:
     void Record(const char* label, const Incoming& incoming);

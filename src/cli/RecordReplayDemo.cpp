@@ -116,10 +116,7 @@ int RunRecordReplayDemo(Session& session, Printer& printer, ScriptRunner& runner
     size_t lineNumber = 0;
     size_t refused = 0;
     for (const char* line : kScenario) {
-        if (text) {
-            out << "> " << line << '\n';
-        }
-        refused += runner.RunLine(line, ++lineNumber) ? 0 : 1;
+        refused += runner.RunShown("", line, ++lineNumber) ? 0 : 1;
     }
     runner.Drain();
     runner.SetRecorder(nullptr);

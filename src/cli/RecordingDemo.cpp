@@ -83,12 +83,7 @@ public:
     }
 
 private:
-    void Line(const std::string& line) {
-        if (m_Printer.Form() == OutputForm::Text) {
-            m_Out << "> " << line << '\n';
-        }
-        m_Runner.RunLine(line, ++m_Line);
-    }
+    void Line(const std::string& line) { m_Runner.RunShown("", line, ++m_Line); }
 
     // Whether the description names an object, asked quietly.
     bool IsOnPage(const RecordedAction& action) {

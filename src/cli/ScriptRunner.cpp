@@ -114,6 +114,14 @@ void ScriptRunner::Refuse(size_t lineNumber, std::string_view reason) {
     m_errors.flush();
 }
 
+bool ScriptRunner::RunShown(std::string_view heading, std::string_view text, size_t lineNumber) {
+    if (!heading.empty()) {
+        m_printer.Heading(heading);
+    }
+    m_printer.Echo(text);
+    return RunLine(text, lineNumber);
+}
+
 bool ScriptRunner::RunLine(std::string_view text, size_t lineNumber) {
     Drain();
     ScriptLine line;

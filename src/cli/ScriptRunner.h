@@ -32,6 +32,9 @@ public:
     // Runs one line; false (with the line number and the reason on the error
     // stream) when the line was refused.
     bool RunLine(std::string_view text, size_t lineNumber);
+    // Runs a line of the demo session in view: its heading first (none when
+    // empty), then the line itself, then what it got.
+    bool RunShown(std::string_view heading, std::string_view text, size_t lineNumber);
     // Runs every line of the stream, then waits for replies still due;
     // answers how many lines were refused.
     size_t Run(std::istream& in);
