@@ -1,6 +1,6 @@
 // The observer's component side: interface queries, reference counting and
 // attachment failures; and events that must record nothing.
-#include "agent/controls/ControlsFixture.h"
+#include "RecorderFixture.h"
 #include "agent/record/CNS6DOMEventObserver.h"
 #include "agent/record/CNS6EventUtil.h"
 #include "platform/browser/dom/Element.h"
@@ -49,17 +49,8 @@ TEST(Observer, AttachFailsWithoutAWindowOrItsDocumentShell) {
     EXPECT_EQ(observer->Release(), 0u) << "a failed attachment keeps no reference";
 }
 
-class ObserverOnShell : public ControlsOnShell {
+class ObserverOnShell : public recordtest::RecorderOnShell {
 protected:
-    void SetUp() override {
-        ControlsOnShell::SetUp();
-        GetEventRecorder().LoadDefaults();
-        GetEventRecorder().ForgetLastFocused();
-    }
-    void TearDown() override {
-        GetEventRecorder().ForgetLastFocused();
-        ControlsOnShell::TearDown();
-    }
     void Watch() {
         auto* observer = new CNS6DOMEventObserver();
         observer->AddRef();

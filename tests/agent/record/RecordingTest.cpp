@@ -2,8 +2,8 @@
 // browser's chrome, the observer attached to the chrome window hands the
 // events to the recorder, and the dispatcher holds the stored statement the
 // tool collects with message 22.
+#include "RecorderFixture.h"
 #include "agent/common/AgentCodes.h"
-#include "agent/controls/ControlsFixture.h"
 #include "agent/host/TrapState.h"
 #include "agent/record/CNS6DOMEventObserver.h"
 #include "agent/record/CNS6EventUtil.h"
@@ -14,18 +14,8 @@ namespace {
 
 using namespace controlstest;
 
-class Recording : public ControlsOnShell {
+class Recording : public recordtest::RecorderOnShell {
 protected:
-    void SetUp() override {
-        ControlsOnShell::SetUp();
-        GetEventRecorder().LoadDefaults();
-        GetEventRecorder().ForgetLastFocused();
-    }
-    void TearDown() override {
-        GetEventRecorder().ForgetLastFocused();
-        ControlsOnShell::TearDown();
-    }
-
     // Opens the page, watches its chrome window and starts recording.
     void Open(const std::string& markup) {
         OPEN_PAGE(markup);
